@@ -6,9 +6,11 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/errors.h"
+#include "simulator/simulatedmachine.h"
 
 namespace {
 
@@ -226,6 +228,72 @@ TEST(CQdlCtrl, PendingRequestsAreAwaitedThroughTheSharedOverlapped) {
   EXPECT_NE(devices.overlappeds[0], nullptr);
   EXPECT_EQ(devices.overlappeds[0], devices.overlappeds[1]);
   EXPECT_NE(devices.overlappeds[0]->event, nullptr);
+}
+
+}  // namespace
+
+// The same client against the simulated driver.
+namespace {
+
+TEST(CQdlCtrlOnTheSimulatedDriver, OpensEveryInterfaceByIndexUntilTheListEnds) {
+  simulator::Options options;
+  options.devices = 3;
+  simulator::ScopedMachine sim(options);
+  platform::DeviceInfoSet set = CreateDeviceList(&DeviceInterfaceGuid);
+  ASSERT_NE(set, nullptr);
+  CQdlCtrl clients[4];
+  for (std::uint32_t i = 0; i < 3; ++i) {
+    ASSERT_EQ(clients[i].OpenDevice(i, set, &DeviceInterfaceGuid), kStatusSuccess);
+    EXPECT_EQ(clients[i].DevicePath(), simulator::SimulatedMachine::InterfacePath(i));
+  }
+  EXPECT_EQ(clients[3].OpenDevice(3, set, &DeviceInterfaceGuid), kStatusNoSuchInstance);
+  EXPECT_EQ(clients[3].OpenDevice(0, nullptr, &DeviceInterfaceGuid), kStatusInvalidArgument);
+  EXPECT_EQ(clients[3].OpenDevice(0, set, nullptr), kStatusInvalidArgument);
+  DestroyDeviceList(set);
+  DestroyDeviceList(nullptr);
+}
+
+TEST(CQdlCtrlOnTheSimulatedDriver, RefusesADriverOfAnotherInterfaceVersion) {
+  simulator::ScopedMachine sim;
+  sim->SetInterfaceVersion(2, 9);
+  platform::DeviceInfoSet set = CreateDeviceList(&DeviceInterfaceGuid);
+  CQdlCtrl client;
+  EXPECT_EQ(client.OpenDevice(0, set, &DeviceInterfaceGuid), kStatusIncompatibleVersion);
+  EXPECT_FALSE(client.IsOpen());
+  sim->SetInterfaceVersion(2, 10);
+  EXPECT_EQ(client.OpenDevice(0, set, &DeviceInterfaceGuid), kStatusSuccess);
+  DestroyDeviceList(set);
+}
+
+TEST(CQdlCtrlOnTheSimulatedDriver, TwoThreadsTransactStrictlyOneAtATime) {
+  simulator::ScopedMachine sim;
+  sim->SetReplyDelayMs(30);
+  platform::DeviceInfoSet set = CreateDeviceList(&DeviceInterfaceGuid);
+  CQdlCtrl client;
+  ASSERT_EQ(client.OpenDevice(0, set, &DeviceInterfaceGuid), kStatusSuccess);
+  sim->ClearFrames();
+
+  auto transact = [&](std::uint8_t value) {
+    FcpRequest request{};
+    FcpResponse response{};
+    const std::uint8_t frame[] = {0x00, 0xFF, 0x00, 0x00, 0x4E, 0x71, 0x02, 0xD0, value};
+    std::memcpy(request.frame, frame, sizeof frame);
+    request.length = sizeof frame;
+    request.timeoutMs = 2000;
+    EXPECT_EQ(client.SendFCPRequest(&request, &response), kStatusSuccess);
+    EXPECT_EQ(response.length, sizeof frame);
+    EXPECT_EQ(response.frame[8], value) << "each thread got its own answer";
+  };
+  std::thread first(transact, 0xFF);
+  std::thread second(transact, 0x00);
+  first.join();
+  second.join();
+
+  const auto frames = sim->Frames(0);
+  ASSERT_EQ(frames.size(), 2u);
+  EXPECT_GE(frames[1].timeUs - frames[0].timeUs, 29000u)
+      << "the second request reached the driver only after the first completed";
+  DestroyDeviceList(set);
 }
 
 }  // namespace
