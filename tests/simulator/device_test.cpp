@@ -29,9 +29,8 @@ struct Unit {
   }
   Bytes Send(const Bytes& frame, std::uint64_t nowUs = 1000) {
     std::uint8_t response[512] = {};
-    const std::uint32_t length = core::DeviceAnswer(&device, frame.data(),
-                                                    static_cast<std::uint32_t>(frame.size()),
-                                                    response, nowUs);
+    const std::uint32_t length = core::DeviceAnswer(
+        &device, frame.data(), static_cast<std::uint32_t>(frame.size()), response, nowUs);
     return Bytes(response, response + length);
   }
   std::uint16_t Overs(std::uint64_t nowUs = 1000) { return core::DeviceOvers(&device, nowUs); }
@@ -53,7 +52,8 @@ TEST(SimulatedUnit, BadFramesAreRejectedAndUnknownOnesNotImplemented) {
   EXPECT_EQ(unit.Send({0x00, 0xFF, 0x00, 0x00, 0x4E, 0x72, 0x02, 0xD0, 0xFF}),
             (Bytes{0x0A, 0xFF, 0x00, 0x00, 0x4E, 0x72, 0x02, 0xD0, 0xFF}));
   // A length that does not fit the command.
-  EXPECT_EQ(unit.Send(Command(2, {0xD0, 0xFF, 0x00})), (Bytes{0x0A, 0xFF, 0x00, 0x00, 0x4E, 0x71, 0x02, 0xD0, 0xFF, 0x00}));
+  EXPECT_EQ(unit.Send(Command(2, {0xD0, 0xFF, 0x00})),
+            (Bytes{0x0A, 0xFF, 0x00, 0x00, 0x4E, 0x71, 0x02, 0xD0, 0xFF, 0x00}));
   EXPECT_EQ(unit.Send(Command(4, Bytes(35, 0))).size(), 42u);
   EXPECT_EQ(unit.Send(Command(4, Bytes(35, 0)))[0], 0x0A);
   EXPECT_EQ(unit.Send(Command(9, Bytes(68, 0)))[0], 0x0A);
@@ -73,7 +73,10 @@ TEST(SimulatedUnit, LoadMixStoresTheBigEndianGainsOfThatMixOnly) {
   Unit unit;
   Bytes payload;
   for (int g = 0; g < 34; ++g) {
-    const std::uint16_t gain = g == 0 ? 0x7FFF : g == 1 ? 0xFFFE : g == 33 ? 0x3FFF : static_cast<std::uint16_t>(g);
+    const std::uint16_t gain = g == 0    ? 0x7FFF
+                               : g == 1  ? 0xFFFE
+                               : g == 33 ? 0x3FFF
+                                         : static_cast<std::uint16_t>(g);
     payload.push_back(static_cast<std::uint8_t>(gain >> 8));
     payload.push_back(static_cast<std::uint8_t>(gain));
   }

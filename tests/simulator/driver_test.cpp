@@ -25,21 +25,22 @@ struct Driver {
 
   explicit Driver(std::uint32_t devices = 1) {
     core::MachineInit(&machine, 1, devices, 0);
-    machine.observer = {[](void* context, std::uint32_t device, const std::uint8_t*,
-                           std::uint32_t length, std::uint32_t timeoutMs, std::uint64_t nowUs,
-                           std::uint32_t status) {
-                          static_cast<Driver*>(context)->received.push_back(
-                              {device, length, timeoutMs, status, nowUs});
-                        },
-                        this};
+    machine.observer = {
+        [](void* context, std::uint32_t device, const std::uint8_t*, std::uint32_t length,
+           std::uint32_t timeoutMs, std::uint64_t nowUs, std::uint32_t status) {
+          static_cast<Driver*>(context)->received.push_back(
+              {device, length, timeoutMs, status, nowUs});
+        },
+        this};
     EXPECT_TRUE(core::OpenDeviceInterface(machine, 0, &unit0));
   }
 
   core::IoCompletion Call(const core::HandleRef& handle, std::uint32_t code, const Bytes& in,
                           Bytes* out, std::uint64_t nowUs = 1000) {
-    return core::Dispatch(&machine, handle,
-                          {code, in.empty() ? nullptr : in.data(), static_cast<std::uint32_t>(in.size()),
-                           out->empty() ? nullptr : out->data(), static_cast<std::uint32_t>(out->size()), nowUs});
+    return core::Dispatch(
+        &machine, handle,
+        {code, in.empty() ? nullptr : in.data(), static_cast<std::uint32_t>(in.size()),
+         out->empty() ? nullptr : out->data(), static_cast<std::uint32_t>(out->size()), nowUs});
   }
 };
 
@@ -84,7 +85,8 @@ TEST(SimulatedDriver, VersionReplyOnBothKindsOfHandle) {
   EXPECT_EQ(driver.Call(driver.unit0, core::kRequestVersion, {}, &small).status, 0xE0000320u);
   // The control device has no FCP path; nothing has requests it does not list.
   Bytes reply(516, 0);
-  EXPECT_EQ(driver.Call(core::OpenControl(), core::kRequestFcp, FcpRequest(kMixerOn), &reply).status, 1u);
+  EXPECT_EQ(
+      driver.Call(core::OpenControl(), core::kRequestFcp, FcpRequest(kMixerOn), &reply).status, 1u);
   EXPECT_EQ(driver.Call(driver.unit0, 0x80882808, {}, &out).status, 1u);
 }
 
@@ -99,8 +101,9 @@ TEST(SimulatedDriver, FcpSizesAreCheckedBeforeTheUnitSeesAFrame) {
             0xE0000320u);
   EXPECT_EQ(driver.Call(driver.unit0, core::kRequestFcp, FcpRequest({}, 2000, 0), &reply).status,
             0xE0000304u);
-  EXPECT_EQ(driver.Call(driver.unit0, core::kRequestFcp, FcpRequest(kMixerOn, 2000, 513), &reply).status,
-            0xE0000304u);
+  EXPECT_EQ(
+      driver.Call(driver.unit0, core::kRequestFcp, FcpRequest(kMixerOn, 2000, 513), &reply).status,
+      0xE0000304u);
   EXPECT_EQ(driver.Call(driver.unit0, core::kRequestFcp, FcpRequest(kMixerOn, 0), &reply).status,
             0xE0000300u);
   EXPECT_TRUE(driver.received.empty());
@@ -108,7 +111,8 @@ TEST(SimulatedDriver, FcpSizesAreCheckedBeforeTheUnitSeesAFrame) {
 
   // A larger output buffer is fine; the record fills its first 516 bytes.
   Bytes roomy(600, 0xEE);
-  core::IoCompletion done = driver.Call(driver.unit0, core::kRequestFcp, FcpRequest(kMixerOn), &roomy);
+  core::IoCompletion done =
+      driver.Call(driver.unit0, core::kRequestFcp, FcpRequest(kMixerOn), &roomy);
   EXPECT_EQ(done.status, 0u);
   EXPECT_EQ(done.bytes, 516u);
   EXPECT_EQ(Le32(roomy, 0), 9u);
@@ -123,7 +127,8 @@ TEST(SimulatedDriver, ASlowUnitAnswersAfterItsDelayOrTheDriverGivesUp) {
   Driver driver;
   Bytes reply(516, 0);
   driver.machine.driver.replyDelayMs = 2000;
-  core::IoCompletion done = driver.Call(driver.unit0, core::kRequestFcp, FcpRequest(kMixerOn), &reply, 5000);
+  core::IoCompletion done =
+      driver.Call(driver.unit0, core::kRequestFcp, FcpRequest(kMixerOn), &reply, 5000);
   EXPECT_EQ(done.status, 0u);
   EXPECT_EQ(done.completeAtUs, 5000u + 2'000'000u);
 
@@ -141,7 +146,8 @@ TEST(SimulatedDriver, AnFcpStatusFaultFailsAtOnceAndLeavesTheUnitAlone) {
   Driver driver;
   Bytes reply(516, 0);
   driver.machine.driver.fcpStatus = 0xE0000350;
-  core::IoCompletion done = driver.Call(driver.unit0, core::kRequestFcp, FcpRequest(kMixerOn), &reply, 42);
+  core::IoCompletion done =
+      driver.Call(driver.unit0, core::kRequestFcp, FcpRequest(kMixerOn), &reply, 42);
   EXPECT_EQ(done.status, 0xE0000350u);
   EXPECT_EQ(done.completeAtUs, 42u);
   EXPECT_FALSE(driver.machine.devices[0].mixerEnabled);
@@ -153,7 +159,8 @@ TEST(SimulatedDriver, ReplyFaultsBendTheResponseRecord) {
   Driver driver;
   Bytes reply(516, 0);
   driver.machine.driver.replyFaults.lengthField = 600;
-  core::IoCompletion done = driver.Call(driver.unit0, core::kRequestFcp, FcpRequest(MeterRead()), &reply);
+  core::IoCompletion done =
+      driver.Call(driver.unit0, core::kRequestFcp, FcpRequest(MeterRead()), &reply);
   EXPECT_EQ(Le32(reply, 0), 600u);
   EXPECT_EQ(reply[4], 0x09);
 

@@ -1,0 +1,154 @@
+#include "simulator/core/driver.h"
+
+#include "simulator/core/bytes.h"
+
+namespace simulator::core {
+namespace {
+
+using Serve = IoCompletion (*)(Machine*, const HandleRef&, const IoRequest&);
+
+// Input sizes are exact, output sizes a minimum, as the driver checks them
+// before it looks at a request's contents.
+struct RequestRule {
+  std::uint32_t code;
+  std::uint32_t inSize;  // kAnyInput: the request takes none and ignores what it is given
+  std::uint32_t minOutSize;
+  Serve serve;
+};
+
+constexpr std::uint32_t kAnyInput = 0xFFFFFFFF;
+
+IoCompletion AtOnce(const IoRequest& request, std::uint32_t status, std::uint32_t bytes = 0) {
+  return IoCompletion{status, bytes, request.nowUs};
+}
+
+IoCompletion ServeVersion(Machine* machine, const HandleRef&, const IoRequest& request) {
+  const DriverConfig& driver = machine->driver;
+  std::uint8_t* out = request.out;
+  FillBytes(out, 0, kVersionReplySize);
+  out[0] = driver.interfaceMajor;
+  out[1] = driver.interfaceMinor;
+  out[2] = driver.releaseMajor;
+  out[3] = driver.releaseMinor;
+  StoreLe32(out + 4, driver.build);
+  return AtOnce(request, kStatusSuccess, kVersionReplySize);
+}
+
+// Hands the frame to the unit and returns its response when the unit has
+// answered, or gives up after the caller's time-out.
+IoCompletion ServeFcp(Machine* machine, const HandleRef& handle, const IoRequest& request) {
+  const std::uint32_t timeoutMs = LoadLe32(request.in);
+  const std::uint32_t length = LoadLe32(request.in + 4);
+  const std::uint8_t* frame = request.in + 8;
+  if (length == 0 || length > kFcpFrameMax) return AtOnce(request, kStatusByteCountMismatch);
+  if (timeoutMs == 0) return AtOnce(request, kStatusInvalidParameter);
+
+  const DriverConfig& driver = machine->driver;
+  IoCompletion done{};
+  if (driver.fcpStatus != 0) {
+    done = AtOnce(request, driver.fcpStatus);
+  } else {
+    Device* device = &machine->devices[handle.device];
+    std::uint8_t* response = request.out + 4;
+    FillBytes(response, 0, kFcpFrameMax);
+    std::uint32_t responseLength = DeviceAnswer(device, frame, length, response, request.nowUs);
+    if (driver.replyFaults.truncate && driver.replyFaults.truncateTo < responseLength) {
+      responseLength = driver.replyFaults.truncateTo;
+      FillBytes(response + responseLength, 0, kFcpFrameMax - responseLength);
+    }
+    const std::uint32_t lengthField =
+        driver.replyFaults.lengthField != 0 ? driver.replyFaults.lengthField : responseLength;
+    StoreLe32(request.out, lengthField);
+
+    // A unit slower than the caller's patience: its answer comes after the
+    // driver has given up, and is dropped.
+    if (driver.replyDelayMs > timeoutMs) {
+      done = IoCompletion{kStatusRequestTimeout, 0, request.nowUs + timeoutMs * 1000ull};
+    } else {
+      const std::uint32_t bytes =
+          driver.replyFaults.byteCount != 0 ? driver.replyFaults.byteCount : kFcpResponseSize;
+      done = IoCompletion{kStatusSuccess, bytes, request.nowUs + driver.replyDelayMs * 1000ull};
+    }
+  }
+  const FrameObserver& observer = machine->observer;
+  if (observer.frameReceived)
+    observer.frameReceived(observer.context, handle.device, frame, length, timeoutMs, request.nowUs,
+                           done.status);
+  return done;
+}
+
+constexpr RequestRule kDeviceInterfaceRequests[] = {
+    {kRequestVersion, kAnyInput, kVersionReplySize, ServeVersion},
+    {kRequestFcp, kFcpRequestSize, kFcpResponseSize, ServeFcp},
+};
+
+// The control panel's requests join this table.
+constexpr RequestRule kControlRequests[] = {
+    {kRequestVersion, kAnyInput, kVersionReplySize, ServeVersion},
+};
+
+template <std::uint32_t N>
+const RequestRule* Find(const RequestRule (&table)[N], std::uint32_t code) {
+  for (const RequestRule& rule : table)
+    if (rule.code == code) return &rule;
+  return nullptr;
+}
+
+}  // namespace
+
+void MachineInit(Machine* machine, std::uint64_t seed, std::uint32_t deviceCount,
+                 std::uint64_t nowUs) {
+  FillBytes(machine, 0, sizeof *machine);
+  machine->driver.interfaceMajor = 2;
+  machine->driver.interfaceMinor = 10;
+  machine->driver.releaseMajor = 1;
+  machine->driver.releaseMinor = 5;
+  machine->driver.build = 3017;
+  machine->prng.state = seed;
+  for (Device& device : machine->devices)
+    for (std::int16_t& level : device.fixedLevel) level = -1;
+  MachineSetDeviceCount(machine, deviceCount, nowUs);
+}
+
+void MachineSetDeviceCount(Machine* machine, std::uint32_t count, std::uint64_t nowUs) {
+  if (count > kMaxDevices) count = kMaxDevices;
+  for (std::uint32_t i = 0; i < kMaxDevices; ++i) {
+    Device& device = machine->devices[i];
+    if (i < count && !device.present)
+      DevicePowerUp(&device, PrngNext(&machine->prng), nowUs);
+    else if (i >= count && device.present)
+      DevicePowerDown(&device);
+  }
+  machine->deviceCount = count;
+}
+
+bool OpenDeviceInterface(const Machine& machine, std::uint32_t device, HandleRef* handle) {
+  if (device >= kMaxDevices || !machine.devices[device].present) return false;
+  *handle = HandleRef{HandleKind::kDeviceInterface, device, machine.devices[device].generation};
+  return true;
+}
+
+HandleRef OpenControl() { return HandleRef{HandleKind::kControl, 0, 0}; }
+
+bool HandleIsLive(const Machine& machine, const HandleRef& handle) {
+  if (handle.kind == HandleKind::kControl) return true;
+  if (handle.device >= kMaxDevices) return false;
+  const Device& device = machine.devices[handle.device];
+  return device.present && device.generation == handle.generation;
+}
+
+IoCompletion Dispatch(Machine* machine, const HandleRef& handle, const IoRequest& request) {
+  const RequestRule* rule = handle.kind == HandleKind::kControl
+                                ? Find(kControlRequests, request.code)
+                                : Find(kDeviceInterfaceRequests, request.code);
+  if (!HandleIsLive(*machine, handle)) return AtOnce(request, kWin32DeviceRemoved);
+  if (rule == nullptr) return AtOnce(request, kWin32InvalidFunction);
+  if (rule->inSize != kAnyInput &&
+      (request.inSize != rule->inSize || (rule->inSize > 0 && request.in == nullptr)))
+    return AtOnce(request, kStatusBufferSizeInvalid);
+  if (request.outSize < rule->minOutSize || (rule->minOutSize > 0 && request.out == nullptr))
+    return AtOnce(request, kStatusOutputTooSmall);
+  return rule->serve(machine, handle, request);
+}
+
+}  // namespace simulator::core
