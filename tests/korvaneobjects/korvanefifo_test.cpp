@@ -1,0 +1,141 @@
+// The engine's queue: superseded messages go, the order of the rest stays.
+#include "korvaneobjects/korvanefifo.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <thread>
+#include <string>
+#include <vector>
+
+#include "platform/log.h"
+
+namespace {
+
+FullMixMessage* Mix(std::uint32_t mixIndex, double firstGain = 0.0) {
+  FullMixRecord record{};
+  record.gains[0] = firstGain;
+  record.gains[34] = mixIndex;
+  return new FullMixMessage(record, mixIndex);
+}
+
+// "M<mix>:<first gain>" for full mixes, "E<value>" for enables, "C" for clear overs.
+std::string Describe(const EngineMessage& message) {
+  switch (message.kind) {
+    case kMessageFullMix: {
+      const auto& mix = static_cast<const FullMixMessage&>(message);
+      return "M" + std::to_string(mix.mixIndex) + ":" + std::to_string(int(mix.record.gains[0]));
+    }
+    case kMessageMixerEnable:
+      return "E" + std::to_string(static_cast<const MixerEnableMessage&>(message).value);
+    default:
+      return "C";
+  }
+}
+
+// Coalesces fully, then pops everything.
+std::vector<std::string> Drain(KorvaneFIFO& fifo) {
+  while (fifo.Coalesce()) {
+  }
+  std::vector<std::string> order;
+  while (EngineMessage* message = fifo.Pop()) {
+    order.push_back(Describe(*message));
+    delete message;
+  }
+  return order;
+}
+
+TEST(KorvaneFIFO, ANewerMixOfTheSameOutputPairReplacesTheOlder) {
+  KorvaneFIFO fifo;
+  fifo.Push(Mix(0, 1));
+  fifo.Push(Mix(1, 2));
+  fifo.Push(Mix(0, 3));
+  fifo.Push(Mix(0, 4));
+  EXPECT_EQ(Drain(fifo), (std::vector<std::string>{"M1:2", "M0:4"}));
+}
+
+TEST(KorvaneFIFO, OneCoalesceRemovesOneMessageTheFirstSuperseded) {
+  KorvaneFIFO fifo;
+  fifo.Push(Mix(2, 1));
+  fifo.Push(Mix(3, 2));
+  fifo.Push(new MixerEnableMessage(1));
+  fifo.Push(Mix(3, 3));
+  fifo.Push(new MixerEnableMessage(0));
+  fifo.Push(Mix(2, 4));
+  ASSERT_TRUE(fifo.Coalesce());
+  EXPECT_EQ(fifo.Size(), 5u);
+  EXPECT_EQ(Describe(*std::unique_ptr<EngineMessage>(fifo.Pop())), "M3:2")
+      << "the older mix 2 went first: it stood first in the queue";
+  EXPECT_EQ(Drain(fifo), (std::vector<std::string>{"M3:3", "E0", "M2:4"}));
+}
+
+TEST(KorvaneFIFO, DifferentMixesAndKindsDoNotSupersedeEachOther) {
+  KorvaneFIFO fifo;
+  fifo.Push(Mix(2));
+  fifo.Push(Mix(3));
+  fifo.Push(new ClearOversMessage);
+  fifo.Push(new MixerEnableMessage(1));
+  EXPECT_FALSE(fifo.Coalesce());
+  fifo.Push(new ClearOversMessage);
+  EXPECT_TRUE(fifo.Coalesce());
+  EXPECT_FALSE(fifo.Coalesce());
+  EXPECT_EQ(Drain(fifo), (std::vector<std::string>{"M2:0", "M3:0", "E1", "C"}));
+}
+
+TEST(KorvaneFIFO, SupersedingFollowsTheMessagesOwnRule) {
+  std::unique_ptr<FullMixMessage> mix2(Mix(2)), mix3(Mix(3)), mix2b(Mix(2));
+  MixerEnableMessage on(1), off(0);
+  ClearOversMessage clear;
+  EXPECT_TRUE(mix2->IsSupersededBy(*mix2b));
+  EXPECT_FALSE(mix2->IsSupersededBy(*mix3));
+  EXPECT_FALSE(mix2->IsSupersededBy(on));
+  EXPECT_TRUE(on.IsSupersededBy(off));
+  EXPECT_FALSE(on.IsSupersededBy(clear));
+  EXPECT_TRUE(clear.IsSupersededBy(ClearOversMessage()));
+}
+
+TEST(KorvaneFIFO, LogsEachNewLargestSize) {
+  platform::LogCapture log;
+  KorvaneFIFO fifo;
+  fifo.Push(Mix(0));
+  fifo.Push(Mix(1));
+  delete fifo.Pop();
+  fifo.Push(Mix(2));  // back to 2: no new largest size
+  fifo.Push(Mix(3));
+  EXPECT_EQ(log.Lines(), (std::vector<std::string>{"Max stacksize: 1", "Max stacksize: 2",
+                                                    "Max stacksize: 3"}));
+  EXPECT_EQ(fifo.MaxSize(), 3u);
+}
+
+TEST(KorvaneFIFO, PopAndCoalesceOnAnEmptyOrSingleQueue) {
+  KorvaneFIFO fifo;
+  EXPECT_EQ(fifo.Pop(), nullptr);
+  EXPECT_FALSE(fifo.Coalesce());
+  fifo.Push(Mix(1));
+  EXPECT_FALSE(fifo.Coalesce());
+  EXPECT_EQ(Drain(fifo), std::vector<std::string>{"M1:0"});
+  EXPECT_EQ(fifo.Size(), 0u);
+}
+
+TEST(KorvaneFIFO, TheStartGateOpensWithTheFirstPush) {
+  KorvaneFIFO fifo;
+  bool before = true;
+  std::thread early([&] { before = fifo.WaitForFirstPush(10); });
+  early.join();
+  EXPECT_FALSE(before);
+  fifo.Push(Mix(0));
+  bool after = false;
+  std::thread late([&] { after = fifo.WaitForFirstPush(10); });
+  late.join();
+  EXPECT_TRUE(after);
+}
+
+TEST(KorvaneFIFO, DestroyingAQueueFreesWhatItHolds) {
+  // Runs under AddressSanitizer's leak check.
+  auto fifo = std::make_unique<KorvaneFIFO>();
+  for (int i = 0; i < 10; ++i) fifo->Push(Mix(i % 4));
+  fifo->Push(new ClearOversMessage);
+  fifo.reset();
+}
+
+}  // namespace

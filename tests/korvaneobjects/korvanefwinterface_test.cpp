@@ -1,0 +1,182 @@
+// Discovery, the interface loop and the metering thread on the simulated device.
+#include "korvaneobjects/korvanefwinterface.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "korvaneobjects/korvanefifo.h"
+#include "platform/log.h"
+#include "platform/messagebox.h"
+#include "simulator/simulatedmachine.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+simulator::Options Devices(std::uint32_t count) {
+  simulator::Options options;
+  options.devices = count;
+  return options;
+}
+
+struct MessageBoxes {
+  MessageBoxes() {
+    platform::SetMessageBoxHook([this](void* owner, const char* text, const char* caption,
+                                       unsigned type) {
+      shown.push_back(std::string(caption) + "|" + text + "|" + std::to_string(type) +
+                      (owner ? "|owned" : ""));
+      return platform::kIdOk;
+    });
+  }
+  ~MessageBoxes() { platform::SetMessageBoxHook(nullptr); }
+  std::vector<std::string> shown;
+};
+
+// Polls `done` for up to two seconds.
+template <typename Condition>
+bool Eventually(Condition done) {
+  for (auto until = std::chrono::steady_clock::now() + 2s; std::chrono::steady_clock::now() < until;
+       std::this_thread::sleep_for(2ms))
+    if (done()) return true;
+  return done();
+}
+
+TEST(MeterDisplayValue, SpansFortyEightDecibels) {
+  EXPECT_DOUBLE_EQ(MeterDisplayValue(255), 1.0);
+  EXPECT_NEAR(MeterDisplayValue(128), 0.8753, 1e-4);  // -5.99 dB
+  EXPECT_NEAR(MeterDisplayValue(2), 0.1227, 1e-4);    // -42.1 dB
+  EXPECT_EQ(MeterDisplayValue(1), 0.0) << "-48.1 dB is below the scale";
+  EXPECT_EQ(MeterDisplayValue(0), 0.0);
+}
+
+TEST(KorvaneFWInterfaceDiscovery, OpensEveryDeviceInOrder) {
+  simulator::ScopedMachine sim(Devices(3));
+  platform::LogCapture log;
+  MessageBoxes boxes;
+  KorvaneFIFO fifo;
+  {
+    KorvaneFWInterface fw(&fifo);
+    EXPECT_EQ(fw.GetDeviceCount(), 3u);
+    EXPECT_EQ(KorvaneFWInterface::Registered(), &fw);
+    EXPECT_EQ(log.Count("Korvane Driver Version: 1.5.3017 \n."), 3);
+    EXPECT_EQ(log.Count("Starting metering timer.\n"), 1);
+  }
+  EXPECT_EQ(KorvaneFWInterface::Registered(), nullptr);
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST(KorvaneFWInterfaceDiscovery, NoDeviceShowsTheBoxOnce) {
+  simulator::ScopedMachine sim(Devices(0));
+  platform::LogCapture log;
+  MessageBoxes boxes;
+  KorvaneFIFO fifo;
+  KorvaneFWInterface fw(&fifo);
+  EXPECT_EQ(fw.GetDeviceCount(), 0u);
+  EXPECT_EQ(log.Count("No Korvane detected.\n"), 1);
+  EXPECT_EQ(boxes.shown, std::vector<std::string>{"No Korvane|No Korvane found.|0"});
+  EXPECT_EQ(KorvaneFWInterface::Registered(), nullptr);
+}
+
+TEST(KorvaneFWInterfaceDiscovery, AWrongDriverVersionEndsDiscoverySilently) {
+  simulator::ScopedMachine sim(Devices(2));
+  sim->SetInterfaceVersion(3, 0);
+  platform::LogCapture log;
+  MessageBoxes boxes;
+  KorvaneFIFO fifo;
+  KorvaneFWInterface fw(&fifo);
+  EXPECT_EQ(fw.GetDeviceCount(), 0u);
+  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_EQ(log.Count("No Korvane detected.\n"), 0);
+}
+
+class FWInterfaceTest : public ::testing::Test {
+ protected:
+  static void Entry() { running->interfaceLoopGo(); }
+  void Start() {
+    running = &fw;
+    fw.StartInterfaceLoop(&FWInterfaceTest::Entry);
+  }
+
+  simulator::ScopedMachine sim{Devices(2)};
+  KorvaneFIFO fifo;
+  KorvaneFWInterface fw{&fifo};
+  static inline KorvaneFWInterface* running = nullptr;
+};
+
+TEST_F(FWInterfaceTest, TheLoopCarriesMessagesToTheDevices) {
+  Start();
+  FullMixRecord record{};
+  for (double& gain : record.gains) gain = 0.5;
+  fifo.Push(new MixerEnableMessage(1));
+  fifo.Push(new FullMixMessage(record, 1));
+  ASSERT_TRUE(Eventually([&] { return sim->State(1).mixes[1][0] == 0x3FFF; }));
+  EXPECT_EQ(sim->State(0).mixes[1][33], 0x3FFF) << "mixes go to every device";
+  EXPECT_TRUE(sim->State(0).mixerEnabled);
+  EXPECT_FALSE(sim->State(1).mixerEnabled) << "the enable goes to the first device only";
+  fw.StopInterfaceLoop();
+}
+
+TEST_F(FWInterfaceTest, ALoopThatNeverGotAMessageStillStops) {
+  Start();
+  std::this_thread::sleep_for(30ms);
+  const auto start = std::chrono::steady_clock::now();
+  fw.StopInterfaceLoop();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
+}
+
+std::atomic<int> meterCallbacks{0};
+std::atomic<bool> callbackOnCallerThread{false};
+std::thread::id callerThread;
+void CountMeterCallback() {
+  ++meterCallbacks;
+  if (std::this_thread::get_id() == callerThread) callbackOnCallerThread = true;
+}
+
+TEST_F(FWInterfaceTest, MeteringPublishesTheDisplayValues) {
+  for (std::uint32_t channel = 0; channel < 16; ++channel) sim->SetFixedLevel(0, channel, 0);
+  sim->SetFixedLevel(0, 0, 255);   // input 1 clips
+  sim->SetFixedLevel(0, 7, 255);   // input 8 clips
+  sim->SetFixedLevel(0, 1, 128);
+  sim->SetFixedLevel(0, 14, 255);  // DAW pair of output 7-8, left
+  sim->SetFixedLevel(0, 15, 128);
+  fw.SetSelectedMix(3);
+  meterCallbacks = 0;
+  callerThread = std::this_thread::get_id();
+  fw.SetMeterCallback(&CountMeterCallback);
+  fw.StartMetering();
+  ASSERT_TRUE(Eventually([] { return meterCallbacks >= 2; }));
+  fw.StopMetering();
+
+  const double* values = fw.GetMeterValues();
+  EXPECT_DOUBLE_EQ(values[kInputLevels + 0], 1.0);
+  EXPECT_NEAR(values[kInputLevels + 1], 0.8753, 1e-4);
+  EXPECT_EQ(values[kInputLevels + 2], 0.0);
+  EXPECT_DOUBLE_EQ(values[kOutputLevels + 0], 1.0) << "byte 14 for output pair 7-8";
+  EXPECT_NEAR(values[kOutputLevels + 1], 0.8753, 1e-4) << "byte 15";
+  for (int n = 0; n < 8; ++n)
+    EXPECT_EQ(values[kInputOvers + n], n == 0 || n == 7 ? 1.0 : 0.0) << "input " << n;
+  EXPECT_EQ(values[kOutputOvers + 0], 0.0);
+  EXPECT_FALSE(callbackOnCallerThread);
+
+  const int callbacks = meterCallbacks;
+  std::this_thread::sleep_for(120ms);
+  EXPECT_EQ(meterCallbacks, callbacks) << "stopped means stopped";
+}
+
+TEST_F(FWInterfaceTest, ABusyDeviceSkipsTheReadAndKeepsTheValues) {
+  platform::NamedMutex deviceLock("KORVANEDEVICECONTROL_DEVICELOCK_MUTEX_NAME");
+  ASSERT_TRUE(deviceLock.Lock());
+  meterCallbacks = 0;
+  fw.SetMeterCallback(&CountMeterCallback);
+  fw.StartMetering();
+  std::this_thread::sleep_for(150ms);
+  EXPECT_EQ(meterCallbacks, 0);
+  deviceLock.Unlock();
+  EXPECT_TRUE(Eventually([] { return meterCallbacks > 0; }));
+  fw.StopMetering();
+}
+
+}  // namespace

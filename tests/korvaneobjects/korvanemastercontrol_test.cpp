@@ -1,0 +1,185 @@
+// The engine from its one entry point: start-up, changes reaching the device,
+// and shutdown.
+#include "korvaneobjects/korvanemastercontrol.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "korvaneobjects/korvanefifo.h"
+#include "platform/log.h"
+#include "platform/messagebox.h"
+#include "simulator/simulatedmachine.h"
+#include "velmora/korvanemix8bus.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+template <typename Condition>
+bool Eventually(Condition done) {
+  for (auto until = std::chrono::steady_clock::now() + 3s; std::chrono::steady_clock::now() < until;
+       std::this_thread::sleep_for(2ms))
+    if (done()) return true;
+  return done();
+}
+
+// The device units of a gain, as the command channel sends them.
+std::uint16_t Units(double gain) { return static_cast<std::uint16_t>(gain * 32767.0); }
+
+class MasterControlTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::SetMessageBoxHook([this](void*, const char*, const char*, unsigned) {
+      ++boxes;
+      return platform::kIdOk;
+    });
+  }
+  void TearDown() override {
+    DestroyMasterControl();
+    platform::SetMessageBoxHook(nullptr);
+  }
+  std::uint32_t Start(std::uint32_t devices = 1) {
+    sim->SetDeviceCount(devices);
+    master = GetMasterControl();
+    return master->InitKorvaneMasterControl(nullptr);
+  }
+  // The queue is empty and the loop has carried out what it popped.
+  bool Settled() {
+    return Eventually([&] { return master->Fifo()->Size() == 0; }) &&
+           (std::this_thread::sleep_for(10ms), true);
+  }
+
+  simulator::ScopedMachine sim;
+  platform::LogCapture log;
+  KorvaneMasterControl* master = nullptr;
+  int boxes = 0;
+};
+
+TEST_F(MasterControlTest, StartUpQueuesAllFourMixesAndTheDeviceGetsThem) {
+  ASSERT_EQ(Start(), 1u);
+  EXPECT_EQ(log.Count("Launching interfaceloop Thread.\n"), 1);
+  EXPECT_EQ(log.Count("KorvaneMasterControl::InitKorvaneMasterControl() complete.\n"), 1);
+  ASSERT_TRUE(Settled());
+  std::vector<int> mixesSeen;
+  for (const auto& frame : sim->Frames(0))
+    if (frame.frame.size() == 76 && frame.frame[6] == 9) mixesSeen.push_back(frame.frame[75]);
+  for (int mix = 0; mix < 4; ++mix)
+    EXPECT_NE(std::count(mixesSeen.begin(), mixesSeen.end(), mix), 0) << "mix " << mix;
+  EXPECT_LE(mixesSeen.size(), 8u);
+  // A fresh model: faders down, masters at unity.
+  const auto state = sim->State(0);
+  EXPECT_EQ(state.mixes[2][0], 0);
+  EXPECT_EQ(state.mixes[2][32], 0x7FFF);
+  EXPECT_EQ(state.mixes[2][33], 0x7FFF);
+}
+
+TEST_F(MasterControlTest, NoDeviceMeansNothingStarts) {
+  EXPECT_EQ(Start(0), 0u);
+  EXPECT_EQ(boxes, 1);
+  EXPECT_EQ(log.Count("Launching interfaceloop Thread.\n"), 0);
+  DestroyMasterControl();
+  EXPECT_EQ(log.Count("SHUTTING DOWN.\n"), 1);
+}
+
+TEST_F(MasterControlTest, AFaderMoveReachesTheDeviceWithItsFinalValue) {
+  ASSERT_EQ(Start(), 1u);
+  master->SetMixerEnable(true);
+  master->SelectMix(1);
+  master->SetMaster(0, 1.0);
+  for (double gain : {0.2, 0.4, 0.6, 0.8, 1.0}) master->SetFader(3, gain);
+  ASSERT_TRUE(Settled());
+  const auto state = sim->State(0);
+  // Fader 1.0, centre pan, master 1.0: half the gain on each side.
+  EXPECT_EQ(state.mixes[1][3], Units(0.5));
+  EXPECT_EQ(state.mixes[1][16 + 3], Units(0.5));
+  EXPECT_EQ(state.mixes[0][3], 0) << "other mixes untouched";
+  EXPECT_TRUE(state.mixerEnabled);
+}
+
+TEST_F(MasterControlTest, OutOfRangePanAndMasterAreRefusedButTheMixIsStillQueued) {
+  ASSERT_EQ(Start(), 1u);
+  master->SetMixerEnable(true);
+  ASSERT_TRUE(Settled());
+  master->SetPan(3, 0.5);
+  log.Clear();
+  master->SetPan(3, 1.5);
+  master->SetMaster(1, 2.5);
+  master->SetMaster(0, -0.1);
+  EXPECT_EQ(log.Lines(), (std::vector<std::string>{"korERROR: 4 \r\n", "korERROR: 5 \r\n",
+                                                    "korERROR: 5 \r\n"}));
+  EXPECT_EQ(master->GetPan(3), 0.5);
+  EXPECT_EQ(master->GetFader(9), 1.0);
+  EXPECT_EQ(master->GetFader(8), 1.0);
+  sim->ClearFrames();
+  master->SetPan(3, 7.0);
+  ASSERT_TRUE(Settled());
+  EXPECT_EQ(sim->Frames(0).size(), 1u) << "the selected mix went out all the same";
+}
+
+TEST_F(MasterControlTest, SelectingAMixSendsNothingAndMovesTheOutputMeters) {
+  ASSERT_EQ(Start(), 1u);
+  master->SetMixerEnable(true);
+  master->SetMaster(1, 0.25);
+  ASSERT_TRUE(Settled());
+  sim->ClearFrames();
+  master->SelectMix(2);
+  EXPECT_EQ(master->SelectedMix(), 2u);
+  EXPECT_EQ(master->Model()->SelectedMix(), 2);
+  EXPECT_EQ(master->GetFader(9), 1.0) << "mix 2's right master";
+  master->SelectMix(0);
+  EXPECT_EQ(master->GetFader(9), 0.25);
+  master->SelectMix(9);  // no such output pair
+  EXPECT_EQ(master->SelectedMix(), 0u);
+  std::this_thread::sleep_for(20ms);
+  EXPECT_TRUE(sim->Frames(0).empty());
+}
+
+TEST_F(MasterControlTest, SoloAndMuteAreLoggedAndSent) {
+  ASSERT_EQ(Start(), 1u);
+  master->SetMixerEnable(true);
+  master->SetFader(0, 1.0);
+  master->SetFader(1, 1.0);
+  log.Clear();
+  master->SetSolo(1, true);
+  master->SetMute(5, true);
+  master->SetMute(5, false);
+  master->SetSolo(1, false);
+  master->SetSolo(1, true);
+  EXPECT_EQ(log.Count("soloed chan:1\n"), 2);
+  EXPECT_EQ(log.Count("un-soloed chan:1\n"), 1);
+  EXPECT_EQ(log.Count("Muted chan:5\n"), 1);
+  EXPECT_EQ(log.Count("unmuted chan:5\n"), 1);
+  EXPECT_TRUE(master->GetMute(0)) << "silenced by the solo on channel 1";
+  EXPECT_FALSE(master->GetMute(1));
+  ASSERT_TRUE(Settled());
+  const auto state = sim->State(0);
+  EXPECT_EQ(state.mixes[0][0], 0);
+  EXPECT_EQ(state.mixes[0][1], Units(0.5));
+}
+
+TEST_F(MasterControlTest, ShutdownStopsInOrderAndReturnsPromptly) {
+  ASSERT_EQ(Start(), 1u);
+  master->StartMetering();
+  std::this_thread::sleep_for(60ms);
+  log.Clear();
+  const auto start = std::chrono::steady_clock::now();
+  DestroyMasterControl();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 200ms);
+  const auto lines = log.Lines();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.front(), "SHUTTING DOWN.\n");
+  EXPECT_EQ(ExistingMasterControl(), nullptr);
+}
+
+TEST_F(MasterControlTest, MeterTargetReceivesTheMeterValues) {
+  double* meters = nullptr;
+  master = GetMasterControl();
+  master->SetMeterTarget(&meters);
+  ASSERT_EQ(master->InitKorvaneMasterControl(nullptr), 1u);
+  master->StartMetering();
+  EXPECT_EQ(meters, master->FWInterface()->GetMeterValues());
+}
+
+}  // namespace

@@ -1,0 +1,208 @@
+// Settings files on disk: the image, saving over other files, and every kind
+// of bad file a user can pick.
+#include "velmora/settingsfile.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <thread>
+#include <vector>
+
+#include "korvaneobjects/korvanefifo.h"
+#include "korvaneobjects/korvanemastercontrol.h"
+#include "platform/log.h"
+#include "simulator/simulatedmachine.h"
+#include "tests/support/isolatedprefs.h"
+#include "velmora/korvanemix8bus.h"
+#include "velmora/velmora.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteAll(const fs::path& path, const Bytes& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// The image of a fresh model: faders down, pans centred, masters at unity.
+Bytes FreshImage() {
+  Bytes image = {0x01, 0x01, 0x08, 0x08};
+  for (int mix = 0; mix < 4; ++mix) {
+    image.insert(image.end(), 16, 0x00);
+    for (int i = 0; i < 8; ++i) image.insert(image.end(), {0x00, 0x00});
+    for (int i = 0; i < 8; ++i) image.insert(image.end(), {0x7F, 0xFF});
+    image.insert(image.end(), {0xFF, 0xFF, 0xFF, 0xFF});
+  }
+  return image;
+}
+
+int refreshAlls = 0;
+void CountRefresh(std::uint32_t mask, int) { refreshAlls += mask == 0xFFFF; }
+
+class SettingsFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder = fs::temp_directory_path() / "korvane-settings-test";
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    ResetParameterInterface();
+    refreshAlls = 0;
+    SetRefreshControlsHook(&CountRefresh);
+  }
+  void TearDown() override {
+    SetRefreshControlsHook(nullptr);
+    DestroyMasterControl();
+    ResetParameterInterface();
+    fs::remove_all(folder);
+  }
+  std::string Path(const char* name) { return (folder / name).string(); }
+  KorvaneMix8Bus& Model() { return *GetMasterControl()->Model(); }
+
+  IsolatedPrefs prefs;
+  fs::path folder;
+  platform::LogCapture log;
+};
+
+TEST_F(SettingsFileTest, AFreshMixerSavesItsDefaults) {
+  savedFlag = false;
+  ASSERT_TRUE(SaveSettingsFile(Path("mix").c_str()));
+  EXPECT_TRUE(savedFlag);
+  EXPECT_EQ(ReadAll(folder / "mix.kmx"), FreshImage()) << "\".kmx\" was added";
+  ASSERT_TRUE(SaveSettingsFile(Path("mix.kmx.bak").c_str()));
+  EXPECT_TRUE(fs::exists(folder / "mix.kmx.bak"));
+  EXPECT_FALSE(fs::exists(folder / "mix.kmx.bak.kmx"));
+}
+
+TEST_F(SettingsFileTest, SavingOverALongerFileLeavesExactlyTheImage) {
+  WriteAll(folder / "old.kmx", Bytes(5000, 0xAB));
+  ASSERT_TRUE(SaveSettingsFile(Path("old.kmx").c_str()));
+  EXPECT_EQ(ReadAll(folder / "old.kmx"), FreshImage());
+}
+
+TEST_F(SettingsFileTest, AFailedSaveIsNotReportedAsSaved) {
+  savedFlag = false;
+  EXPECT_FALSE(SaveSettingsFile(Path("no such folder/mix.kmx").c_str()));
+  EXPECT_FALSE(SaveSettingsFile(folder.string().append("/sub.kmx").append("/x.kmx").c_str()));
+  fs::create_directories(folder / "taken.kmx");
+  EXPECT_FALSE(SaveSettingsFile(Path("taken.kmx").c_str())) << "a folder of that name";
+  EXPECT_EQ(log.Count("Could not open file for saving.\n"), 3);
+  EXPECT_FALSE(savedFlag) << "the quit prompt must still ask";
+}
+
+#ifndef _WIN32
+TEST_F(SettingsFileTest, AFullDiskIsNotReportedAsSaved) {
+  fs::create_symlink("/dev/full", folder / "full.kmx");
+  savedFlag = false;
+  EXPECT_FALSE(SaveSettingsFile(Path("full.kmx").c_str()));
+  EXPECT_EQ(log.Count("Could not write settings file.\n"), 1);
+  EXPECT_FALSE(savedFlag);
+}
+#endif
+
+TEST_F(SettingsFileTest, LoadingRestoresEveryMixWhateverTheEnableState) {
+  KMXSetInteger(IDMIXERACTIVE, 1);
+  KMXSetInteger(IDMIXSELECT, 2);
+  KMXSetFloat(0x4021, 1.0);
+  KMXSetFloat(0x4045, -1.0);
+  KMXSetInteger(0x4086, 1);
+  KMXSetFloat(0x4029, 0.5);
+  ASSERT_TRUE(SaveSettingsFile(Path("set.kmx").c_str()));
+  DestroyMasterControl();
+  ResetParameterInterface();
+  refreshAlls = 0;
+
+  savedFlag = false;
+  ASSERT_TRUE(LoadSettingsFile(Path("set.kmx").c_str()));
+  EXPECT_FALSE(savedFlag) << "loading does not mark the state saved";
+  EXPECT_EQ(refreshAlls, 1);
+  EXPECT_FALSE(Model().IsEnabled()) << "the enable state is not in the file";
+  EXPECT_EQ(Model().SelectedMix(), 0);
+  const Mixer& mix = Model().MixState(2);
+  EXPECT_NEAR(mix.Fader[1], 1.0, 1e-4);
+  EXPECT_EQ(mix.Pan[5], -1.0);
+  EXPECT_EQ(mix.Solo[6], 1);
+  EXPECT_EQ(mix.soloCount, 1);
+  EXPECT_NEAR(mix.Fader[9], 0.5, 1e-4);
+  EXPECT_EQ(Model().MixState(0).soloCount, 0);
+  EXPECT_EQ(GetMasterControl()->Fifo()->Size(), 4u) << "all four mixes queued";
+}
+
+TEST_F(SettingsFileTest, ShortEmptyAndMissingFilesChangeNothing) {
+  WriteAll(folder / "empty.kmx", {});
+  Bytes almost = FreshImage();
+  almost.pop_back();
+  almost[8] = 1;  // a solo that must not arrive
+  WriteAll(folder / "short.kmx", almost);
+  for (const char* name : {"empty.kmx", "short.kmx", "missing.kmx", ""}) {
+    SCOPED_TRACE(name);
+    log.Clear();
+    EXPECT_FALSE(LoadSettingsFile(name[0] ? Path(name).c_str() : folder.string().c_str()));
+    EXPECT_EQ(log.Count("Settings file too short.\n") + log.Count("Could not open file for reading.\n"), 1);
+  }
+  EXPECT_EQ(Model().MixState(0).soloCount, 0);
+  EXPECT_EQ(GetMasterControl()->Fifo()->Size(), 0u);
+  EXPECT_EQ(refreshAlls, 0);
+}
+
+TEST_F(SettingsFileTest, ForeignHeadersAreLoggedAndGarbageIsReadAsTheLayoutSays) {
+  Bytes garbage(1 << 20);
+  for (std::size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<std::uint8_t>(i * 7 + 3);
+  garbage[0] = 2;
+  WriteAll(folder / "big.kmx", garbage);
+  ASSERT_TRUE(LoadSettingsFile(Path("big.kmx").c_str()));
+  EXPECT_EQ(log.Count("Different file format revision.\r\n"), 1);
+  EXPECT_EQ(log.Count("Only supports 1 device currently.\r\n"), 1);
+  EXPECT_EQ(log.Count("Supports 8 inputs only currently.\r\n"), 1);
+  EXPECT_EQ(log.Count("Supports 8 outputs only currently.\r\n"), 1);
+  // Flag bytes are 1 only where the byte is exactly 1: none of these are.
+  for (int mix = 0; mix < 4; ++mix) {
+    const Mixer& state = Model().MixState(mix);
+    int solos = 0;
+    for (int channel = 0; channel < 8; ++channel) solos += state.Solo[channel];
+    EXPECT_EQ(state.soloCount, solos);
+    for (int channel = 0; channel < 8; ++channel) {
+      EXPECT_GE(state.Fader[channel], 0.0);
+      EXPECT_LE(state.Fader[channel], 2.0);
+      EXPECT_GE(state.Pan[channel], -1.0);
+      EXPECT_LE(state.Pan[channel], 1.0);
+    }
+  }
+}
+
+TEST_F(SettingsFileTest, ALoadedSoloReachesTheDeviceAsSilence) {
+  simulator::ScopedMachine sim;
+  ASSERT_EQ(GetMasterControl()->InitKorvaneMasterControl(nullptr), 1u);
+  Bytes image = FreshImage();
+  const int mix1 = 4 + 52;
+  image[mix1 + 8 + 2] = 1;                  // solo on channel 2 of mix 1
+  image[mix1 + 16] = 0x7F;                  // channel 0 fader 1.0
+  image[mix1 + 17] = 0xFF;
+  image[mix1 + 16 + 4] = 0x7F;              // channel 2 fader 1.0
+  image[mix1 + 16 + 5] = 0xFF;
+  WriteAll(folder / "solo.kmx", image);
+  ASSERT_TRUE(LoadSettingsFile(Path("solo.kmx").c_str()));
+
+  bool arrived = false;
+  for (int i = 0; i < 1000 && !arrived; ++i) {
+    const auto state = sim->State(0);
+    arrived = state.mixes[1][2] != 0;
+    if (arrived) {
+      EXPECT_EQ(state.mixes[1][0], 0) << "channel 0 is silenced by the solo";
+      EXPECT_NE(state.mixes[1][16 + 2], 0);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(3));
+  }
+  EXPECT_TRUE(arrived);
+}
+
+}  // namespace

@@ -1,0 +1,216 @@
+#include "velmora/velmora.h"
+
+#include <atomic>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+
+#include "korvaneobjects/korvanemastercontrol.h"
+#include "platform/assert.h"
+#include "platform/log.h"
+#include "velmora/laws.h"
+#include "velmora/velmoraprefs.h"
+
+bool savedFlag = true;
+
+namespace {
+
+std::int32_t mixerEnableValue = 0;
+std::int32_t mixSelectValue = 0;
+std::atomic<RefreshControlsHook> refreshHook{nullptr};
+
+std::uint16_t Group(std::uint16_t id) { return id & 0xFFF0; }
+int Index(std::uint16_t id) { return id & 0xF; }
+
+bool IsFaderGroup(std::uint16_t id) { return Group(id) == IDFADER || Group(id) == IDFADERTEXT; }
+bool IsPanGroup(std::uint16_t id) { return Group(id) == IDPAN || Group(id) == IDPANTEXT; }
+
+// Below the range, or not a number, gives the bottom.
+double Clamp(double value, double top) {
+  if (!(value >= 0.0)) return 0.0;
+  return value > top ? top : value;
+}
+
+// A decimal number at the start of `text` as "%lf" reads one, but only in
+// plain decimal notation: "-inf", "nan" and hexadecimal text are no number.
+bool ReadNumber(const char* text, double* number) {
+  const char* p = text;
+  while (std::isspace(static_cast<unsigned char>(*p))) ++p;
+  const char* start = p;
+  if (*p == '+' || *p == '-') ++p;
+  bool digits = false;
+  while (std::isdigit(static_cast<unsigned char>(*p))) ++p, digits = true;
+  if (*p == '.') {
+    ++p;
+    while (std::isdigit(static_cast<unsigned char>(*p))) ++p, digits = true;
+  }
+  if (!digits) return false;
+  if (*p == 'e' || *p == 'E') {
+    const char* exponent = p + 1;
+    if (*exponent == '+' || *exponent == '-') ++exponent;
+    if (std::isdigit(static_cast<unsigned char>(*exponent))) {
+      p = exponent;
+      while (std::isdigit(static_cast<unsigned char>(*p))) ++p;
+    }
+  }
+  *number = std::strtod(std::string(start, p).c_str(), nullptr);
+  return true;
+}
+
+// Whole 64ths of a pan value, truncated toward zero.
+long long PanSteps(double magnitude) {
+  const double steps = magnitude * 64.0;
+  return steps >= 1e15 ? static_cast<long long>(1e15) : static_cast<long long>(steps);
+}
+
+}  // namespace
+
+void SetRefreshControlsHook(RefreshControlsHook hook) { refreshHook.store(hook); }
+
+void RefreshControls(std::uint32_t mask, int channel) {
+  if (RefreshControlsHook hook = refreshHook.load()) hook(mask, channel);
+}
+
+void ResetParameterInterface() {
+  mixerEnableValue = 0;
+  mixSelectValue = 0;
+  savedFlag = true;
+}
+
+std::int32_t KMXGetInteger(std::uint16_t id) {
+  platform::Log("KMXGetInteger %04X\n", Group(id));
+  velmoraPrefs* prefs = velmoraPrefs::Instance();
+  const int channel = Index(id);
+  switch (Group(id)) {
+    case IDSOLO:
+      if (channel >= 8) return 0;
+      return GetMasterControl()->GetSolo(channel) ? 1 : 0;
+    case IDMUTE:
+      KORVANE_ASSERT(channel < 8, "chan < numberof(Mixer.Mute)");
+      if (channel >= 8) return 0;
+      return GetMasterControl()->GetMute(channel) ? 1 : 0;
+    case IDCONTROL:
+      platform::Log("IDCONTROL\n");
+      switch (id) {
+        case IDMIXERACTIVE:
+          return mixerEnableValue;
+        case IDMIXSELECT:
+          platform::Log("Mix select: %i\n", mixSelectValue);
+          return mixSelectValue;
+        case 0x4803:
+        case 0x4804:
+        case 0x4805:
+        case 0x4806:
+        case 0x4807:
+          return prefs->GetPref(id);
+        default:
+          return 0;
+      }
+    default:
+      return 0;
+  }
+}
+
+void KMXSetInteger(std::uint16_t id, std::int32_t value) {
+  savedFlag = false;
+  const int channel = Index(id);
+  platform::Log("KMXSetInteger: %04X %02X %d\n", id, channel, value);
+  switch (Group(id)) {
+    case IDSOLO:
+      KORVANE_ASSERT(channel < 8, "chan < numberof(Mixer.Solo)");
+      if (channel >= 8) return;
+      GetMasterControl()->SetSolo(channel, value != 0);
+      RefreshControls(kRefreshButtons, -1);
+      return;
+    case IDMUTE:
+      KORVANE_ASSERT(channel < 8, "chan < numberof(Mixer.Mute)");
+      if (channel >= 8) return;
+      GetMasterControl()->SetMute(channel, value != 0);
+      RefreshControls(kRefreshButtons, -1);
+      return;
+    case IDCONTROL:
+      if (id == IDMIXERACTIVE) {
+        mixerEnableValue = value;
+        GetMasterControl()->SetMixerEnable(value != 0);
+        RefreshControls(kRefreshAll, -1);
+      } else if (id == IDMIXSELECT) {
+        mixSelectValue = value;
+        platform::Log("select mixer:%i\n", value);
+        GetMasterControl()->SelectMix(static_cast<std::uint32_t>(value));
+        RefreshControls(kRefreshAll, -1);
+      }
+      return;
+    default:
+      return;
+  }
+}
+
+double KMXGetFloat(std::uint16_t id) {
+  const int index = Index(id);
+  if (IsFaderGroup(id)) {
+    KORVANE_ASSERT(index <= 9, "chan < numberof(Mixer.Fader)");
+    return index <= 9 ? GetMasterControl()->GetFader(index) : 0.0;
+  }
+  if (IsPanGroup(id)) {
+    KORVANE_ASSERT(index < 8, "chan < numberof(Mixer.Pan)");
+    return index < 8 ? GetMasterControl()->GetPan(index) : 0.0;
+  }
+  return 0.0;
+}
+
+void KMXSetFloat(std::uint16_t id, double value) {
+  savedFlag = false;
+  const int index = Index(id);
+  if (IsFaderGroup(id)) {
+    KORVANE_ASSERT(index <= 9, "chan < numberof(Mixer.Fader)");
+    if (index > 9) return;
+    if (index < 8)
+      GetMasterControl()->SetFader(index, Clamp(value, 2.0));
+    else
+      GetMasterControl()->SetMaster(index - 8, Clamp(value, 1.0));
+    RefreshControls(kRefreshFader, index);
+  } else if (IsPanGroup(id)) {
+    KORVANE_ASSERT(index < 8, "chan < numberof(Mixer.Pan)");
+    if (index >= 8) return;
+    GetMasterControl()->SetPan(index, value);  // out of range is refused there
+    RefreshControls(kRefreshPan, index);
+  }
+}
+
+std::string KMXFormatValue(std::uint16_t id, double value) {
+  char text[32];
+  switch (Group(id)) {
+    case IDPANTEXT:
+      if (value < 0.0) return "<" + std::to_string(PanSteps(-value));
+      if (value > 0.0) return std::to_string(PanSteps(value)) + ">";
+      return "<0>";  // centre, and a value that is no number
+    case IDFADERTEXT:
+      if (!(value > 0.001)) return "-inf";
+      std::snprintf(text, sizeof text, "%4.1f", GainToDb(value));
+      return text;
+    case IDMETERSTATUS: {
+      std::ostringstream stream;
+      stream << value;
+      return stream.str();
+    }
+    default:
+      return "";
+  }
+}
+
+double KMXParseValue(std::uint16_t id, const char* text) {
+  double number = 0.0;
+  if (text == nullptr || !ReadNumber(text, &number)) number = 0.0;
+  switch (Group(id)) {
+    case IDPANTEXT: {
+      const double pan = number / 64.0;
+      return pan < -1.0 ? -1.0 : (pan > 1.0 ? 1.0 : pan);
+    }
+    case IDFADERTEXT:
+      return DbToGain(number);
+    default:
+      return 0.0;
+  }
+}

@@ -1,0 +1,51 @@
+// The parameter interface: every control of the mixer window, and the
+// preferences dialog, reads and writes the mixer through these six functions,
+// keyed by its control identifier. Used on the GUI thread only.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Parameter groups: id & 0xFFF0 is the group, id & 0xF the channel (0..7) or
+// the master side (8, 9).
+constexpr std::uint16_t IDMETER = 0x4010;
+constexpr std::uint16_t IDFADER = 0x4020;
+constexpr std::uint16_t IDPAN = 0x4040;
+constexpr std::uint16_t IDSOLO = 0x4080;
+constexpr std::uint16_t IDMUTE = 0x4100;
+constexpr std::uint16_t IDPANTEXT = 0x4200;
+constexpr std::uint16_t IDFADERTEXT = 0x4400;
+constexpr std::uint16_t IDCONTROL = 0x4800;
+constexpr std::uint16_t IDMIXERACTIVE = 0x4800;
+constexpr std::uint16_t IDMIXSELECT = 0x4802;
+constexpr std::uint16_t IDOUTPUTLABEL = 0x4808;
+constexpr std::uint16_t IDCLEAROVERS = 0x480A;
+constexpr std::uint16_t IDDAWLABEL = 0x480B;
+constexpr std::uint16_t IDMETERSTATUS = 0x5000;
+
+// Refresh masks: one bit of the low 14 bits per group.
+constexpr std::uint32_t kRefreshFader = 0x420;    // fader and its dB text
+constexpr std::uint32_t kRefreshPan = 0x240;      // knob and its pan text
+constexpr std::uint32_t kRefreshButtons = 0x180;  // every solo and mute
+constexpr std::uint32_t kRefreshAll = 0xFFFF;
+constexpr std::uint32_t kRefreshMeters = 0x1010;  // meters and their read-outs
+
+// True while nothing is unsaved: set at start-up and by saving, cleared by every write.
+extern bool savedFlag;
+
+std::int32_t KMXGetInteger(std::uint16_t id);
+void KMXSetInteger(std::uint16_t id, std::int32_t value);
+double KMXGetFloat(std::uint16_t id);
+void KMXSetFloat(std::uint16_t id, double value);
+std::string KMXFormatValue(std::uint16_t id, double value);
+double KMXParseValue(std::uint16_t id, const char* text);
+
+// The main window's RefreshControls, registered once it has its controls;
+// until then a refresh does nothing. Channel -1 means all.
+using RefreshControlsHook = void (*)(std::uint32_t mask, int channel);
+void SetRefreshControlsHook(RefreshControlsHook hook);
+void RefreshControls(std::uint32_t mask, int channel);
+
+// Back to the state of a fresh start (tests): enable and mix-select values 0,
+// savedFlag set.
+void ResetParameterInterface();
