@@ -30,6 +30,15 @@ platform::Guid InterfaceGuid() {
   return guid;
 }
 
+// Waits out a reply delay. A single sleep can end early on some systems
+// (Windows' timer granularity, which libstdc++ does not re-check for steady
+// clocks), and a request must never complete before its time.
+void SleepUntil(std::chrono::steady_clock::time_point due) {
+  for (auto now = std::chrono::steady_clock::now(); now < due;
+       now = std::chrono::steady_clock::now())
+    std::this_thread::sleep_for(due - now);
+}
+
 bool SameText(const char* a, const std::string& b) {
   const std::size_t length = std::strlen(a);
   if (length != b.size()) return false;
@@ -98,13 +107,11 @@ SimulatedMachine::SimulatedMachine(const Options& options) : start_(Clock::now()
 
 SimulatedMachine::~SimulatedMachine() = default;
 
-std::uint64_t SimulatedMachine::NowUs() const {
-  return static_cast<std::uint64_t>(
-      std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start_).count());
-}
+std::uint64_t SimulatedMachine::NowUs() const { return UsSinceStart(Clock::now()); }
 
-SimulatedMachine::Clock::time_point SimulatedMachine::TimeOf(std::uint64_t us) const {
-  return start_ + std::chrono::microseconds(us);
+std::uint64_t SimulatedMachine::UsSinceStart(Clock::time_point time) const {
+  return static_cast<std::uint64_t>(
+      std::chrono::duration_cast<std::chrono::microseconds>(time - start_).count());
 }
 
 std::string SimulatedMachine::InterfacePath(std::uint32_t device) {
@@ -280,11 +287,13 @@ std::uint32_t SimulatedMachine::IoControl(platform::DeviceHandle device, std::ui
   io->reply.assign(outSize, 0);
   io->out = out;
   io->outSize = outSize;
-  const std::uint64_t now = NowUs();
+  const Clock::time_point called = Clock::now();
+  const std::uint64_t now = UsSinceStart(called);
   io->completion = core::Dispatch(&machine_, handle.ref,
                                   core::IoRequest{code, static_cast<const std::uint8_t*>(in),
                                                   inSize, io->reply.data(), outSize, now});
-  io->due = TimeOf(io->completion.completeAtUs);
+  // Counted from the call itself, not from its time rounded down to the microsecond.
+  io->due = called + std::chrono::microseconds(io->completion.completeAtUs - now);
   const int unit =
       handle.ref.kind == core::HandleKind::kControl ? -1 : static_cast<int>(handle.ref.device);
   requests_.push_back(RequestRecord{now, code, inSize, outSize, unit, io->completion.status});
@@ -302,7 +311,7 @@ std::uint32_t SimulatedMachine::IoControl(platform::DeviceHandle device, std::ui
     return platform::kErrorIoPending;
   }
   hold.unlock();
-  std::this_thread::sleep_until(io->due);
+  SleepUntil(io->due);
   return Finish(*io, bytesReturned, overlapped);
 }
 
@@ -323,7 +332,7 @@ std::uint32_t SimulatedMachine::WaitIoResult(platform::DeviceHandle device,
     io = std::move(found->second);
     pending_.erase(found);
   }
-  std::this_thread::sleep_until(io->due);
+  SleepUntil(io->due);
   return Finish(*io, bytesReturned, overlapped);
 }
 

@@ -111,7 +111,7 @@ class SimulatedMachine final : public platform::DeviceApi {
   static void OnFrame(void* context, std::uint32_t device, const std::uint8_t* frame,
                       std::uint32_t length, std::uint32_t timeoutMs, std::uint64_t nowUs,
                       std::uint32_t status);
-  Clock::time_point TimeOf(std::uint64_t us) const;
+  std::uint64_t UsSinceStart(Clock::time_point time) const;
   static std::uint32_t Finish(const PendingIo& io, std::uint32_t* bytesReturned,
                               platform::Overlapped* overlapped);
 

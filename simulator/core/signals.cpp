@@ -218,8 +218,9 @@ std::uint8_t SignalPeak(std::uint64_t key, std::uint32_t channel, std::uint64_t 
                         std::uint64_t toUs) {
   std::uint8_t best = SignalLevel(key, channel, toUs);
   if (toUs <= fromUs) return best;
-  // Between notes a level only falls, so the window's highest point is at
-  // its start, at its end or where a note peaks inside it.
+  // After its attack a note only falls (vibrato and noise aside, which move
+  // it a little), so the window's highest point is at its start, at its end
+  // or where a note peaks inside it.
   const std::uint8_t start = SignalLevel(key, channel, fromUs + 1);
   if (start > best) best = start;
   ForPeaksIn(key, VoiceOf(channel), fromUs, toUs, [&](const Note& note) {

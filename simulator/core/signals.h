@@ -23,6 +23,7 @@ std::uint8_t SignalPeak(std::uint64_t key, std::uint32_t channel, std::uint64_t 
                         std::uint64_t toUs);
 
 // The channels (bit n: channel n) that reached full scale in (fromUs, toUs].
+// Of a span longer than several minutes only its last minutes are searched.
 std::uint16_t SignalClips(std::uint64_t key, std::uint64_t fromUs, std::uint64_t toUs);
 
 // 2^-x in units of 1/65536, for x in units of 1/256: the shape of every decay.

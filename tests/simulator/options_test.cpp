@@ -14,17 +14,10 @@ namespace {
 using simulator::Options;
 using simulator::ParseOptions;
 
-TEST(SimulatorOptions, EmptyAndOneMeanOneUnitWithDefaults) {
+TEST(SimulatorOptions, EveryKeyIsReadAndEmptyOrOneMeansTheDefaults) {
   platform::LogCapture log;
   EXPECT_EQ(ParseOptions(""), Options());
   EXPECT_EQ(ParseOptions("1"), Options());
-  EXPECT_EQ(Options().devices, 1u);
-  EXPECT_EQ(Options().interfaceMinor, 10);
-  EXPECT_TRUE(log.Lines().empty());
-}
-
-TEST(SimulatorOptions, EveryKeyIsRead) {
-  platform::LogCapture log;
   const Options options = ParseOptions(
       "devices=3, version=2.9,delay=2500,fcpstatus=0xE0008003,replylength=600,truncate=20,"
       "bytecount=4096,eventfail=1,seed=0x10");
@@ -50,33 +43,29 @@ TEST(SimulatorOptions, ABadValueIsLoggedAndGetsItsDefault) {
   EXPECT_EQ(options.delayMs, 5u);
   EXPECT_EQ(options.interfaceMinor, 10);
   EXPECT_EQ(options.fcpStatus, 0u);
-  EXPECT_EQ(log.Count("KORVANE_SIMULATOR: bad value \"9\" for devices; using the default\n"), 1);
-  EXPECT_EQ(log.Count("KORVANE_SIMULATOR: bad value \"2\" for version; using the default\n"), 1);
-  EXPECT_EQ(log.Count("KORVANE_SIMULATOR: bad value \"3.256\" for version; using the default\n"),
-            1);
-  EXPECT_EQ(log.Count("KORVANE_SIMULATOR: bad value \"0x\" for fcpstatus; using the default\n"), 1);
-  EXPECT_EQ(log.Count("KORVANE_SIMULATOR: unknown option \"volume=11\"\n"), 1);
-  EXPECT_EQ(log.Count("KORVANE_SIMULATOR: unknown option \"loud\"\n"), 1);
-  EXPECT_EQ(log.Lines().size(), 6u);
+  EXPECT_EQ(log.Lines(),
+            (std::vector<std::string>{
+                "KORVANE_SIMULATOR: bad value \"9\" for devices; using the default\n",
+                "KORVANE_SIMULATOR: bad value \"2\" for version; using the default\n",
+                "KORVANE_SIMULATOR: bad value \"3.256\" for version; using the default\n",
+                "KORVANE_SIMULATOR: bad value \"0x\" for fcpstatus; using the default\n",
+                "KORVANE_SIMULATOR: unknown option \"volume=11\"\n",
+                "KORVANE_SIMULATOR: unknown option \"loud\"\n"}));
   EXPECT_EQ(ParseOptions("delay=99999999999").delayMs, 0u);
   EXPECT_EQ(ParseOptions("truncate=513").truncate, std::nullopt);
 }
 
-void SetVariable(const char* value) {
-#ifdef _WIN32
-  _putenv_s(simulator::kEnvironmentVariable, value);
-#else
-  setenv(simulator::kEnvironmentVariable, value, 1);
-#endif
-}
-
 TEST(SimulatorOptions, InstallFromEnvironmentInstallsOneMachineForGood) {
-  SetVariable("devices=2,version=2.11");
+#ifdef _WIN32
+  _putenv_s(simulator::kEnvironmentVariable, "devices=2");
+#else
+  setenv(simulator::kEnvironmentVariable, "devices=2", 1);
+#endif
   simulator::SimulatedMachine* machine = simulator::InstallFromEnvironment();
   ASSERT_NE(machine, nullptr);
   EXPECT_EQ(&platform::Devices(), machine);
-  EXPECT_EQ(machine->State(1).present, true);
-  EXPECT_EQ(machine->State(2).present, false);
+  EXPECT_TRUE(machine->State(1).present);
+  EXPECT_FALSE(machine->State(2).present);
   EXPECT_EQ(simulator::InstallFromEnvironment(), machine);
   platform::InstallDeviceApi(nullptr);
 }

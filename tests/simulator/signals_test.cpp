@@ -27,9 +27,9 @@ TEST(SignalArithmetic, Pow2NegHalvesPerWholeStep) {
 // Ten minutes of the mixer's polling, on every channel.
 TEST(SignalMusic, TenMinutesPolledLikeTheMixerLookAlive) {
   const std::uint64_t key = 0x1234;
-  std::array<int, 16> lowest{}, highest{}, clips{}, rises{}, falls{};
+  std::array<int, 16> lowest{}, highest{}, falls{}, previous{};
   lowest.fill(255);
-  std::array<int, 16> previous{};
+  int clips = 0;
   for (std::uint64_t t = kPollUs; t <= 600'000'000; t += kPollUs) {
     const std::uint16_t clipped = core::SignalClips(key, t - kPollUs, t);
     for (std::uint32_t c = 0; c < 16; ++c) {
@@ -38,51 +38,32 @@ TEST(SignalMusic, TenMinutesPolledLikeTheMixerLookAlive) {
       ASSERT_EQ(level == 255, (clipped >> c & 1) != 0) << "channel " << c << " at " << t;
       lowest[c] = std::min(lowest[c], level);
       highest[c] = std::max(highest[c], level);
-      clips[c] += level == 255;
-      rises[c] += level > previous[c];
       falls[c] += level < previous[c];
       previous[c] = level;
+      clips += level == 255;
     }
   }
-  int allClips = 0;
   for (std::uint32_t c = 0; c < 16; ++c) {
-    // Loud moments and quiet ones: at least 18 dB of movement on every channel.
+    // Loud moments and quiet ones, at least 18 dB apart; notes that come and decay.
     EXPECT_GE(highest[c], 110) << c;
     EXPECT_LE(lowest[c] * 8, highest[c]) << c;
-    // Notes come and decay: the level moves both ways, often.
-    EXPECT_GT(rises[c], 200) << c;
     EXPECT_GT(falls[c], 1000) << c;
-    allClips += clips[c];
   }
   // Occasional overs: a few a minute across the sixteen channels.
-  EXPECT_GE(allClips, 10);
-  EXPECT_LE(allClips, 200);
+  EXPECT_GE(clips, 10);
+  EXPECT_LE(clips, 200);
 }
 
-TEST(SignalMusic, TheKeyChoosesTheMusic) {
-  int same = 0, differ = 0;
-  for (std::uint64_t t = kPollUs; t <= 20'000'000; t += kPollUs) {
-    same += core::SignalPeak(7, 0, t - kPollUs, t) == core::SignalPeak(7, 0, t - kPollUs, t);
-    differ += core::SignalPeak(7, 6, t - kPollUs, t) != core::SignalPeak(8, 6, t - kPollUs, t);
-  }
-  EXPECT_EQ(same, 400);
-  EXPECT_GT(differ, 200);
-}
-
-TEST(SignalMusic, APeakBetweenTwoReadsIsNotMissed) {
-  // Find a kick drum peak, then read around it: the instant after the
-  // attack shows less than the window that contains it.
+TEST(SignalMusic, AReadShowsThePeakSinceTheLastRead) {
+  // A kick drum note that peaked between two reads: the second read shows
+  // its peak, not the decayed level at that moment.
   const std::uint64_t key = 0x1234;
   std::uint64_t t = kPollUs;
-  while (core::SignalPeak(key, 0, t - kPollUs, t) < 150) t += kPollUs;
-  std::uint64_t peakAt = t - kPollUs;
-  int best = 0;
-  for (std::uint64_t u = t - kPollUs + 1; u <= t; u += 100) {
-    const int level = core::SignalLevel(key, 0, u);
-    if (level > best) best = level, peakAt = u;
-  }
-  EXPECT_EQ(core::SignalPeak(key, 0, t - kPollUs, t), best);
-  EXPECT_LT(core::SignalLevel(key, 0, peakAt + 30000), best);
+  while (core::SignalPeak(key, 0, t - kPollUs, t) < core::SignalLevel(key, 0, t) + 30) t += kPollUs;
+  int highest = 0;
+  for (std::uint64_t u = t - kPollUs + 1; u <= t; ++u)
+    highest = std::max<int>(highest, core::SignalLevel(key, 0, u));
+  EXPECT_EQ(core::SignalPeak(key, 0, t - kPollUs, t), highest);
 }
 
 TEST(SignalMusic, AClipInTheMusicLatchesTheUnitsOver) {
