@@ -9,6 +9,12 @@ namespace {
 // A meter that has not been read for a while shows the recent past only.
 constexpr std::uint64_t kMeterWindowUs = 100000;
 
+// A unit joins its music somewhere in the first minutes, so that the meters
+// move from the first read on and no two units start alike.
+constexpr std::uint64_t kSongStartSpanUs = 180'000'000;
+
+std::uint64_t SongTime(const Device* device, std::uint64_t nowUs) { return device->songUs + nowUs; }
+
 // Latches every clip up to `nowUs`.
 void CatchUp(Device* device, std::uint64_t nowUs) {
   std::uint16_t synthetic = 0;
@@ -22,7 +28,9 @@ void CatchUp(Device* device, std::uint64_t nowUs) {
   std::uint16_t clips = pinnedClipping;
   if (nowUs > device->clipsCheckedUs) {
     clips = static_cast<std::uint16_t>(
-        clips | (SignalClips(device->signalKey, device->clipsCheckedUs, nowUs) & synthetic));
+        clips | (SignalClips(device->signalKey, SongTime(device, device->clipsCheckedUs),
+                             SongTime(device, nowUs)) &
+                 synthetic));
     device->clipsCheckedUs = nowUs;
   }
   device->overs = static_cast<std::uint16_t>(device->overs | clips);
@@ -67,6 +75,7 @@ void DevicePowerUp(Device* device, std::uint64_t signalKey, std::uint64_t nowUs)
   device->present = true;
   device->generation = generation;
   device->signalKey = signalKey;
+  device->songUs = signalKey % kSongStartSpanUs;
   device->clipsCheckedUs = nowUs;
   CopyBytes(device->fixedLevel, pinned, sizeof pinned);
 }
@@ -87,7 +96,8 @@ void DeviceReadMeters(Device* device, std::uint64_t nowUs, std::uint8_t* meters)
   for (std::uint32_t c = 0; c < kMeteredChannels; ++c) {
     const std::int16_t fixed = device->fixedLevel[c];
     meters[c] = fixed >= 0 ? static_cast<std::uint8_t>(fixed > 255 ? 255 : fixed)
-                           : SignalPeak(device->signalKey, c, fromUs, nowUs);
+                           : SignalPeak(device->signalKey, c, SongTime(device, fromUs),
+                                        SongTime(device, nowUs));
   }
   meters[kMeterInputOvers] = static_cast<std::uint8_t>(device->overs);
   meters[kMeterDawOvers] = static_cast<std::uint8_t>(device->overs >> 8);

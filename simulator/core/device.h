@@ -12,6 +12,7 @@ struct Device {
   bool present;
   std::uint32_t generation;  // counts power-ups: a handle opened before the last one is stale
   std::uint64_t signalKey;   // which music this unit plays (see signals.h)
+  std::uint64_t songUs;      // where in its music the unit was when it was plugged in
 
   bool mixerEnabled;
   std::uint16_t mixes[kMixCount][kGainsPerMix];  // as last loaded, 0x7FFF = unity

@@ -70,12 +70,11 @@ TEST(SignalMusic, AClipInTheMusicLatchesTheUnitsOver) {
   core::Device device{};
   for (auto& level : device.fixedLevel) level = -1;
   core::DevicePowerUp(&device, 0x1234, 0);
+  // The unit plays its music from song time songUs on.
   std::uint64_t t = 0;
   std::uint16_t clipped = 0;
-  while (clipped == 0) {
-    clipped = core::SignalClips(0x1234, t, t + 10000);
-    t += 10000;
-  }
+  for (; clipped == 0; t += 10000)
+    clipped = core::SignalClips(0x1234, device.songUs + t, device.songUs + t + 10000);
   EXPECT_EQ(core::DeviceOvers(&device, t - 10000) & clipped, 0);
   // Read long after the clip, without a meter read in between: still latched.
   EXPECT_EQ(core::DeviceOvers(&device, t + 60'000'000) & clipped, clipped);
