@@ -243,13 +243,4 @@ TEST(SimulatedMachine, TwoThreadsTransactAtOnce) {
   for (int mix = 0; mix < 4; ++mix) EXPECT_EQ(machine.State(0).mixes[mix][0], kEach - 4 + mix);
 }
 
-TEST(SimulatedMachine, AScopedMachineIsInstalledForItsLifeOnly) {
-  platform::DeviceApi* before = &platform::Devices();
-  {
-    simulator::ScopedMachine scoped;
-    EXPECT_EQ(&platform::Devices(), &scoped.machine());
-  }
-  EXPECT_EQ(&platform::Devices(), before);
-}
-
 }  // namespace
