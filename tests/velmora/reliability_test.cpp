@@ -1,0 +1,99 @@
+// Three threads at once: the GUI writing as fast as it can, the interface loop
+// carrying mixes out, the metering thread polling. Afterwards the device must
+// hold exactly the model's gains, and shutdown must be prompt.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <random>
+#include <thread>
+
+#include "korvaneobjects/korvanedevicecontrol.h"
+#include "korvaneobjects/korvanefifo.h"
+#include "korvaneobjects/korvanemastercontrol.h"
+#include "platform/log.h"
+#include "simulator/simulatedmachine.h"
+#include "tests/support/isolatedprefs.h"
+#include "velmora/korvanemix8bus.h"
+#include "velmora/velmora.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+void DiscardLog(const char*, void*) {}
+
+std::atomic<int> meterPasses{0};
+void CountMeterPass() { ++meterPasses; }
+
+// One random write through the parameter interface, as a control would make it.
+void RandomWrite(std::mt19937& random) {
+  std::uniform_int_distribution<int> pick(0, 99);
+  const int what = pick(random);
+  const auto channel = static_cast<std::uint16_t>(pick(random) % 8);
+  std::uniform_real_distribution<double> gain(-0.2, 2.2);
+  if (what < 40) {
+    KMXSetFloat(IDFADER | channel, gain(random));
+  } else if (what < 60) {
+    KMXSetFloat(IDPAN | channel, gain(random) - 1.0);  // some out of range
+  } else if (what < 70) {
+    KMXSetFloat(IDFADER | static_cast<std::uint16_t>(8 + what % 2), gain(random));
+  } else if (what < 80) {
+    KMXSetInteger(IDSOLO | channel, what % 2);
+  } else if (what < 90) {
+    KMXSetInteger(IDMUTE | channel, what % 2);
+  } else if (what < 97) {
+    KMXSetInteger(IDMIXSELECT, what % 4);
+  } else {
+    KMXSetInteger(IDMIXERACTIVE, what != 97);
+  }
+}
+
+void ExpectDeviceHoldsTheModel(simulator::SimulatedMachine& sim, KorvaneMasterControl& master) {
+  const auto state = sim.State(0);
+  for (int mix = 0; mix < 4; ++mix) {
+    FullMixRecord record;
+    master.Model()->BuildFullMixRecord(mix, &record);
+    for (int slot = 0; slot < kMixGainCount; ++slot)
+      ASSERT_EQ(state.mixes[mix][slot], GainToDeviceUnits(record.gains[slot]))
+          << "mix " << mix << " slot " << slot;
+  }
+}
+
+TEST(Reliability, AHundredThousandWritesWhileMeteringEndWithTheModelOnTheDevice) {
+  IsolatedPrefs prefs;
+  platform::SetLogSink(&DiscardLog, nullptr);
+  ResetParameterInterface();
+  {
+    simulator::ScopedMachine sim;
+    KorvaneMasterControl* master = GetMasterControl();
+    ASSERT_EQ(master->InitKorvaneMasterControl(&CountMeterPass), 1u);
+    master->StartMetering();
+    KMXSetInteger(IDMIXERACTIVE, 1);
+
+    std::mt19937 random(1234);
+    for (int i = 0; i < 100000; ++i) RandomWrite(random);
+    // Whatever the writes left selected and enabled, every mix goes out once more.
+    KMXSetInteger(IDMIXERACTIVE, 1);
+    master->SendAllMixes();
+
+    const auto until = Clock::now() + 20s;
+    while (master->Fifo()->Size() > 0 && Clock::now() < until) std::this_thread::sleep_for(2ms);
+    std::this_thread::sleep_for(20ms);  // the last popped message is carried out
+    EXPECT_EQ(master->Fifo()->Size(), 0u);
+    EXPECT_GT(meterPasses, 0);
+    ExpectDeviceHoldsTheModel(sim.machine(), *master);
+
+    // A stalled device: shutdown waits for at most the transaction in flight.
+    sim->SetReplyDelayMs(2000);
+    master->SetFader(0, 1.0);
+    std::this_thread::sleep_for(50ms);
+    const auto start = Clock::now();
+    DestroyMasterControl();
+    EXPECT_LT(Clock::now() - start, 2200ms);
+  }
+  platform::SetLogSink(nullptr, nullptr);
+  ResetParameterInterface();
+}
+
+}  // namespace
