@@ -203,6 +203,7 @@ TEST_F(SettingsFileTest, ALoadedSoloReachesTheDeviceAsSilence) {
     std::this_thread::sleep_for(std::chrono::milliseconds(3));
   }
   EXPECT_TRUE(arrived);
+  DestroyMasterControl();  // the engine's threads end before the simulated device goes
 }
 
 }  // namespace
