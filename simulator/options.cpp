@@ -101,6 +101,16 @@ const Setting kSettings[] = {
      [](const Options& d, Options* o) { o->eventFails = d.eventFails; }},
     {"seed", [](std::string_view v, Options* o) { return ParseInto(v, ~0ull, &o->seed); },
      [](const Options& d, Options* o) { o->seed = d.seed; }},
+    {"nocontrol", [](std::string_view v, Options* o) { return ParseInto(v, 1, &o->noControl); },
+     [](const Options& d, Options* o) { o->noControl = d.noControl; }},
+    {"wdminuse", [](std::string_view v, Options* o) { return ParseInto(v, 1, &o->wdmInUse); },
+     [](const Options& d, Options* o) { o->wdmInUse = d.wdmInUse; }},
+    {"oversize",
+     [](std::string_view v, Options* o) { return ParseInto(v, 1, &o->oversizeCounts); },
+     [](const Options& d, Options* o) { o->oversizeCounts = d.oversizeCounts; }},
+    {"unterminated",
+     [](std::string_view v, Options* o) { return ParseInto(v, 1, &o->unterminatedNames); },
+     [](const Options& d, Options* o) { o->unterminatedNames = d.unterminatedNames; }},
 };
 
 const Setting* FindSetting(std::string_view key) {

@@ -13,6 +13,10 @@
 //   bytecount=N     the driver reports N bytes for an FCP transaction
 //   eventfail=1     creating a transfer event fails
 //   seed=N          the music the units play
+//   nocontrol=1     the driver has no control device (the panel finds no driver)
+//   wdminuse=1      a WDM sound device is playing: the sampling rate cannot change
+//   oversize=1      the control device's list and rate counts exceed their records
+//   unterminated=1  the control device's name fields have no terminating zero
 #pragma once
 
 #include <cstdint>
@@ -33,6 +37,10 @@ struct Options {
   std::uint32_t byteCount = 0;  // 0: honest
   bool eventFails = false;
   std::uint64_t seed = 0x5EED;
+  bool noControl = false;
+  bool wdmInUse = false;
+  bool oversizeCounts = false;
+  bool unterminatedNames = false;
 
   bool operator==(const Options&) const = default;
 };

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "platform/errors.h"
+#include "platform/event.h"
 
 namespace simulator {
 namespace {
@@ -103,6 +104,12 @@ SimulatedMachine::SimulatedMachine(const Options& options) : start_(Clock::now()
   driver.replyFaults.byteCount = options.byteCount;
   eventFails_ = options.eventFails;
   machine_.observer = core::FrameObserver{&SimulatedMachine::OnFrame, this};
+  machine_.notify = core::NotifySink{&SimulatedMachine::OnNotify, this};
+  core::ControlFaults& faults = machine_.control.faults;
+  faults.absent = options.noControl;
+  faults.wdmInUse = options.wdmInUse;
+  faults.oversizeCounts = options.oversizeCounts;
+  faults.unterminatedNames = options.unterminatedNames;
 }
 
 SimulatedMachine::~SimulatedMachine() = default;
@@ -201,7 +208,7 @@ platform::DeviceHandle SimulatedMachine::OpenPath(const char* path, bool overlap
   handle->overlapped = overlapped;
   std::lock_guard<std::mutex> hold(lock_);
   bool opened = false;
-  if (path != nullptr && SameText(path, kControlPath)) {
+  if (path != nullptr && SameText(path, kControlPath) && !machine_.control.faults.absent) {
     handle->ref = core::OpenControl();
     opened = true;
   }
@@ -297,22 +304,27 @@ std::uint32_t SimulatedMachine::IoControl(platform::DeviceHandle device, std::ui
   const int unit =
       handle.ref.kind == core::HandleKind::kControl ? -1 : static_cast<int>(handle.ref.device);
   requests_.push_back(RequestRecord{now, code, inSize, outSize, unit, io->completion.status});
+  const RequestRecord record = requests_.back();
+  const std::function<void(const RequestRecord&)> hook = requestHook_;
 
+  std::uint32_t result = platform::kErrorIoPending;
   if (io->completion.completeAtUs <= now) {
     hold.unlock();
-    return Finish(*io, bytesReturned, overlapped);
-  }
-  if (overlapped != nullptr && handle.overlapped) {
+    result = Finish(*io, bytesReturned, overlapped);
+  } else if (overlapped != nullptr && handle.overlapped) {
     // As the system keeps it: the request's state hangs off the caller's
     // OVERLAPPED until WaitIoResult collects it.
     overlapped->internal = reinterpret_cast<std::uintptr_t>(io.get());
     overlapped->internalHigh = 0;
     pending_.emplace(io.get(), std::move(io));
-    return platform::kErrorIoPending;
+    hold.unlock();
+  } else {
+    hold.unlock();
+    SleepUntil(io->due);
+    result = Finish(*io, bytesReturned, overlapped);
   }
-  hold.unlock();
-  SleepUntil(io->due);
-  return Finish(*io, bytesReturned, overlapped);
+  if (hook) hook(record);
+  return result;
 }
 
 std::uint32_t SimulatedMachine::WaitIoResult(platform::DeviceHandle device,
@@ -334,6 +346,12 @@ std::uint32_t SimulatedMachine::WaitIoResult(platform::DeviceHandle device,
   }
   SleepUntil(io->due);
   return Finish(*io, bytesReturned, overlapped);
+}
+
+// The driver sets the event the panel registered. The event may be gone (a
+// panel that ended without unregistering); the system then sets nothing.
+void SimulatedMachine::OnNotify(void*, std::uint32_t eventWord) {
+  platform::SignalEventWord(eventWord);
 }
 
 // ---- Faults ----
@@ -380,6 +398,43 @@ void SimulatedMachine::SetReplyByteCount(std::uint32_t bytes) {
   machine_.driver.replyFaults.byteCount = bytes;
 }
 
+void SimulatedMachine::SetControlAbsent(bool absent) {
+  std::lock_guard<std::mutex> hold(lock_);
+  machine_.control.faults.absent = absent;
+}
+
+void SimulatedMachine::SetWdmInUse(bool inUse) {
+  std::lock_guard<std::mutex> hold(lock_);
+  machine_.control.faults.wdmInUse = inUse;
+}
+
+void SimulatedMachine::SetRequestFailure(std::uint32_t code, std::uint32_t status) {
+  std::lock_guard<std::mutex> hold(lock_);
+  machine_.control.faults.failCode = code;
+  machine_.control.faults.failStatus = status;
+}
+
+void SimulatedMachine::SetOversizeCounts(bool oversize) {
+  std::lock_guard<std::mutex> hold(lock_);
+  machine_.control.faults.oversizeCounts = oversize;
+}
+
+void SimulatedMachine::SetUnterminatedNames(bool unterminated) {
+  std::lock_guard<std::mutex> hold(lock_);
+  machine_.control.faults.unterminatedNames = unterminated;
+}
+
+void SimulatedMachine::SetPlugFault(std::uint32_t device, std::uint32_t plug, std::uint32_t error) {
+  if (device >= core::kMaxDevices || plug >= core::kPlugCount) return;
+  std::lock_guard<std::mutex> hold(lock_);
+  machine_.control.units[device].plugFault[plug] = error;
+}
+
+void SimulatedMachine::SetRequestHook(std::function<void(const RequestRecord&)> hook) {
+  std::lock_guard<std::mutex> hold(lock_);
+  requestHook_ = std::move(hook);
+}
+
 void SimulatedMachine::SetFixedLevel(std::uint32_t device, std::uint32_t channel, int level) {
   if (device >= core::kMaxDevices || channel >= core::kMeteredChannels) return;
   std::lock_guard<std::mutex> hold(lock_);
@@ -410,6 +465,16 @@ DeviceState SimulatedMachine::State(std::uint32_t device) const {
     std::copy(std::begin(unit.mixes[mix]), std::end(unit.mixes[mix]), state.mixes[mix].begin());
   state.overs = core::DeviceOvers(&unit, NowUs());
   return state;
+}
+
+core::Control SimulatedMachine::ControlState() const {
+  std::lock_guard<std::mutex> hold(lock_);
+  return machine_.control;
+}
+
+std::uint32_t SimulatedMachine::ControlDeviceId(std::uint32_t device) const {
+  std::lock_guard<std::mutex> hold(lock_);
+  return device < core::kMaxDevices ? core::ControlDeviceId(machine_, device) : 0;
 }
 
 void SimulatedMachine::ClearFrames() {

@@ -7,6 +7,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -87,6 +88,18 @@ class SimulatedMachine final : public platform::DeviceApi {
   void SetReplyLengthField(std::uint32_t length);  // 0: the true length
   void SetReplyTruncation(std::optional<std::uint32_t> frameBytes);
   void SetReplyByteCount(std::uint32_t bytes);  // 0: the true count
+  // The control device's faults.
+  void SetControlAbsent(bool absent);  // its path no longer opens; open handles still work
+  void SetWdmInUse(bool inUse);        // SetSampleRate fails with 0xE0000047
+  void SetRequestFailure(std::uint32_t code, std::uint32_t status);  // code 0: none
+  void SetOversizeCounts(bool oversize);
+  void SetUnterminatedNames(bool unterminated);
+  // Plug 0..3 of a unit fails to connect with `error` (0: connects again).
+  void SetPlugFault(std::uint32_t device, std::uint32_t plug, std::uint32_t error);
+  // Called after every request, outside the machine's lock, on the caller's
+  // thread: a test can change the machine between two requests of a client.
+  void SetRequestHook(std::function<void(const RequestRecord&)> hook);
+
   // Pins channel 0..15 of a unit to a constant level (255 clips and latches
   // its over); a negative level gives the channel its music back.
   void SetFixedLevel(std::uint32_t device, std::uint32_t channel, int level);
@@ -95,6 +108,10 @@ class SimulatedMachine final : public platform::DeviceApi {
   std::vector<FrameRecord> Frames(std::uint32_t device) const;
   std::vector<RequestRecord> Requests() const;
   DeviceState State(std::uint32_t device) const;
+  // The control device's settings as the driver holds them now.
+  core::Control ControlState() const;
+  // The identifier the control device gives unit `device` in its present power-up.
+  std::uint32_t ControlDeviceId(std::uint32_t device) const;
   void ClearFrames();  // and the request log
   std::uint64_t NowUs() const;
 
@@ -112,6 +129,7 @@ class SimulatedMachine final : public platform::DeviceApi {
                       std::uint32_t length, std::uint32_t timeoutMs, std::uint64_t nowUs,
                       std::uint32_t status);
   std::uint64_t UsSinceStart(Clock::time_point time) const;
+  static void OnNotify(void* context, std::uint32_t eventWord);
   static std::uint32_t Finish(const PendingIo& io, std::uint32_t* bytesReturned,
                               platform::Overlapped* overlapped);
 
@@ -119,6 +137,7 @@ class SimulatedMachine final : public platform::DeviceApi {
   mutable std::mutex lock_;
   mutable core::Machine machine_;  // mutable: reading the overs catches up with the music
   bool eventFails_ = false;
+  std::function<void(const RequestRecord&)> requestHook_;
   std::unordered_map<void*, std::unique_ptr<DeviceList>> lists_;
   std::unordered_map<void*, std::unique_ptr<OpenHandle>> handles_;
   std::unordered_map<void*, std::unique_ptr<TransferEvent>> events_;

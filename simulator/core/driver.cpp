@@ -1,26 +1,10 @@
 #include "simulator/core/driver.h"
 
 #include "simulator/core/bytes.h"
+#include "simulator/core/control.h"
+#include "simulator/core/requests.h"
 
 namespace simulator::core {
-namespace {
-
-using Serve = IoCompletion (*)(Machine*, const HandleRef&, const IoRequest&);
-
-// Input sizes are exact, output sizes a minimum, as the driver checks them
-// before it looks at a request's contents.
-struct RequestRule {
-  std::uint32_t code;
-  std::uint32_t inSize;  // kAnyInput: the request takes none and ignores what it is given
-  std::uint32_t minOutSize;
-  Serve serve;
-};
-
-constexpr std::uint32_t kAnyInput = 0xFFFFFFFF;
-
-IoCompletion AtOnce(const IoRequest& request, std::uint32_t status, std::uint32_t bytes = 0) {
-  return IoCompletion{status, bytes, request.nowUs};
-}
 
 IoCompletion ServeVersion(Machine* machine, const HandleRef&, const IoRequest& request) {
   const DriverConfig& driver = machine->driver;
@@ -33,6 +17,8 @@ IoCompletion ServeVersion(Machine* machine, const HandleRef&, const IoRequest& r
   StoreLe32(out + 4, driver.build);
   return AtOnce(request, kStatusSuccess, kVersionReplySize);
 }
+
+namespace {
 
 // Hands the frame to the unit and returns its response when the unit has
 // answered, or gives up after the caller's time-out.
@@ -82,11 +68,6 @@ constexpr RequestRule kDeviceInterfaceRequests[] = {
     {kRequestFcp, kFcpRequestSize, kFcpResponseSize, ServeFcp},
 };
 
-// The control panel's requests join this table.
-constexpr RequestRule kControlRequests[] = {
-    {kRequestVersion, kAnyInput, kVersionReplySize, ServeVersion},
-};
-
 template <std::uint32_t N>
 const RequestRule* Find(const RequestRule (&table)[N], std::uint32_t code) {
   for (const RequestRule& rule : table)
@@ -107,17 +88,23 @@ void MachineInit(Machine* machine, std::uint64_t seed, std::uint32_t deviceCount
   machine->prng.state = seed;
   for (Device& device : machine->devices)
     for (std::int16_t& level : device.fixedLevel) level = -1;
+  ControlInit(machine, nowUs);
   MachineSetDeviceCount(machine, deviceCount, nowUs);
+  // The units were there when the driver started: nothing has changed yet.
+  machine->control.notifyCount = 0;
 }
 
 void MachineSetDeviceCount(Machine* machine, std::uint32_t count, std::uint64_t nowUs) {
   if (count > kMaxDevices) count = kMaxDevices;
   for (std::uint32_t i = 0; i < kMaxDevices; ++i) {
     Device& device = machine->devices[i];
-    if (i < count && !device.present)
+    if (i < count && !device.present) {
       DevicePowerUp(&device, PrngNext(&machine->prng), nowUs);
-    else if (i >= count && device.present)
+      ControlUnitArrived(machine, i, nowUs);
+    } else if (i >= count && device.present) {
       DevicePowerDown(&device);
+      ControlUnitLeft(machine, i, nowUs);
+    }
   }
   machine->deviceCount = count;
 }
@@ -139,7 +126,7 @@ bool HandleIsLive(const Machine& machine, const HandleRef& handle) {
 
 IoCompletion Dispatch(Machine* machine, const HandleRef& handle, const IoRequest& request) {
   const RequestRule* rule = handle.kind == HandleKind::kControl
-                                ? Find(kControlRequests, request.code)
+                                ? FindControlRule(request.code)
                                 : Find(kDeviceInterfaceRequests, request.code);
   if (!HandleIsLive(*machine, handle)) return AtOnce(request, kWin32DeviceRemoved);
   if (rule == nullptr) return AtOnce(request, kWin32InvalidFunction);
@@ -148,6 +135,9 @@ IoCompletion Dispatch(Machine* machine, const HandleRef& handle, const IoRequest
     return AtOnce(request, kStatusBufferSizeInvalid);
   if (request.outSize < rule->minOutSize || (rule->minOutSize > 0 && request.out == nullptr))
     return AtOnce(request, kStatusOutputTooSmall);
+  const ControlFaults& faults = machine->control.faults;
+  if (handle.kind == HandleKind::kControl && faults.failCode == request.code && faults.failCode != 0)
+    return AtOnce(request, faults.failStatus);
   return rule->serve(machine, handle, request);
 }
 

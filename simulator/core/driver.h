@@ -11,6 +11,7 @@
 
 #include <cstdint>
 
+#include "simulator/core/control.h"
 #include "simulator/core/device.h"
 #include "simulator/core/prng.h"
 #include "simulator/core/protocol.h"
@@ -51,6 +52,8 @@ struct Machine {
   std::uint32_t deviceCount;  // units 0 .. deviceCount - 1 are plugged in
   Prng prng;                  // gives each unit its music when it is plugged in
   FrameObserver observer;
+  Control control;    // the control device's settings and notification queue
+  NotifySink notify;  // how the driver signals the panel's event
 };
 
 enum class HandleKind : std::uint8_t {

@@ -21,6 +21,55 @@ constexpr std::uint32_t kMaxDevices = 8;
 constexpr std::uint32_t kRequestVersion = 0x80882804;  // function 0xA01
 constexpr std::uint32_t kRequestFcp = 0x80883004;      // function 0xC01
 
+// The control device's requests, functions 0xA04 .. 0xAB2.
+constexpr std::uint32_t kRequestGetAsioNameMode = 0x80882810;
+constexpr std::uint32_t kRequestSetAsioNameMode = 0x80882814;
+constexpr std::uint32_t kRequestRegisterNotifyEvent = 0x80882820;
+constexpr std::uint32_t kRequestGetNotification = 0x80882828;
+constexpr std::uint32_t kRequestGetDeviceList = 0x80882860;
+constexpr std::uint32_t kRequestGetChannelList = 0x80882864;
+constexpr std::uint32_t kRequestGetClockMaster = 0x80882880;
+constexpr std::uint32_t kRequestSetClockMaster = 0x80882884;
+constexpr std::uint32_t kRequestGetRateMode = 0x80882888;
+constexpr std::uint32_t kRequestSetRateMode = 0x8088288C;
+constexpr std::uint32_t kRequestGetRateInfo = 0x808828C0;
+constexpr std::uint32_t kRequestSetSampleRate = 0x808828C4;
+constexpr std::uint32_t kRequestGetSyncInfo = 0x80882900;
+constexpr std::uint32_t kRequestSetSyncSource = 0x80882904;
+constexpr std::uint32_t kRequestGetDeviceInfo = 0x80882920;
+constexpr std::uint32_t kRequestSetDeviceInfo = 0x80882924;
+constexpr std::uint32_t kRequestGetDeviceStreams = 0x80882928;
+constexpr std::uint32_t kRequestGetChannelInfo = 0x80882980;
+constexpr std::uint32_t kRequestSetChannelInfo = 0x80882984;
+constexpr std::uint32_t kRequestStartStreaming = 0x80882A00;
+constexpr std::uint32_t kRequestStopStreaming = 0x80882A04;
+constexpr std::uint32_t kRequestGetStreamBuffer = 0x80882A80;
+constexpr std::uint32_t kRequestSetStreamBuffer = 0x80882A84;
+constexpr std::uint32_t kRequestGetAsioBuffer = 0x80882A88;
+constexpr std::uint32_t kRequestSetAsioBuffer = 0x80882A8C;
+constexpr std::uint32_t kRequestGetWdmBuffer = 0x80882A90;
+constexpr std::uint32_t kRequestSetWdmBuffer = 0x80882A94;
+constexpr std::uint32_t kRequestGetAsioStatistics = 0x80882AC8;
+
+// The control device's record sizes.
+constexpr std::uint32_t kDeviceListSize = 260;     // count, 64 identifiers
+constexpr std::uint32_t kChannelListSize = 2056;   // count, 256 inputs, count, 256 outputs
+constexpr std::uint32_t kDeviceInfoSize = 432;     // id, rank, name (40), serial number
+constexpr std::uint32_t kChannelInfoSize = 92;     // id, device, direction, two names (40)
+constexpr std::uint32_t kSyncSourceSize = 48;      // type, source id, name (40)
+constexpr std::uint32_t kSyncInfoSize = 824;       // device, current source, count, 16 sources
+constexpr std::uint32_t kClockMasterSize = 12;     // reserved, kind, device
+constexpr std::uint32_t kRateInfoSize = 44;        // reserved, current, count, 8 rates
+constexpr std::uint32_t kBufferSettingSize = 16;   // four words
+constexpr std::uint32_t kPlugStatusSize = 52;      // state, error, stream, rate, count, 8 rates
+constexpr std::uint32_t kDeviceStreamsSize = 212;  // a word, four plugs
+constexpr std::uint32_t kAsioStatisticsSize = 60;  // fifteen words
+constexpr std::uint32_t kNotificationSize = 12;    // kind, two words
+constexpr std::uint32_t kListedDevicesMax = 64;
+constexpr std::uint32_t kListedChannelsMax = 256;
+constexpr std::uint32_t kSyncModesMax = 16;
+constexpr std::uint32_t kRatesMax = 8;
+
 constexpr std::uint32_t kVersionReplySize = 12;
 constexpr std::uint32_t kFcpFrameMax = 512;
 constexpr std::uint32_t kFcpRequestSize = 8 + kFcpFrameMax;   // timeoutMs, length, frame
@@ -37,6 +86,12 @@ constexpr std::uint32_t kStatusByteCountMismatch = 0xE0000304;
 constexpr std::uint32_t kStatusBufferSizeInvalid = 0xE0000305;
 constexpr std::uint32_t kStatusOutputTooSmall = 0xE0000320;
 constexpr std::uint32_t kStatusRequestTimeout = 0xE0008003;
+constexpr std::uint32_t kWin32NoMoreItems = 259;  // STATUS_NO_MORE_ENTRIES
+constexpr std::uint32_t kStatusFailed = 0xE0000001;
+constexpr std::uint32_t kStatusWdmDeviceInUse = 0xE0000047;
+constexpr std::uint32_t kStatusStartStreamingFailed = 0xE0000076;
+constexpr std::uint32_t kStatusRateNotSupported = 0xE0000080;
+constexpr std::uint32_t kStatusNoSuchInstance = 0xE0008010;
 
 // AV/C vendor-dependent frames: ctype, subunit, opcode, company ID (3 bytes),
 // vendor command, payload.
