@@ -1,0 +1,42 @@
+// The panel's cache of the driver's configuration: what the pages show and
+// edit, read from the driver by the Load calls and written back by the Store
+// calls. Used from the GUI thread; the records are allocated one by one at
+// their exact sizes, as the driver's records are.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "panel/drivercontrol.h"
+
+class CDriverData : public CDriverControl {
+ public:
+  // The process's one cache. Tests make instances of their own.
+  static CDriverData& Instance();
+
+  CDriverData() = default;
+
+  // Each Load empties its collection first, so a failed load never leaves
+  // records of an earlier configuration behind. A record the driver does not
+  // give is left out; the others are kept in the driver's order and the first
+  // failure is returned.
+  DriverStatus LoadDevices();
+  DriverStatus LoadSyncInfo();
+  // `direction`: 0 the inputs, anything else the outputs.
+  DriverStatus LoadChannels(std::uint32_t direction);
+
+  // Writes every cached record back, even past a failure; the first failure
+  // is returned.
+  DriverStatus StoreDevices();
+  DriverStatus StoreSyncSources();
+
+  std::uint32_t asioNameMode = 0;
+  ClockMaster clockMaster{};
+  std::vector<std::unique_ptr<DeviceInfo>> devices;
+  std::vector<std::unique_ptr<SyncInfo>> syncInfos;
+  std::vector<std::unique_ptr<ChannelInfo>> inputChannels;
+  std::vector<std::unique_ptr<ChannelInfo>> outputChannels;
+  std::uint32_t rateMode = 0;
+  RateInfo rateInfo{};
+};

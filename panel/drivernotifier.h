@@ -1,0 +1,40 @@
+// Listens for the driver's notifications on a handle of its own and posts a
+// message to the panel's window for each, from a thread of its own. The
+// thread never reads driver data: the window's thread does, on the message.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <thread>
+
+#include "panel/drivercontrol.h"
+
+class CDriverNotifier : public CDriverControl {
+ public:
+  CDriverNotifier();
+  ~CDriverNotifier() override;
+
+  // Where each notification is posted; a null window posts nothing.
+  void SetTarget(void* window, std::uint32_t message, std::uint32_t wParam, std::uint32_t lParam);
+
+  // Opens this instance's handle, hands the driver the notification event and
+  // starts the thread. A started instance answers 0 and stays as it is.
+  DriverStatus Start();
+  // Ends the thread and closes the handle. kDriverFailed when the thread did
+  // not end in time: it is left to end on its own, touching nothing of this
+  // instance, and the handle is closed all the same.
+  DriverStatus Stop();
+
+ protected:
+  // Tests only: how long Stop waits for the thread (10,000 ms otherwise), and
+  // how many wait threads of any instance have not yet let go of their state.
+  static void SetStopWaitMs(std::uint32_t ms);
+  static int LiveWaitThreads();
+
+ private:
+  struct Shared;
+  static void WaitForNotifications(std::shared_ptr<Shared> state);
+
+  std::shared_ptr<Shared> shared;  // guarded by `lock`
+  std::thread thread;              // guarded by `lock`; not joinable while stopped
+};
