@@ -25,7 +25,8 @@ endif()
 # pays for starting and stopping a session of its own.
 if(CMAKE_CROSSCOMPILING AND WIN32 AND KORVANE_WINEPREFIX)
   set(KORVANE_WINE_FIXTURE wine_session)
-  set(_wine_run ${CMAKE_SOURCE_DIR}/scripts/wine-run --prefix ${KORVANE_WINEPREFIX})
+  set(_wine_run ${CMAKE_SOURCE_DIR}/scripts/wine-run --prefix ${KORVANE_WINEPREFIX}
+                --driver ${CMAKE_BINARY_DIR}/simulator/wdm)
   add_test(NAME wine_session_open COMMAND ${_wine_run} --open)
   add_test(NAME wine_session_close COMMAND ${_wine_run} --close)
   # The first open of a fresh prefix initialises it, which takes a while.

@@ -1,0 +1,506 @@
+/* The simulated X-Tamber's kernel-mode driver: a WDM shell around the
+ * simulator's core. Each root-enumerated device node is one unit, reached
+ * through its device interface of class {73F85346-AF20-4235-B624-B69AE6792F5B};
+ * the driver's control device is \DosDevices\{73F85346-...}; the simulator's
+ * own test-control device is \DosDevices\XTamberSimulator.
+ *
+ * All requests are buffered. Every call into the core runs under one mutex at
+ * passive level. A request the core answers later (an FCP transaction waiting
+ * for its unit) pends and is completed by the driver's timer thread at its
+ * time, or cancelled. */
+#include <ntifs.h>
+
+#include "simulator/wdm/coreglue.h"
+
+#define XT_TAG 0x6D745854u /* "TXtm" in pool dumps */
+
+/* The request that hands the driver the panel's notification event. */
+#define XT_REGISTER_NOTIFY_EVENT 0x80882820u
+
+typedef enum { KindUnit, KindControl, KindTestControl } DeviceKind;
+
+typedef struct {
+  DeviceKind kind;
+  ULONG unit;
+  PDEVICE_OBJECT lower;
+  UNICODE_STRING interfaceName;
+  BOOLEAN started;
+} DeviceExtension;
+
+static KMUTEX machineLock;
+static LARGE_INTEGER counterFrequency;
+static PDEVICE_OBJECT unitDevices[XT_MAX_UNITS];
+static PDEVICE_OBJECT controlDevice;
+static PDEVICE_OBJECT testControlDevice;
+static PKEVENT notifyEvent; /* referenced; signalled on configuration changes */
+
+/* Requests waiting for their time. */
+static KSPIN_LOCK pendingLock;
+static LIST_ENTRY pendingList;
+static KEVENT pendingChanged;
+static PETHREAD timerThread;
+static volatile LONG stopping;
+
+static UNICODE_STRING Text(PCWSTR text) {
+  UNICODE_STRING string;
+  RtlInitUnicodeString(&string, text);
+  return string;
+}
+
+/* Microseconds since boot. KeQuerySystemTime reads the shared user page, which
+ * Wine emulates by catching a fault on every read; the counter is cheap. */
+static ULONGLONG NowUs(void) {
+  const LARGE_INTEGER counter = KeQueryPerformanceCounter(NULL);
+  const ULONGLONG frequency = (ULONGLONG)counterFrequency.QuadPart;
+  const ULONGLONG ticks = (ULONGLONG)counter.QuadPart;
+  return ticks / frequency * 1000000 + ticks % frequency * 1000000 / frequency;
+}
+
+static void LockMachine(void) { KeWaitForSingleObject(&machineLock, Executive, KernelMode, FALSE, NULL); }
+static void UnlockMachine(void) { KeReleaseMutex(&machineLock, FALSE); }
+
+/* The core speaks in what the caller of DeviceIoControl sees. The driver's own
+ * statuses (customer codes) pass through the system unchanged; the few system
+ * ones go back to the NTSTATUS that the system turns into them. */
+static NTSTATUS ToNtStatus(uint32_t status) {
+  switch (status) {
+    case 0: return STATUS_SUCCESS;
+    case 1: return STATUS_INVALID_DEVICE_REQUEST;
+    case 6: return STATUS_INVALID_HANDLE;
+    case 87: return STATUS_INVALID_PARAMETER;
+    case 259: return STATUS_NO_MORE_ENTRIES;
+    case 1617: return STATUS_DEVICE_REMOVED;
+    default: return (status & 0x20000000) ? (NTSTATUS)status : STATUS_UNSUCCESSFUL;
+  }
+}
+
+static NTSTATUS Complete(PIRP irp, NTSTATUS status, ULONG_PTR information) {
+  irp->IoStatus.Status = status;
+  irp->IoStatus.Information = NT_SUCCESS(status) ? information : 0;
+  IoCompleteRequest(irp, IO_NO_INCREMENT);
+  return status;
+}
+
+static void SignalNotifyEvent(void* context, uint32_t eventWord) {
+  (void)context;
+  (void)eventWord; /* the word was the panel's handle; the driver keeps the object */
+  if (notifyEvent) KeSetEvent(notifyEvent, IO_NO_INCREMENT, FALSE);
+}
+
+/* The panel hands over an event handle of its own process. The driver makes
+ * it its own: duplicated out of the caller's process, then referenced. A word
+ * of 0 unregisters. */
+static NTSTATUS TakeNotifyEvent(uint32_t word) {
+  PKEVENT event = NULL;
+  if (word != 0) {
+    OBJECT_ATTRIBUTES attributes;
+    CLIENT_ID caller;
+    HANDLE process = NULL, duplicate = NULL;
+    NTSTATUS status;
+    InitializeObjectAttributes(&attributes, NULL, OBJ_KERNEL_HANDLE, NULL, NULL);
+    caller.UniqueProcess = PsGetCurrentProcessId();
+    caller.UniqueThread = NULL;
+    status = ZwOpenProcess(&process, PROCESS_DUP_HANDLE, &attributes, &caller);
+    if (!NT_SUCCESS(status)) return status;
+    status = ZwDuplicateObject(process, (HANDLE)(ULONG_PTR)word, NtCurrentProcess(), &duplicate,
+                               EVENT_MODIFY_STATE, OBJ_KERNEL_HANDLE, 0);
+    ZwClose(process);
+    if (!NT_SUCCESS(status)) return status;
+    /* The headers declare the exported variable one pointer level too deep. */
+    status = ObReferenceObjectByHandle(duplicate, EVENT_MODIFY_STATE,
+                                       (POBJECT_TYPE)ExEventObjectType, KernelMode,
+                                       (PVOID*)&event, NULL);
+    ZwClose(duplicate);
+    if (!NT_SUCCESS(status)) return status;
+  }
+  LockMachine();
+  if (notifyEvent) ObDereferenceObject(notifyEvent);
+  notifyEvent = event;
+  UnlockMachine();
+  return STATUS_SUCCESS;
+}
+
+/* ---- Device interfaces follow the units the machine has plugged in ---- */
+
+static void UpdateInterfaces(void) {
+  ULONG unit;
+  for (unit = 0; unit < XT_MAX_UNITS; ++unit) {
+    PDEVICE_OBJECT device = unitDevices[unit];
+    DeviceExtension* extension;
+    int present;
+    if (!device) continue;
+    extension = (DeviceExtension*)device->DeviceExtension;
+    LockMachine();
+    present = XtUnitPresent(unit);
+    UnlockMachine();
+    IoSetDeviceInterfaceState(&extension->interfaceName, extension->started && present);
+  }
+}
+
+/* ---- Pending requests ---- */
+
+typedef struct {
+  ULONGLONG dueUs;
+  NTSTATUS status;
+  ULONG_PTR information;
+} PendingInfo;
+
+static PendingInfo* InfoOf(PIRP irp) { return (PendingInfo*)&irp->Tail.Overlay.DriverContext[0]; }
+
+static void CancelPending(PDEVICE_OBJECT device, PIRP irp) {
+  KIRQL irql;
+  (void)device;
+  IoReleaseCancelSpinLock(irp->CancelIrql);
+  KeAcquireSpinLock(&pendingLock, &irql);
+  RemoveEntryList(&irp->Tail.Overlay.ListEntry);
+  KeReleaseSpinLock(&pendingLock, irql);
+  Complete(irp, STATUS_CANCELLED, 0);
+}
+
+static NTSTATUS Pend(PIRP irp, ULONGLONG dueUs, NTSTATUS status, ULONG_PTR information) {
+  KIRQL irql;
+  PendingInfo* info = InfoOf(irp);
+  info->dueUs = dueUs;
+  info->status = status;
+  info->information = information;
+  IoMarkIrpPending(irp);
+  KeAcquireSpinLock(&pendingLock, &irql);
+  InsertTailList(&pendingList, &irp->Tail.Overlay.ListEntry);
+  IoSetCancelRoutine(irp, CancelPending);
+  if (irp->Cancel && IoSetCancelRoutine(irp, NULL) != NULL) {
+    RemoveEntryList(&irp->Tail.Overlay.ListEntry);
+    KeReleaseSpinLock(&pendingLock, irql);
+    Complete(irp, STATUS_CANCELLED, 0);
+    return STATUS_PENDING;
+  }
+  KeReleaseSpinLock(&pendingLock, irql);
+  KeSetEvent(&pendingChanged, IO_NO_INCREMENT, FALSE);
+  return STATUS_PENDING;
+}
+
+/* Takes the requests that match out of the list: those due by `nowUs`, or
+ * all of `file`'s when a file is given. A request whose cancel routine is
+ * already running stays for that routine to take. */
+static void TakePending(ULONGLONG nowUs, PFILE_OBJECT file, LIST_ENTRY* taken,
+                        ULONGLONG* nextDueUs) {
+  KIRQL irql;
+  LIST_ENTRY* entry;
+  KeAcquireSpinLock(&pendingLock, &irql);
+  for (entry = pendingList.Flink; entry != &pendingList;) {
+    PIRP irp = CONTAINING_RECORD(entry, IRP, Tail.Overlay.ListEntry);
+    PendingInfo* info = InfoOf(irp);
+    LIST_ENTRY* next = entry->Flink;
+    const BOOLEAN matches = file ? IoGetCurrentIrpStackLocation(irp)->FileObject == file
+                                 : info->dueUs <= nowUs;
+    if (matches && IoSetCancelRoutine(irp, NULL) != NULL) {
+      RemoveEntryList(entry);
+      InsertTailList(taken, entry);
+    } else if (!matches && nextDueUs && info->dueUs < *nextDueUs) {
+      *nextDueUs = info->dueUs;
+    }
+    entry = next;
+  }
+  KeReleaseSpinLock(&pendingLock, irql);
+}
+
+static void CompleteTaken(LIST_ENTRY* taken, BOOLEAN cancelled) {
+  while (!IsListEmpty(taken)) {
+    PIRP irp = CONTAINING_RECORD(RemoveHeadList(taken), IRP, Tail.Overlay.ListEntry);
+    PendingInfo* info = InfoOf(irp);
+    if (cancelled)
+      Complete(irp, STATUS_CANCELLED, 0);
+    else
+      Complete(irp, info->status, info->information);
+  }
+}
+
+static VOID TimerThread(PVOID context) {
+  (void)context;
+  while (!stopping) {
+    LIST_ENTRY taken;
+    ULONGLONG nextDueUs = ~0ull;
+    const ULONGLONG nowUs = NowUs();
+    InitializeListHead(&taken);
+    TakePending(nowUs, NULL, &taken, &nextDueUs);
+    CompleteTaken(&taken, FALSE);
+    if (nextDueUs == ~0ull) {
+      KeWaitForSingleObject(&pendingChanged, Executive, KernelMode, FALSE, NULL);
+    } else {
+      const ULONGLONG now = NowUs();
+      LARGE_INTEGER timeout;
+      /* Relative, in 100 ns units; a zero wait just looks again. */
+      timeout.QuadPart = nextDueUs > now ? -(LONGLONG)((nextDueUs - now) * 10) : 0;
+      KeWaitForSingleObject(&pendingChanged, Executive, KernelMode, FALSE, &timeout);
+    }
+  }
+  PsTerminateSystemThread(STATUS_SUCCESS);
+}
+
+/* ---- Dispatch ---- */
+
+static NTSTATUS OnCreate(PDEVICE_OBJECT device, PIRP irp) {
+  DeviceExtension* extension = (DeviceExtension*)device->DeviceExtension;
+  PFILE_OBJECT file = IoGetCurrentIrpStackLocation(irp)->FileObject;
+  uint64_t ref = 0;
+  int opened = 1;
+  LockMachine();
+  if (extension->kind == KindUnit)
+    opened = XtOpenUnit(extension->unit, &ref);
+  else if (extension->kind == KindControl)
+    opened = XtOpenControl(&ref);
+  UnlockMachine();
+  if (!opened) return Complete(irp, STATUS_OBJECT_NAME_NOT_FOUND, 0);
+  file->FsContext = (PVOID)(ULONG_PTR)ref;
+  return Complete(irp, STATUS_SUCCESS, 0);
+}
+
+static NTSTATUS OnClose(PDEVICE_OBJECT device, PIRP irp) {
+  (void)device;
+  return Complete(irp, STATUS_SUCCESS, 0);
+}
+
+/* A handle that closes takes its waiting requests with it. */
+static NTSTATUS OnCleanup(PDEVICE_OBJECT device, PIRP irp) {
+  LIST_ENTRY taken;
+  (void)device;
+  InitializeListHead(&taken);
+  TakePending(0, IoGetCurrentIrpStackLocation(irp)->FileObject, &taken, NULL);
+  CompleteTaken(&taken, TRUE);
+  return Complete(irp, STATUS_SUCCESS, 0);
+}
+
+static NTSTATUS OnDeviceControl(PDEVICE_OBJECT device, PIRP irp) {
+  DeviceExtension* extension = (DeviceExtension*)device->DeviceExtension;
+  PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(irp);
+  const ULONG code = stack->Parameters.DeviceIoControl.IoControlCode;
+  const ULONG inSize = stack->Parameters.DeviceIoControl.InputBufferLength;
+  const ULONG outSize = stack->Parameters.DeviceIoControl.OutputBufferLength;
+  uint8_t* buffer = (uint8_t*)irp->AssociatedIrp.SystemBuffer;
+  uint8_t* input = NULL;
+  const ULONGLONG nowUs = NowUs();
+  XtCompletion done;
+
+  /* Input and output share the system buffer; the core reads one and writes
+   * the other, so it gets a copy of the input. */
+  if (inSize > 0) {
+    input = (uint8_t*)ExAllocatePoolWithTag(NonPagedPool, inSize, XT_TAG);
+    if (!input) return Complete(irp, STATUS_INSUFFICIENT_RESOURCES, 0);
+    RtlCopyMemory(input, buffer, inSize);
+  }
+  if (extension->kind == KindControl && code == XT_REGISTER_NOTIFY_EVENT && inSize == 4) {
+    const NTSTATUS status = TakeNotifyEvent(*(const uint32_t*)input);
+    if (!NT_SUCCESS(status)) {
+      ExFreePoolWithTag(input, XT_TAG);
+      return Complete(irp, status, 0);
+    }
+  }
+
+  LockMachine();
+  if (extension->kind == KindTestControl)
+    done = XtTestControl(code, input, inSize, outSize ? buffer : NULL, outSize, nowUs);
+  else
+    done = XtDispatch((uint64_t)(ULONG_PTR)stack->FileObject->FsContext, code, input, inSize,
+                      outSize ? buffer : NULL, outSize, nowUs);
+  UnlockMachine();
+  if (input) ExFreePoolWithTag(input, XT_TAG);
+  if (extension->kind == KindTestControl) UpdateInterfaces();
+
+  {
+    /* The system copies back as many bytes as the driver reports: never more
+     * than the caller's buffer holds. */
+    const ULONG_PTR information = done.bytes < outSize ? done.bytes : outSize;
+    const NTSTATUS status = ToNtStatus(done.status);
+    if (done.completeAtUs > nowUs) return Pend(irp, done.completeAtUs, status, information);
+    return Complete(irp, status, information);
+  }
+}
+
+static NTSTATUS ForwardCompleted(PDEVICE_OBJECT device, PIRP irp, PVOID context) {
+  (void)device;
+  (void)irp;
+  KeSetEvent((PKEVENT)context, IO_NO_INCREMENT, FALSE);
+  return STATUS_MORE_PROCESSING_REQUIRED;
+}
+
+static NTSTATUS ForwardAndWait(DeviceExtension* extension, PIRP irp) {
+  KEVENT done;
+  KeInitializeEvent(&done, NotificationEvent, FALSE);
+  IoCopyCurrentIrpStackLocationToNext(irp);
+  IoSetCompletionRoutine(irp, ForwardCompleted, &done, TRUE, TRUE, TRUE);
+  if (IoCallDriver(extension->lower, irp) == STATUS_PENDING)
+    KeWaitForSingleObject(&done, Executive, KernelMode, FALSE, NULL);
+  return irp->IoStatus.Status;
+}
+
+static NTSTATUS OnPnp(PDEVICE_OBJECT device, PIRP irp) {
+  DeviceExtension* extension = (DeviceExtension*)device->DeviceExtension;
+  PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(irp);
+  NTSTATUS status;
+  if (extension->kind != KindUnit) return Complete(irp, irp->IoStatus.Status, irp->IoStatus.Information);
+
+  switch (stack->MinorFunction) {
+    case IRP_MN_START_DEVICE:
+      status = ForwardAndWait(extension, irp);
+      if (NT_SUCCESS(status)) {
+        extension->started = TRUE;
+        UpdateInterfaces();
+      }
+      return Complete(irp, status, 0);
+    case IRP_MN_REMOVE_DEVICE:
+      extension->started = FALSE;
+      IoSetDeviceInterfaceState(&extension->interfaceName, FALSE);
+      irp->IoStatus.Status = STATUS_SUCCESS;
+      IoSkipCurrentIrpStackLocation(irp);
+      status = IoCallDriver(extension->lower, irp);
+      unitDevices[extension->unit] = NULL;
+      IoDetachDevice(extension->lower);
+      RtlFreeUnicodeString(&extension->interfaceName);
+      IoDeleteDevice(device);
+      return status;
+    case IRP_MN_QUERY_REMOVE_DEVICE:
+    case IRP_MN_CANCEL_REMOVE_DEVICE:
+    case IRP_MN_SURPRISE_REMOVAL:
+    case IRP_MN_QUERY_STOP_DEVICE:
+    case IRP_MN_CANCEL_STOP_DEVICE:
+    case IRP_MN_STOP_DEVICE:
+      irp->IoStatus.Status = STATUS_SUCCESS;
+      break;
+    default:
+      break;
+  }
+  IoSkipCurrentIrpStackLocation(irp);
+  return IoCallDriver(extension->lower, irp);
+}
+
+static NTSTATUS OnPower(PDEVICE_OBJECT device, PIRP irp) {
+  DeviceExtension* extension = (DeviceExtension*)device->DeviceExtension;
+  PoStartNextPowerIrp(irp);
+  if (extension->kind != KindUnit) return Complete(irp, STATUS_SUCCESS, 0);
+  IoSkipCurrentIrpStackLocation(irp);
+  return PoCallDriver(extension->lower, irp);
+}
+
+/* The unit a device node stands for: its instance number, read from the
+ * interface's link name "\??\ROOT#XTAMBER#0003#{...}". */
+static ULONG UnitOfLink(const UNICODE_STRING* link) {
+  const USHORT length = link->Length / sizeof(WCHAR);
+  USHORT i, hashes = 0;
+  ULONG unit = 0;
+  for (i = 0; i < length && hashes < 3; ++i) {
+    const WCHAR c = link->Buffer[i];
+    if (c == L'#')
+      ++hashes;
+    else if (hashes == 2 && c >= L'0' && c <= L'9')
+      unit = unit * 10 + (ULONG)(c - L'0');
+  }
+  return unit;
+}
+
+static NTSTATUS AddDevice(PDRIVER_OBJECT driver, PDEVICE_OBJECT pdo) {
+  static const GUID interfaceClass = {0x73F85346, 0xAF20, 0x4235,
+                                      {0xB6, 0x24, 0xB6, 0x9A, 0xE6, 0x79, 0x2F, 0x5B}};
+  PDEVICE_OBJECT device = NULL;
+  DeviceExtension* extension;
+  ULONG unit;
+  NTSTATUS status = IoCreateDevice(driver, sizeof(DeviceExtension), NULL, FILE_DEVICE_UNKNOWN,
+                                   FILE_DEVICE_SECURE_OPEN, FALSE, &device);
+  if (!NT_SUCCESS(status)) return status;
+  extension = (DeviceExtension*)device->DeviceExtension;
+  RtlZeroMemory(extension, sizeof *extension);
+  extension->kind = KindUnit;
+  status = IoRegisterDeviceInterface(pdo, &interfaceClass, NULL, &extension->interfaceName);
+  unit = NT_SUCCESS(status) ? UnitOfLink(&extension->interfaceName) : XT_MAX_UNITS;
+  if (unit >= XT_MAX_UNITS || unitDevices[unit] != NULL) {
+    if (NT_SUCCESS(status)) RtlFreeUnicodeString(&extension->interfaceName);
+    IoDeleteDevice(device);
+    return NT_SUCCESS(status) ? STATUS_INVALID_DEVICE_REQUEST : status;
+  }
+  extension->unit = unit;
+  extension->lower = IoAttachDeviceToDeviceStack(device, pdo);
+  if (!extension->lower) {
+    RtlFreeUnicodeString(&extension->interfaceName);
+    IoDeleteDevice(device);
+    return STATUS_NO_SUCH_DEVICE;
+  }
+  device->Flags |= DO_BUFFERED_IO | DO_POWER_PAGABLE;
+  device->Flags &= ~DO_DEVICE_INITIALIZING;
+  unitDevices[unit] = device;
+  return STATUS_SUCCESS;
+}
+
+static NTSTATUS CreateNamedDevice(PDRIVER_OBJECT driver, PCWSTR name, PCWSTR link,
+                                  DeviceKind kind, PDEVICE_OBJECT* created) {
+  UNICODE_STRING deviceName = Text(name), linkName = Text(link);
+  PDEVICE_OBJECT device = NULL;
+  DeviceExtension* extension;
+  NTSTATUS status = IoCreateDevice(driver, sizeof(DeviceExtension), &deviceName,
+                                   FILE_DEVICE_UNKNOWN, 0, FALSE, &device);
+  if (!NT_SUCCESS(status)) return status;
+  extension = (DeviceExtension*)device->DeviceExtension;
+  RtlZeroMemory(extension, sizeof *extension);
+  extension->kind = kind;
+  status = IoCreateSymbolicLink(&linkName, &deviceName);
+  if (!NT_SUCCESS(status)) {
+    IoDeleteDevice(device);
+    return status;
+  }
+  device->Flags |= DO_BUFFERED_IO;
+  device->Flags &= ~DO_DEVICE_INITIALIZING;
+  *created = device;
+  return STATUS_SUCCESS;
+}
+
+static VOID Unload(PDRIVER_OBJECT driver) {
+  UNICODE_STRING control = Text(L"\\DosDevices\\{73F85346-AF20-4235-B624-B69AE6792F5B}");
+  UNICODE_STRING testControl = Text(L"\\DosDevices\\XTamberSimulator");
+  (void)driver;
+  InterlockedExchange(&stopping, 1);
+  KeSetEvent(&pendingChanged, IO_NO_INCREMENT, FALSE);
+  if (timerThread) {
+    KeWaitForSingleObject(timerThread, Executive, KernelMode, FALSE, NULL);
+    ObDereferenceObject(timerThread);
+  }
+  IoDeleteSymbolicLink(&control);
+  IoDeleteSymbolicLink(&testControl);
+  if (controlDevice) IoDeleteDevice(controlDevice);
+  if (testControlDevice) IoDeleteDevice(testControlDevice);
+  if (notifyEvent) ObDereferenceObject(notifyEvent);
+}
+
+NTSTATUS DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath) {
+  HANDLE thread;
+  NTSTATUS status;
+  (void)registryPath;
+  KeInitializeMutex(&machineLock, 0);
+  KeInitializeSpinLock(&pendingLock);
+  InitializeListHead(&pendingList);
+  KeInitializeEvent(&pendingChanged, SynchronizationEvent, FALSE);
+  KeQueryPerformanceCounter(&counterFrequency);
+  XtInit(NowUs());
+  XtSetNotify(SignalNotifyEvent, NULL);
+
+  driver->MajorFunction[IRP_MJ_CREATE] = OnCreate;
+  driver->MajorFunction[IRP_MJ_CLOSE] = OnClose;
+  driver->MajorFunction[IRP_MJ_CLEANUP] = OnCleanup;
+  driver->MajorFunction[IRP_MJ_DEVICE_CONTROL] = OnDeviceControl;
+  driver->MajorFunction[IRP_MJ_PNP] = OnPnp;
+  driver->MajorFunction[IRP_MJ_POWER] = OnPower;
+  driver->DriverExtension->AddDevice = AddDevice;
+  driver->DriverUnload = Unload;
+
+  status = CreateNamedDevice(driver, L"\\Device\\XTamberControl",
+                             L"\\DosDevices\\{73F85346-AF20-4235-B624-B69AE6792F5B}", KindControl,
+                             &controlDevice);
+  if (NT_SUCCESS(status))
+    status = CreateNamedDevice(driver, L"\\Device\\XTamberSimulator",
+                               L"\\DosDevices\\XTamberSimulator", KindTestControl,
+                               &testControlDevice);
+  if (NT_SUCCESS(status))
+    status = PsCreateSystemThread(&thread, THREAD_ALL_ACCESS, NULL, NULL, NULL, TimerThread, NULL);
+  if (NT_SUCCESS(status)) {
+    ObReferenceObjectByHandle(thread, SYNCHRONIZE, NULL, KernelMode, (PVOID*)&timerThread, NULL);
+    ZwClose(thread);
+  }
+  if (!NT_SUCCESS(status)) Unload(driver);
+  return status;
+}
