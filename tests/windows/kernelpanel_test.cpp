@@ -1,0 +1,84 @@
+// The control panel's driver client against the simulated X-Tamber's
+// kernel-mode driver: the control device "\\.\{73F85346-...}" opened with
+// CreateFileA, synchronous requests, and the notification event handed to the
+// driver as a handle of this process. KORVANE_SIMULATOR is unset here.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <vector>
+
+#include "panel/driverdata.h"
+#include "panel/drivernotifier.h"
+#include "panel/drivertext.h"
+#include "panel/notifypost.h"
+#include "tests/windows/kerneldriverfixture.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Messages the panel's notifier posts, as the view's queue would get them.
+std::mutex postedLock;
+std::condition_variable postedChanged;
+int postedCount = 0;
+bool CountPost(void*, std::uint32_t message, std::uint32_t, std::uint32_t) {
+  std::lock_guard<std::mutex> hold(postedLock);
+  postedCount += message == WM_DRIVER_NOTIFY;
+  postedChanged.notify_all();
+  return true;
+}
+
+TEST_F(KernelDriver, ThePanelsClientLoadsStoresAndHearsTheDriver) {
+  ASSERT_EQ(machine->Reset(3), 0u);
+  CDriverData data;
+  ASSERT_EQ(data.Open(), 0u);
+  ASSERT_EQ(data.LoadDevices(), 0u);
+  ASSERT_EQ(data.devices.size(), 3u);
+  ASSERT_EQ(data.LoadChannels(0), 0u);
+  EXPECT_EQ(data.inputChannels.size(), 24u);
+  SetName(data.devices[2]->name, kDefaultDeviceName);
+  EXPECT_EQ(data.StoreDevices(), 0u);
+  ASSERT_EQ(data.LoadDevices(), 0u);
+  EXPECT_EQ(NameText(data.devices[2]->name), kDefaultDeviceName);
+
+  // The driver's own statuses reach the panel unchanged through the system.
+  ASSERT_EQ(machine->SetFault(tc::kFaultWdmInUse, 1), 0u);
+  EXPECT_EQ(data.SetSampleRate(44100), kDriverWdmDeviceInUse);
+
+  // A unit that goes away: the driver signals the event the panel handed it.
+  SetPostMessageHook(CountPost);
+  static int view;
+  CDriverNotifier notifier;
+  notifier.SetTarget(&view, WM_DRIVER_NOTIFY, 0, 0);
+  ASSERT_EQ(notifier.Start(), 0u);
+  ASSERT_EQ(machine->SetDeviceCount(2), 0u);
+  {
+    std::unique_lock<std::mutex> hold(postedLock);
+    EXPECT_TRUE(postedChanged.wait_for(hold, 5s, [] { return postedCount > 0; }));
+  }
+  std::vector<std::uint32_t> kinds;
+  DriverNotification notification{};
+  while (notifier.GetNotification(&notification) == 0) kinds.push_back(notification.kind);
+  EXPECT_NE(std::find(kinds.begin(), kinds.end(), 2u), kinds.end());
+  EXPECT_EQ(notifier.Stop(), 0u);
+  SetPostMessageHook(nullptr);
+  EXPECT_EQ(data.LoadDevices(), 0u);
+  EXPECT_EQ(data.devices.size(), 2u);
+
+  // The driver saw exactly the table's codes and sizes.
+  bool registered = false;
+  for (const simulator::RequestRecord& request : machine->Requests()) {
+    if (request.device != -1) continue;
+    if (request.code == DriverRequest::kRegisterNotifyEvent)
+      registered = request.inSize == 4 && request.outSize == 0 && request.status == 0;
+    if (request.code == DriverRequest::kGetDeviceInfo) {
+      EXPECT_TRUE(request.inSize == 4 && request.outSize == 432);
+    }
+  }
+  EXPECT_TRUE(registered);
+}
+
+}  // namespace
