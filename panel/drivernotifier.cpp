@@ -80,6 +80,11 @@ DriverStatus CDriverNotifier::Start() {
   return 0;
 }
 
+bool CDriverNotifier::IsRunning() const {
+  std::lock_guard<std::recursive_mutex> hold(lock);
+  return thread.joinable();
+}
+
 DriverStatus CDriverNotifier::Stop() {
   std::thread running;
   std::shared_ptr<Shared> state;

@@ -24,6 +24,8 @@ class CDriverNotifier : public CDriverControl {
   // not end in time: it is left to end on its own, touching nothing of this
   // instance, and the handle is closed all the same.
   DriverStatus Stop();
+  // Whether a wait thread runs (started and not yet stopped).
+  bool IsRunning() const;
 
  protected:
   // Tests only: how long Stop waits for the thread (10,000 ms otherwise), and

@@ -236,6 +236,10 @@ void SimulatedMachine::CloseDevice(platform::DeviceHandle device) {
   for (auto it = pending_.begin(); it != pending_.end();)
     it = it->second->device == device ? pending_.erase(it) : std::next(it);
   handles_.erase(device);
+  if (device == notifyHandle_) {
+    core::ControlDropNotifyEvent(&machine_);
+    notifyHandle_ = nullptr;
+  }
 }
 
 platform::EventHandle SimulatedMachine::NewTransferEvent() {
@@ -304,6 +308,8 @@ std::uint32_t SimulatedMachine::IoControl(platform::DeviceHandle device, std::ui
   const int unit =
       handle.ref.kind == core::HandleKind::kControl ? -1 : static_cast<int>(handle.ref.device);
   requests_.push_back(RequestRecord{now, code, inSize, outSize, unit, io->completion.status});
+  if (code == core::kRequestRegisterNotifyEvent && io->completion.status == 0 && unit == -1)
+    notifyHandle_ = device;
   const RequestRecord record = requests_.back();
   const std::function<void(const RequestRecord&)> hook = requestHook_;
 
@@ -348,8 +354,8 @@ std::uint32_t SimulatedMachine::WaitIoResult(platform::DeviceHandle device,
   return Finish(*io, bytesReturned, overlapped);
 }
 
-// The driver sets the event the panel registered. The event may be gone (a
-// panel that ended without unregistering); the system then sets nothing.
+// The driver sets the event the panel registered, until the handle that
+// registered it closes.
 void SimulatedMachine::OnNotify(void*, std::uint32_t eventWord) {
   platform::SignalEventWord(eventWord);
 }

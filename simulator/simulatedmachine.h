@@ -138,6 +138,7 @@ class SimulatedMachine final : public platform::DeviceApi {
   mutable core::Machine machine_;  // mutable: reading the overs catches up with the music
   bool eventFails_ = false;
   std::function<void(const RequestRecord&)> requestHook_;
+  platform::DeviceHandle notifyHandle_ = nullptr;  // registered the notification event
   std::unordered_map<void*, std::unique_ptr<DeviceList>> lists_;
   std::unordered_map<void*, std::unique_ptr<OpenHandle>> handles_;
   std::unordered_map<void*, std::unique_ptr<TransferEvent>> events_;

@@ -189,8 +189,10 @@ IoCompletion SetAsioNameMode(Machine* machine, const HandleRef&, const IoRequest
   return Done(request);
 }
 
+// A new listener hears of the changes from its registration on.
 IoCompletion RegisterNotifyEvent(Machine* machine, const HandleRef&, const IoRequest& request) {
   machine->control.notifyEvent = LoadLe32(request.in);
+  machine->control.notifyCount = 0;
   return Done(request);
 }
 
@@ -566,6 +568,11 @@ void ControlUnitArrived(Machine* machine, std::uint32_t unit, std::uint64_t nowU
 
 void ControlUnitLeft(Machine* machine, std::uint32_t unit, std::uint64_t nowUs) {
   Control& control = ControlOf(machine);
+  // The ranking closes up behind a unit that goes.
+  std::uint32_t ranked[kMaxDevices];
+  const std::uint32_t count = RankedUnits(*machine, ranked);
+  for (std::uint32_t position = 0; position < count; ++position)
+    control.units[ranked[position]].rank = position;
   ControlNotify(machine, kNotifyDevices);
   if (control.clockMasterKind == 1 && (control.clockMasterDevice & 0xFF) == unit) {
     control.clockMasterKind = 0;
@@ -578,6 +585,16 @@ void ControlUnitLeft(Machine* machine, std::uint32_t unit, std::uint64_t nowUs) 
 
 void ControlNotify(Machine* machine, std::uint32_t kind) {
   Control& control = ControlOf(machine);
+  // The panel reloads its pages once per entry: a change of the kind it has
+  // not read yet adds nothing new.
+  const std::uint32_t newest =
+      (control.notifyHead + control.notifyCount + kNotificationQueue - 1) % kNotificationQueue;
+  const bool repeated = control.notifyCount > 0 && control.notifications[newest] == kind;
+  if (repeated) {
+    if (control.notifyEvent != 0 && machine->notify.signal != nullptr)
+      machine->notify.signal(machine->notify.context, control.notifyEvent);
+    return;
+  }
   // A full queue forgets its oldest entry: the panel reloads everything on
   // any configuration change, so the latest ones matter most.
   if (control.notifyCount == kNotificationQueue) {
@@ -589,6 +606,8 @@ void ControlNotify(Machine* machine, std::uint32_t kind) {
   if (control.notifyEvent != 0 && machine->notify.signal != nullptr)
     machine->notify.signal(machine->notify.context, control.notifyEvent);
 }
+
+void ControlDropNotifyEvent(Machine* machine) { machine->control.notifyEvent = 0; }
 
 std::uint32_t ControlDeviceId(const Machine& machine, std::uint32_t unit) {
   return kDeviceIdTag | Generation(machine, unit) << 8 | unit;

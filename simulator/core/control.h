@@ -96,6 +96,8 @@ void ControlUnitLeft(Machine* machine, std::uint32_t unit, std::uint64_t nowUs);
 
 // Queues a notification and signals the registered event.
 void ControlNotify(Machine* machine, std::uint32_t kind);
+// The handle that registered the event has closed: the driver lets go of it.
+void ControlDropNotifyEvent(Machine* machine);
 
 // The identifiers the control device hands out. They carry the unit's power-up
 // so that one of a unit that has gone is refused even if its slot is reused.

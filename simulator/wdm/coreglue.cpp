@@ -218,6 +218,8 @@ XtCompletion XtTestControl(std::uint32_t code, const std::uint8_t* in, std::uint
   return Done(core::kStatusInvalidParameter, 0, nowUs);
 }
 
+void XtDropNotify(void) { core::ControlDropNotifyEvent(&machine); }
+
 int XtUnitPresent(std::uint32_t unit) {
   return unit < core::kMaxDevices && machine.devices[unit].present ? 1 : 0;
 }

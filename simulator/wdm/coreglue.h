@@ -36,6 +36,9 @@ XtCompletion XtDispatch(uint64_t ref, uint32_t code, const uint8_t* in, uint32_t
 XtCompletion XtTestControl(uint32_t code, const uint8_t* in, uint32_t inSize, uint8_t* out,
                            uint32_t outSize, uint64_t nowUs);
 
+/* The handle that registered the notification event has closed. */
+void XtDropNotify(void);
+
 /* Whether unit `unit` is plugged in: its interface is enabled only then. */
 int XtUnitPresent(uint32_t unit);
 

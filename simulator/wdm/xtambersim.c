@@ -33,6 +33,7 @@ static PDEVICE_OBJECT unitDevices[XT_MAX_UNITS];
 static PDEVICE_OBJECT controlDevice;
 static PDEVICE_OBJECT testControlDevice;
 static PKEVENT notifyEvent; /* referenced; signalled on configuration changes */
+static PFILE_OBJECT notifyFile; /* the handle that registered it */
 
 /* Requests waiting for their time. */
 static KSPIN_LOCK pendingLock;
@@ -90,7 +91,7 @@ static void SignalNotifyEvent(void* context, uint32_t eventWord) {
 /* The panel hands over an event handle of its own process. The driver makes
  * it its own: duplicated out of the caller's process, then referenced. A word
  * of 0 unregisters. */
-static NTSTATUS TakeNotifyEvent(uint32_t word) {
+static NTSTATUS TakeNotifyEvent(PFILE_OBJECT file, uint32_t word) {
   PKEVENT event = NULL;
   if (word != 0) {
     OBJECT_ATTRIBUTES attributes;
@@ -116,6 +117,7 @@ static NTSTATUS TakeNotifyEvent(uint32_t word) {
   LockMachine();
   if (notifyEvent) ObDereferenceObject(notifyEvent);
   notifyEvent = event;
+  notifyFile = event ? file : NULL;
   UnlockMachine();
   return STATUS_SUCCESS;
 }
@@ -259,12 +261,22 @@ static NTSTATUS OnClose(PDEVICE_OBJECT device, PIRP irp) {
   return Complete(irp, STATUS_SUCCESS, 0);
 }
 
-/* A handle that closes takes its waiting requests with it. */
+/* A handle that closes takes its waiting requests with it, and the driver
+ * lets go of the notification event it registered. */
 static NTSTATUS OnCleanup(PDEVICE_OBJECT device, PIRP irp) {
+  PFILE_OBJECT file = IoGetCurrentIrpStackLocation(irp)->FileObject;
   LIST_ENTRY taken;
   (void)device;
+  LockMachine();
+  if (file == notifyFile) {
+    XtDropNotify();
+    ObDereferenceObject(notifyEvent);
+    notifyEvent = NULL;
+    notifyFile = NULL;
+  }
+  UnlockMachine();
   InitializeListHead(&taken);
-  TakePending(0, IoGetCurrentIrpStackLocation(irp)->FileObject, &taken, NULL);
+  TakePending(0, file, &taken, NULL);
   CompleteTaken(&taken, TRUE);
   return Complete(irp, STATUS_SUCCESS, 0);
 }
@@ -288,7 +300,7 @@ static NTSTATUS OnDeviceControl(PDEVICE_OBJECT device, PIRP irp) {
     RtlCopyMemory(input, buffer, inSize);
   }
   if (extension->kind == KindControl && code == XT_REGISTER_NOTIFY_EVENT && inSize == 4) {
-    const NTSTATUS status = TakeNotifyEvent(*(const uint32_t*)input);
+    const NTSTATUS status = TakeNotifyEvent(stack->FileObject, *(const uint32_t*)input);
     if (!NT_SUCCESS(status)) {
       ExFreePoolWithTag(input, XT_TAG);
       return Complete(irp, status, 0);

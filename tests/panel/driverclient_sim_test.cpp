@@ -185,16 +185,25 @@ TEST(DriverClientOnTheSimulator, ADeviceThatVanishesMidLoadIsLeftOut) {
   ScopedMachine machine(Devices(3));
   CDriverData data;
   ASSERT_EQ(data.Open(), 0u);
-  const std::uint32_t second = machine->ControlDeviceId(1);
-  // The second unit is pulled right after the device list was read.
+  // The last unit is ranked into the middle, then pulled right after the
+  // device list was read: of three listed, the first and third remain.
+  ASSERT_EQ(data.LoadDevices(), 0u);
+  data.devices[2]->rank = 1;
+  data.devices[1]->rank = 2;
+  ASSERT_EQ(data.StoreDevices(), 0u);
+  const std::uint32_t first = machine->ControlDeviceId(0), middle = machine->ControlDeviceId(2),
+                      third = machine->ControlDeviceId(1);
   machine->SetRequestHook([&](const simulator::RequestRecord& request) {
-    if (request.code == DriverRequest::kGetDeviceList) machine->SetDeviceCount(1);
+    if (request.code == DriverRequest::kGetDeviceList) machine->SetDeviceCount(2);
   });
   EXPECT_EQ(data.LoadDevices(), 0xE0008010u);  // no such device instance
   machine->SetRequestHook(nullptr);
-  ASSERT_EQ(data.devices.size(), 1u);
-  EXPECT_NE(data.devices[0]->deviceId, second);
-  EXPECT_EQ(data.LoadDevices(), 0u);
+  ASSERT_EQ(data.devices.size(), 2u);
+  EXPECT_EQ(data.devices[0]->deviceId, first);
+  EXPECT_EQ(data.devices[1]->deviceId, third);
+  EXPECT_NE(data.devices[1]->deviceId, middle);
+  // The ranking closed up behind the unit that went.
+  EXPECT_EQ(data.devices[1]->rank, 1u);
 }
 
 TEST(DriverClientOnTheSimulator, ReadsMisbehavingRepliesOnlyWithinTheirRecords) {
@@ -206,7 +215,7 @@ TEST(DriverClientOnTheSimulator, ReadsMisbehavingRepliesOnlyWithinTheirRecords) 
   ASSERT_EQ(data.Open(), 0u);
   // The list claims 1000 devices; the 62 empty identifiers past the two
   // real ones are refused by the driver one by one.
-  EXPECT_NE(data.LoadDevices(), 0u);
+  EXPECT_EQ(data.LoadDevices(), 0xE0008010u);
   EXPECT_EQ(data.devices.size(), 2u);
   EXPECT_EQ(NameText(data.devices[0]->name).size(), kNameMaxChars);
   ASSERT_EQ(data.LoadSyncInfo(), 0xE0008010u);

@@ -100,36 +100,36 @@ TEST(CDriverControl, EachTypedRequestSendsItsCodeAndSizes) {
     std::function<DriverStatus(CDriverControl&)> call;
     std::uint32_t code, inSize, outSize;
     Words input;
-  } rows[] = {
-      {"GetDriverVersion", [&](auto& c) { return c.GetDriverVersion(&version); }, kGetDriverVersion, 0, 12, {}},
-      {"GetAsioNameMode", [&](auto& c) { return c.GetAsioNameMode(&word); }, kGetAsioNameMode, 0, 4, {}},
-      {"SetAsioNameMode", [&](auto& c) { return c.SetAsioNameMode(1); }, kSetAsioNameMode, 4, 0, {1}},
-      {"RegisterNotifyEvent", [&](auto& c) { return c.RegisterNotifyEvent(0x1234); }, kRegisterNotifyEvent, 4, 0, {0x1234}},
-      {"GetNotification", [&](auto& c) { return c.GetNotification(&note); }, kGetNotification, 0, 12, {}},
-      {"GetDeviceList", [&](auto& c) { return c.GetDeviceList(&devices); }, kGetDeviceList, 0, 260, {}},
-      {"GetChannelList", [&](auto& c) { return c.GetChannelList(&channels); }, kGetChannelList, 0, 2056, {}},
-      {"GetClockMaster", [&](auto& c) { return c.GetClockMaster(&master); }, kGetClockMaster, 0, 12, {}},
-      {"SetClockMaster", [&](auto& c) { return c.SetClockMaster(master); }, kSetClockMaster, 12, 0, {9, 1, 7}},
-      {"GetRateMode", [&](auto& c) { return c.GetRateMode(&word); }, kGetRateMode, 0, 8, {}},
-      {"SetRateMode", [&](auto& c) { return c.SetRateMode(2); }, kSetRateMode, 8, 0, {0, 2}},
-      {"GetRateInfo", [&](auto& c) { return c.GetRateInfo(&rates); }, kGetRateInfo, 0, 44, {}},
-      {"SetSampleRate", [&](auto& c) { return c.SetSampleRate(96000); }, kSetSampleRate, 8, 0, {0, 96000}},
-      {"GetSyncInfo", [&](auto& c) { return c.GetSyncInfo(7, &sync); }, kGetSyncInfo, 4, 824, {7}},
-      {"SetSyncSource", [&](auto& c) { return c.SetSyncSource(7, 4, 2); }, kSetSyncSource, 12, 0, {7, 4, 2}},
-      {"GetDeviceInfo", [&](auto& c) { return c.GetDeviceInfo(7, &device); }, kGetDeviceInfo, 4, 432, {7}},
-      {"SetDeviceInfo", [&](auto& c) { return c.SetDeviceInfo(device); }, kSetDeviceInfo, 432, 0, {7, 2}},
-      {"GetDeviceStreams", [&](auto& c) { return c.GetDeviceStreams(7, &streams); }, kGetDeviceStreams, 4, 212, {7}},
-      {"GetChannelInfo", [&](auto& c) { return c.GetChannelInfo(33, &channel); }, kGetChannelInfo, 4, 92, {33}},
-      {"SetChannelInfo", [&](auto& c) { return c.SetChannelInfo(channel); }, kSetChannelInfo, 92, 0, {33, 7, 1}},
-      {"StartStreaming", [&](auto& c) { return c.StartStreaming(); }, kStartStreaming, 0, 0, {}},
-      {"StopStreaming", [&](auto& c) { return c.StopStreaming(); }, kStopStreaming, 0, 0, {}},
-      {"GetStreamBuffer", [&](auto& c) { return c.GetStreamBuffer(&buffer); }, kGetStreamBuffer, 0, 16, {}},
-      {"SetStreamBuffer", [&](auto& c) { return c.SetStreamBuffer(buffer); }, kSetStreamBuffer, 16, 0, {1, 2, 3, 4}},
-      {"GetAsioBuffer", [&](auto& c) { return c.GetAsioBuffer(&buffer); }, kGetAsioBuffer, 0, 16, {}},
-      {"SetAsioBuffer", [&](auto& c) { return c.SetAsioBuffer(buffer); }, kSetAsioBuffer, 16, 0, {1, 2, 3, 4}},
-      {"GetWdmBuffer", [&](auto& c) { return c.GetWdmBuffer(&buffer); }, kGetWdmBuffer, 0, 16, {}},
-      {"SetWdmBuffer", [&](auto& c) { return c.SetWdmBuffer(buffer); }, kSetWdmBuffer, 16, 0, {1, 2, 3, 4}},
-      {"GetAsioStatistics", [&](auto& c) { return c.GetAsioStatistics(&statistics); }, kGetAsioStatistics, 0, 60, {}},
+  } rows[] = {  // codes as the driver defines them, not as the client spells them
+      {"GetDriverVersion", [&](auto& c) { return c.GetDriverVersion(&version); }, 0x80882804, 0, 12, {}},
+      {"GetAsioNameMode", [&](auto& c) { return c.GetAsioNameMode(&word); }, 0x80882810, 0, 4, {}},
+      {"SetAsioNameMode", [&](auto& c) { return c.SetAsioNameMode(1); }, 0x80882814, 4, 0, {1}},
+      {"RegisterNotifyEvent", [&](auto& c) { return c.RegisterNotifyEvent(0x1234); }, 0x80882820, 4, 0, {0x1234}},
+      {"GetNotification", [&](auto& c) { return c.GetNotification(&note); }, 0x80882828, 0, 12, {}},
+      {"GetDeviceList", [&](auto& c) { return c.GetDeviceList(&devices); }, 0x80882860, 0, 260, {}},
+      {"GetChannelList", [&](auto& c) { return c.GetChannelList(&channels); }, 0x80882864, 0, 2056, {}},
+      {"GetClockMaster", [&](auto& c) { return c.GetClockMaster(&master); }, 0x80882880, 0, 12, {}},
+      {"SetClockMaster", [&](auto& c) { return c.SetClockMaster(master); }, 0x80882884, 12, 0, {9, 1, 7}},
+      {"GetRateMode", [&](auto& c) { return c.GetRateMode(&word); }, 0x80882888, 0, 8, {}},
+      {"SetRateMode", [&](auto& c) { return c.SetRateMode(2); }, 0x8088288C, 8, 0, {0, 2}},
+      {"GetRateInfo", [&](auto& c) { return c.GetRateInfo(&rates); }, 0x808828C0, 0, 44, {}},
+      {"SetSampleRate", [&](auto& c) { return c.SetSampleRate(96000); }, 0x808828C4, 8, 0, {0, 96000}},
+      {"GetSyncInfo", [&](auto& c) { return c.GetSyncInfo(7, &sync); }, 0x80882900, 4, 824, {7}},
+      {"SetSyncSource", [&](auto& c) { return c.SetSyncSource(7, 4, 2); }, 0x80882904, 12, 0, {7, 4, 2}},
+      {"GetDeviceInfo", [&](auto& c) { return c.GetDeviceInfo(7, &device); }, 0x80882920, 4, 432, {7}},
+      {"SetDeviceInfo", [&](auto& c) { return c.SetDeviceInfo(device); }, 0x80882924, 432, 0, {7, 2}},
+      {"GetDeviceStreams", [&](auto& c) { return c.GetDeviceStreams(7, &streams); }, 0x80882928, 4, 212, {7}},
+      {"GetChannelInfo", [&](auto& c) { return c.GetChannelInfo(33, &channel); }, 0x80882980, 4, 92, {33}},
+      {"SetChannelInfo", [&](auto& c) { return c.SetChannelInfo(channel); }, 0x80882984, 92, 0, {33, 7, 1}},
+      {"StartStreaming", [&](auto& c) { return c.StartStreaming(); }, 0x80882A00, 0, 0, {}},
+      {"StopStreaming", [&](auto& c) { return c.StopStreaming(); }, 0x80882A04, 0, 0, {}},
+      {"GetStreamBuffer", [&](auto& c) { return c.GetStreamBuffer(&buffer); }, 0x80882A80, 0, 16, {}},
+      {"SetStreamBuffer", [&](auto& c) { return c.SetStreamBuffer(buffer); }, 0x80882A84, 16, 0, {1, 2, 3, 4}},
+      {"GetAsioBuffer", [&](auto& c) { return c.GetAsioBuffer(&buffer); }, 0x80882A88, 0, 16, {}},
+      {"SetAsioBuffer", [&](auto& c) { return c.SetAsioBuffer(buffer); }, 0x80882A8C, 16, 0, {1, 2, 3, 4}},
+      {"GetWdmBuffer", [&](auto& c) { return c.GetWdmBuffer(&buffer); }, 0x80882A90, 0, 16, {}},
+      {"SetWdmBuffer", [&](auto& c) { return c.SetWdmBuffer(buffer); }, 0x80882A94, 16, 0, {1, 2, 3, 4}},
+      {"GetAsioStatistics", [&](auto& c) { return c.GetAsioStatistics(&statistics); }, 0x80882AC8, 0, 60, {}},
   };
   FakeDriver driver;
   CDriverControl control;
@@ -404,6 +404,10 @@ TEST(CDriverNotifier, ANotificationBeforeStopIsHandledAndNoWindowMeansNoPost) {
   PostHook hook;
   TestNotifier notifier;
   EXPECT_EQ(notifier.Stop(), 0u) << "never started";
+  ASSERT_EQ(notifier.Open(), 0u);
+  EXPECT_FALSE(notifier.IsRunning());
+  EXPECT_EQ(notifier.Stop(), 0u) << "idle, but open";
+  EXPECT_FALSE(notifier.IsOpen()) << "an idle notifier's Stop still closes its handle";
   const struct {
     void* window;
     std::size_t posts;

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdio>
 #include <cstring>
+#include <utility>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -22,6 +24,18 @@ TEST(DriverText, ErrorsCarryTheirTextUnknownCodesEndAfterTheColon) {
   EXPECT_EQ(DescribeError(0xE0000072), "Error code 0xE0000072: Channel allocation failed.");
   EXPECT_EQ(DescribeError(0xE0000077),
             "Error code 0xE0000077: Channel number has changed because of bus reset.");
+  // Every text of the table, byte for byte.
+  const std::pair<DriverStatus, const char*> table[] = {
+      {0xE0000022, "Negative response for an FCP request."},
+      {0xE0000073, "Bandwidth allocation failed."},
+      {0xE0000074, "ISO resource allocation failed."},
+      {0xE0000076, "Start streaming failed."},
+      {0xE0000080, "Selected sampling rate not supported."}};
+  for (const auto& [code, text] : table) {
+    char expected[96];
+    std::snprintf(expected, sizeof expected, "Error code 0x%08X: %s", code, text);
+    EXPECT_EQ(DescribeError(code), expected);
+  }
   EXPECT_EQ(DescribeError(0xE0000075), "Error code 0xE0000075: ");
   EXPECT_EQ(DescribeError(0x5), "Error code 0x00000005: ");
 }
@@ -29,8 +43,11 @@ TEST(DriverText, ErrorsCarryTheirTextUnknownCodesEndAfterTheColon) {
 TEST(DriverText, SourcesShowTypeThenNameReadWithinItsField) {
   // On the heap the name runs to the record's end, so an over-read is caught.
   auto source = std::make_unique<SyncSource>();
-  source->type = 3;
-  EXPECT_EQ(DescribeSource(*source), "SYT");
+  const char* const types[] = {"Unspecified", "CSP", "SYT", "SYT", "Digital Input", "External Clock", ""};
+  for (std::uint32_t type = 0; type < 7; ++type) {
+    source->type = type;
+    EXPECT_EQ(DescribeSource(*source), types[type]);
+  }
   source->type = 4;
   std::strcpy(source->name, "S/PDIF");
   EXPECT_EQ(DescribeSource(*source), "Digital Input (S/PDIF)");

@@ -145,6 +145,47 @@ TEST(ControlDevice, SignalsTheRegisteredEventWithQueuedChanges) {
   EXPECT_NE(machine.ControlDeviceId(1), gone);
 }
 
+TEST(ControlDevice, AnnouncesEachKindOfChangeOnceUntilItIsRead) {
+  SimulatedMachine machine(Devices(2));
+  Panel panel(machine);
+  platform::Event event;
+  EXPECT_EQ(panel.Call(core::kRequestSetAsioNameMode, Words({1}), nullptr, 0), 0u);  // before anyone listens
+  ASSERT_EQ(panel.Call(core::kRequestRegisterNotifyEvent, Words({event.Word()}), nullptr, 0), 0u);
+  EXPECT_EQ(panel.Notification(), core::kWin32NoMoreItems) << "a new listener starts afresh";
+
+  const std::uint32_t second = machine.ControlDeviceId(1);
+  const Bytes info = panel.DeviceInfo(second);
+  EXPECT_EQ(panel.Call(core::kRequestSetDeviceInfo, info, nullptr, 0), 0u);
+  EXPECT_EQ(panel.Call(core::kRequestSetWdmBuffer, Words({2000, 0, 0, 0}), nullptr, 0), 0u);
+  EXPECT_EQ(panel.Call(core::kRequestSetClockMaster, Words({0, 1, second}), nullptr, 0), 0u);
+  EXPECT_EQ(panel.Call(core::kRequestSetRateMode, Words({0, 1}), nullptr, 0), 0u);
+  EXPECT_EQ(panel.Notification(), core::kNotifyDevices);  // the two device changes, once
+  EXPECT_EQ(panel.Notification(), core::kNotifySync);
+  EXPECT_EQ(panel.Notification(), core::kWin32NoMoreItems);
+
+  // The clock master leaves: the PC takes over and sets the rate again.
+  machine.SetDeviceCount(1);
+  EXPECT_EQ(panel.Notification(), core::kNotifyDevices);
+  EXPECT_EQ(panel.Notification(), core::kNotifySync);
+  const core::Control state = machine.ControlState();
+  EXPECT_EQ(state.clockMasterKind, 0u);
+  EXPECT_EQ(state.rateMode, 0u);
+}
+
+TEST(ControlDevice, LetsGoOfTheEventWhenTheRegisteringHandleCloses) {
+  SimulatedMachine machine(Devices(1));
+  platform::Event event;
+  platform::Event* events[] = {&event};
+  {
+    Panel listener(machine);
+    ASSERT_EQ(listener.Call(core::kRequestRegisterNotifyEvent, Words({event.Word()}), nullptr, 0), 0u);
+  }
+  Panel panel(machine);
+  EXPECT_EQ(panel.Call(core::kRequestSetSampleRate, Words({0, 44100}), nullptr, 0), 0u);
+  EXPECT_EQ(platform::WaitForEvents(events, 1, 50), platform::kWaitTimeout);
+  EXPECT_EQ(machine.ControlState().notifyEvent, 0u);
+}
+
 TEST(ControlDevice, RefusesSettingsItCannotTake) {
   SimulatedMachine machine(Devices(1));
   Panel panel(machine);
