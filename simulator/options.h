@@ -7,7 +7,10 @@
 //   devices=N       units plugged in, 0..8 (default 1)
 //   version=M.m     driver interface version (default 2.10)
 //   delay=MS        how long a unit takes to answer a frame (default 0)
-//   fcpstatus=S     every FCP transaction fails with status S (default 0: none)
+//   fcpstatus=S     every FCP transaction fails with status S (default 0: none);
+//                   the kernel-mode driver passes 0xE... codes and the common
+//                   system ones (2, 5, 8, 87, 121, 995 ...) through unchanged,
+//                   any other system code arrives as 31
 //   replylength=N   FCP responses claim N frame bytes (default: the true length)
 //   truncate=N      FCP response frames are cut to N bytes, 0..512
 //   bytecount=N     the driver reports N bytes for an FCP transaction

@@ -15,6 +15,10 @@ namespace tc = simulator::testcontrol;
 
 constexpr std::uint64_t kDefaultSeed = 0x5EED;
 
+// The C shell spells these out for itself.
+static_assert(XT_MAX_UNITS == core::kMaxDevices);
+static_assert(tc::kReset == 0x8A7E2400u && tc::kSetDeviceCount == 0x8A7E2404u);
+
 core::Machine machine;
 tc::FrameEntry frameLog[tc::kFrameLog];
 std::uint32_t frameTotal;

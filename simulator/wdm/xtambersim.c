@@ -14,8 +14,11 @@
 
 #define XT_TAG 0x6D745854u /* "TXtm" in pool dumps */
 
-/* The request that hands the driver the panel's notification event. */
+/* The request that hands the driver the panel's notification event, and the
+ * test-control requests that plug units in or pull them out. */
 #define XT_REGISTER_NOTIFY_EVENT 0x80882820u
+#define XT_TEST_RESET 0x8A7E2400u            /* function 0x900 */
+#define XT_TEST_SET_DEVICE_COUNT 0x8A7E2404u /* function 0x901 */
 
 typedef enum { KindUnit, KindControl, KindTestControl } DeviceKind;
 
@@ -28,6 +31,7 @@ typedef struct {
 } DeviceExtension;
 
 static KMUTEX machineLock;
+static KMUTEX pnpLock; /* guards unitDevices and each unit's started flag */
 static LARGE_INTEGER counterFrequency;
 static PDEVICE_OBJECT unitDevices[XT_MAX_UNITS];
 static PDEVICE_OBJECT controlDevice;
@@ -68,9 +72,15 @@ static NTSTATUS ToNtStatus(uint32_t status) {
     case 0: return STATUS_SUCCESS;
     case 1: return STATUS_INVALID_DEVICE_REQUEST;
     case 6: return STATUS_INVALID_HANDLE;
+    case 2: return STATUS_OBJECT_NAME_NOT_FOUND;
+    case 5: return STATUS_ACCESS_DENIED;
+    case 8: return STATUS_NO_MEMORY;
     case 87: return STATUS_INVALID_PARAMETER;
+    case 121: return STATUS_IO_TIMEOUT;
+    case 995: return STATUS_CANCELLED;
     case 259: return STATUS_NO_MORE_ENTRIES;
     case 1617: return STATUS_DEVICE_REMOVED;
+    /* Any other system code comes out as ERROR_GEN_FAILURE (31). */
     default: return (status & 0x20000000) ? (NTSTATUS)status : STATUS_UNSUCCESSFUL;
   }
 }
@@ -90,42 +100,51 @@ static void SignalNotifyEvent(void* context, uint32_t eventWord) {
 
 /* The panel hands over an event handle of its own process. The driver makes
  * it its own: duplicated out of the caller's process, then referenced. A word
- * of 0 unregisters. */
-static NTSTATUS TakeNotifyEvent(PFILE_OBJECT file, uint32_t word) {
-  PKEVENT event = NULL;
-  if (word != 0) {
-    OBJECT_ATTRIBUTES attributes;
-    CLIENT_ID caller;
-    HANDLE process = NULL, duplicate = NULL;
-    NTSTATUS status;
-    InitializeObjectAttributes(&attributes, NULL, OBJ_KERNEL_HANDLE, NULL, NULL);
-    caller.UniqueProcess = PsGetCurrentProcessId();
-    caller.UniqueThread = NULL;
-    status = ZwOpenProcess(&process, PROCESS_DUP_HANDLE, &attributes, &caller);
-    if (!NT_SUCCESS(status)) return status;
-    status = ZwDuplicateObject(process, (HANDLE)(ULONG_PTR)word, NtCurrentProcess(), &duplicate,
-                               EVENT_MODIFY_STATE, OBJ_KERNEL_HANDLE, 0);
-    ZwClose(process);
-    if (!NT_SUCCESS(status)) return status;
-    /* The headers declare the exported variable one pointer level too deep. */
-    status = ObReferenceObjectByHandle(duplicate, EVENT_MODIFY_STATE,
-                                       (POBJECT_TYPE)ExEventObjectType, KernelMode,
-                                       (PVOID*)&event, NULL);
-    ZwClose(duplicate);
-    if (!NT_SUCCESS(status)) return status;
-  }
-  LockMachine();
+ * of 0 gives no event (the panel unregisters). */
+static NTSTATUS ReferenceNotifyEvent(uint32_t word, PKEVENT* event) {
+  OBJECT_ATTRIBUTES attributes;
+  CLIENT_ID caller;
+  HANDLE process = NULL, duplicate = NULL;
+  NTSTATUS status;
+  *event = NULL;
+  if (word == 0) return STATUS_SUCCESS;
+  InitializeObjectAttributes(&attributes, NULL, OBJ_KERNEL_HANDLE, NULL, NULL);
+  caller.UniqueProcess = PsGetCurrentProcessId();
+  caller.UniqueThread = NULL;
+  status = ZwOpenProcess(&process, PROCESS_DUP_HANDLE, &attributes, &caller);
+  if (!NT_SUCCESS(status)) return status;
+  status = ZwDuplicateObject(process, (HANDLE)(ULONG_PTR)word, NtCurrentProcess(), &duplicate,
+                             EVENT_MODIFY_STATE, OBJ_KERNEL_HANDLE, 0);
+  ZwClose(process);
+  if (!NT_SUCCESS(status)) return status;
+  /* The headers declare the exported variable one pointer level too deep. */
+  status = ObReferenceObjectByHandle(duplicate, EVENT_MODIFY_STATE, (POBJECT_TYPE)ExEventObjectType,
+                                     KernelMode, (PVOID*)event, NULL);
+  ZwClose(duplicate);
+  return status;
+}
+
+/* Called with the machine locked: `event` (referenced, or NULL) becomes the
+ * one the driver signals, on behalf of `file`. */
+static void SwapNotifyEvent(PKEVENT event, PFILE_OBJECT file) {
   if (notifyEvent) ObDereferenceObject(notifyEvent);
   notifyEvent = event;
   notifyFile = event ? file : NULL;
-  UnlockMachine();
-  return STATUS_SUCCESS;
+}
+
+/* Called with the machine locked, when `file` closes: the driver lets go of
+ * the event that handle registered. */
+static void ForgetNotifyEventOf(PFILE_OBJECT file) {
+  if (file == NULL || file != notifyFile) return;
+  XtDropNotify();
+  SwapNotifyEvent(NULL, NULL);
 }
 
 /* ---- Device interfaces follow the units the machine has plugged in ---- */
 
 static void UpdateInterfaces(void) {
   ULONG unit;
+  KeWaitForSingleObject(&pnpLock, Executive, KernelMode, FALSE, NULL);
   for (unit = 0; unit < XT_MAX_UNITS; ++unit) {
     PDEVICE_OBJECT device = unitDevices[unit];
     DeviceExtension* extension;
@@ -137,6 +156,7 @@ static void UpdateInterfaces(void) {
     UnlockMachine();
     IoSetDeviceInterfaceState(&extension->interfaceName, extension->started && present);
   }
+  KeReleaseMutex(&pnpLock, FALSE);
 }
 
 /* ---- Pending requests ---- */
@@ -256,28 +276,29 @@ static NTSTATUS OnCreate(PDEVICE_OBJECT device, PIRP irp) {
   return Complete(irp, STATUS_SUCCESS, 0);
 }
 
-static NTSTATUS OnClose(PDEVICE_OBJECT device, PIRP irp) {
-  (void)device;
-  return Complete(irp, STATUS_SUCCESS, 0);
-}
-
 /* A handle that closes takes its waiting requests with it, and the driver
- * lets go of the notification event it registered. */
-static NTSTATUS OnCleanup(PDEVICE_OBJECT device, PIRP irp) {
-  PFILE_OBJECT file = IoGetCurrentIrpStackLocation(irp)->FileObject;
+ * lets go of the notification event it registered. Windows does this at
+ * cleanup; Wine sends only the close, so both run it (the second finds
+ * nothing left to do). */
+static void ReleaseFile(PFILE_OBJECT file) {
   LIST_ENTRY taken;
-  (void)device;
   LockMachine();
-  if (file == notifyFile) {
-    XtDropNotify();
-    ObDereferenceObject(notifyEvent);
-    notifyEvent = NULL;
-    notifyFile = NULL;
-  }
+  ForgetNotifyEventOf(file);
   UnlockMachine();
   InitializeListHead(&taken);
   TakePending(0, file, &taken, NULL);
   CompleteTaken(&taken, TRUE);
+}
+
+static NTSTATUS OnCleanup(PDEVICE_OBJECT device, PIRP irp) {
+  (void)device;
+  ReleaseFile(IoGetCurrentIrpStackLocation(irp)->FileObject);
+  return Complete(irp, STATUS_SUCCESS, 0);
+}
+
+static NTSTATUS OnClose(PDEVICE_OBJECT device, PIRP irp) {
+  (void)device;
+  ReleaseFile(IoGetCurrentIrpStackLocation(irp)->FileObject);
   return Complete(irp, STATUS_SUCCESS, 0);
 }
 
@@ -290,8 +311,12 @@ static NTSTATUS OnDeviceControl(PDEVICE_OBJECT device, PIRP irp) {
   uint8_t* buffer = (uint8_t*)irp->AssociatedIrp.SystemBuffer;
   uint8_t* input = NULL;
   const ULONGLONG nowUs = NowUs();
+  PKEVENT event = NULL;
+  BOOLEAN registering;
   XtCompletion done;
 
+  /* Every request of the product and of the test control is buffered. */
+  if ((code & 3) != METHOD_BUFFERED) return Complete(irp, STATUS_INVALID_DEVICE_REQUEST, 0);
   /* Input and output share the system buffer; the core reads one and writes
    * the other, so it gets a copy of the input. */
   if (inSize > 0) {
@@ -299,8 +324,9 @@ static NTSTATUS OnDeviceControl(PDEVICE_OBJECT device, PIRP irp) {
     if (!input) return Complete(irp, STATUS_INSUFFICIENT_RESOURCES, 0);
     RtlCopyMemory(input, buffer, inSize);
   }
-  if (extension->kind == KindControl && code == XT_REGISTER_NOTIFY_EVENT && inSize == 4) {
-    const NTSTATUS status = TakeNotifyEvent(stack->FileObject, *(const uint32_t*)input);
+  registering = extension->kind == KindControl && code == XT_REGISTER_NOTIFY_EVENT && inSize == 4;
+  if (registering) {
+    const NTSTATUS status = ReferenceNotifyEvent(*(const uint32_t*)input, &event);
     if (!NT_SUCCESS(status)) {
       ExFreePoolWithTag(input, XT_TAG);
       return Complete(irp, status, 0);
@@ -313,9 +339,16 @@ static NTSTATUS OnDeviceControl(PDEVICE_OBJECT device, PIRP irp) {
   else
     done = XtDispatch((uint64_t)(ULONG_PTR)stack->FileObject->FsContext, code, input, inSize,
                       outSize ? buffer : NULL, outSize, nowUs);
+  /* The event is the driver's only once the request was accepted. */
+  if (registering && done.status == 0)
+    SwapNotifyEvent(event, stack->FileObject);
+  else if (event)
+    ObDereferenceObject(event);
   UnlockMachine();
   if (input) ExFreePoolWithTag(input, XT_TAG);
-  if (extension->kind == KindTestControl) UpdateInterfaces();
+  if (extension->kind == KindTestControl && done.status == 0 &&
+      (code == XT_TEST_RESET || code == XT_TEST_SET_DEVICE_COUNT))
+    UpdateInterfaces();
 
   {
     /* The system copies back as many bytes as the driver reports: never more
@@ -354,24 +387,34 @@ static NTSTATUS OnPnp(PDEVICE_OBJECT device, PIRP irp) {
     case IRP_MN_START_DEVICE:
       status = ForwardAndWait(extension, irp);
       if (NT_SUCCESS(status)) {
+        KeWaitForSingleObject(&pnpLock, Executive, KernelMode, FALSE, NULL);
         extension->started = TRUE;
+        KeReleaseMutex(&pnpLock, FALSE);
         UpdateInterfaces();
       }
       return Complete(irp, status, 0);
-    case IRP_MN_REMOVE_DEVICE:
+    case IRP_MN_SURPRISE_REMOVAL:
+      KeWaitForSingleObject(&pnpLock, Executive, KernelMode, FALSE, NULL);
       extension->started = FALSE;
       IoSetDeviceInterfaceState(&extension->interfaceName, FALSE);
+      KeReleaseMutex(&pnpLock, FALSE);
+      irp->IoStatus.Status = STATUS_SUCCESS;
+      break;
+    case IRP_MN_REMOVE_DEVICE:
+      KeWaitForSingleObject(&pnpLock, Executive, KernelMode, FALSE, NULL);
+      extension->started = FALSE;
+      IoSetDeviceInterfaceState(&extension->interfaceName, FALSE);
+      unitDevices[extension->unit] = NULL;
+      KeReleaseMutex(&pnpLock, FALSE);
       irp->IoStatus.Status = STATUS_SUCCESS;
       IoSkipCurrentIrpStackLocation(irp);
       status = IoCallDriver(extension->lower, irp);
-      unitDevices[extension->unit] = NULL;
       IoDetachDevice(extension->lower);
       RtlFreeUnicodeString(&extension->interfaceName);
       IoDeleteDevice(device);
       return status;
     case IRP_MN_QUERY_REMOVE_DEVICE:
     case IRP_MN_CANCEL_REMOVE_DEVICE:
-    case IRP_MN_SURPRISE_REMOVAL:
     case IRP_MN_QUERY_STOP_DEVICE:
     case IRP_MN_CANCEL_STOP_DEVICE:
     case IRP_MN_STOP_DEVICE:
@@ -436,7 +479,9 @@ static NTSTATUS AddDevice(PDRIVER_OBJECT driver, PDEVICE_OBJECT pdo) {
   }
   device->Flags |= DO_BUFFERED_IO | DO_POWER_PAGABLE;
   device->Flags &= ~DO_DEVICE_INITIALIZING;
+  KeWaitForSingleObject(&pnpLock, Executive, KernelMode, FALSE, NULL);
   unitDevices[unit] = device;
+  KeReleaseMutex(&pnpLock, FALSE);
   return STATUS_SUCCESS;
 }
 
@@ -484,6 +529,7 @@ NTSTATUS DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath) {
   NTSTATUS status;
   (void)registryPath;
   KeInitializeMutex(&machineLock, 0);
+  KeInitializeMutex(&pnpLock, 0);
   KeInitializeSpinLock(&pendingLock);
   InitializeListHead(&pendingList);
   KeInitializeEvent(&pendingChanged, SynchronizationEvent, FALSE);
@@ -510,8 +556,10 @@ NTSTATUS DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath) {
   if (NT_SUCCESS(status))
     status = PsCreateSystemThread(&thread, THREAD_ALL_ACCESS, NULL, NULL, NULL, TimerThread, NULL);
   if (NT_SUCCESS(status)) {
-    ObReferenceObjectByHandle(thread, SYNCHRONIZE, NULL, KernelMode, (PVOID*)&timerThread, NULL);
+    const NTSTATUS referenced =
+        ObReferenceObjectByHandle(thread, SYNCHRONIZE, NULL, KernelMode, (PVOID*)&timerThread, NULL);
     ZwClose(thread);
+    if (!NT_SUCCESS(referenced)) timerThread = NULL;
   }
   if (!NT_SUCCESS(status)) Unload(driver);
   return status;

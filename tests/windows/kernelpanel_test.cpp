@@ -14,6 +14,7 @@
 #include "panel/drivernotifier.h"
 #include "panel/drivertext.h"
 #include "panel/notifypost.h"
+#include "platform/event.h"
 #include "tests/windows/kerneldriverfixture.h"
 
 namespace {
@@ -79,6 +80,34 @@ TEST_F(KernelDriver, ThePanelsClientLoadsStoresAndHearsTheDriver) {
     }
   }
   EXPECT_TRUE(registered);
+}
+
+TEST_F(KernelDriver, TheDriverLetsGoOfAnEventWhenItsHandleCloses) {
+  platform::Event event;
+  platform::Event* events[] = {&event};
+  CDriverControl listener;
+  ASSERT_EQ(listener.Open(), 0u);
+  ASSERT_EQ(listener.RegisterNotifyEvent(event.Word()), 0u);
+  ASSERT_EQ(machine->SetDeviceCount(2), 0u);
+  EXPECT_EQ(platform::WaitForEvents(events, 1, 5000), 0);
+  listener.Close();
+  ASSERT_EQ(machine->SetDeviceCount(1), 0u);
+  EXPECT_EQ(platform::WaitForEvents(events, 1, 300), platform::kWaitTimeout);
+
+  // A registration the driver refuses leaves the one before it in place.
+  CDriverControl first, second;
+  platform::Event refused;
+  ASSERT_EQ(first.Open(), 0u);
+  ASSERT_EQ(second.Open(), 0u);
+  ASSERT_EQ(first.RegisterNotifyEvent(event.Word()), 0u);
+  ASSERT_EQ(machine->SetFault(tc::kFaultRequestFailure, DriverRequest::kRegisterNotifyEvent,
+                              0xE0000001),
+            0u);
+  EXPECT_EQ(second.RegisterNotifyEvent(refused.Word()), 0xE0000001u);
+  ASSERT_EQ(machine->SetDeviceCount(2), 0u);
+  EXPECT_EQ(platform::WaitForEvents(events, 1, 5000), 0);
+  platform::Event* refusedEvents[] = {&refused};
+  EXPECT_EQ(platform::WaitForEvents(refusedEvents, 1, 0), platform::kWaitTimeout);
 }
 
 }  // namespace
