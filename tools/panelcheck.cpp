@@ -2,12 +2,14 @@
 // control device, prints what the panel's pages would show, changes the
 // sampling rate and back, and waits for the driver's notifications on the
 // notifier's thread. Run on the simulated driver it proves the panel's client
-// end to end.
+// end to end. With --measure it times the driver's requests instead.
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 #include <mutex>
 
 #include "panel/driverdata.h"
@@ -84,9 +86,37 @@ void PrintSettings(CDriverData& data) {
     std::printf("ASIO drop-outs detected: %u\n", static_cast<unsigned>(statistics.words[kAsioDropOuts]));
 }
 
+// How long the panel waits on the driver: one request, and the refresh of the
+// device, synchronisation and both channel collections that every change
+// notification causes.
+void Measure(CDriverData& data) {
+  using Clock = std::chrono::steady_clock;
+  std::vector<double> requestUs, refreshMs;
+  for (int i = 0; i < 2000; ++i) {
+    DriverVersion version{};
+    const auto start = Clock::now();
+    data.GetDriverVersion(&version);
+    requestUs.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
+  }
+  for (int i = 0; i < 50; ++i) {
+    const auto start = Clock::now();
+    data.LoadDevices();
+    data.LoadSyncInfo();
+    data.LoadChannels(0);
+    data.LoadChannels(1);
+    refreshMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+  }
+  std::sort(requestUs.begin(), requestUs.end());
+  std::sort(refreshMs.begin(), refreshMs.end());
+  std::printf("One request: p50 %.3f ms, p99 %.3f ms\n", requestUs[1000] / 1000, requestUs[1980] / 1000);
+  std::printf("Refresh of %zu device(s), %zu + %zu channels: p50 %.1f ms, p99 %.1f ms\n",
+              data.devices.size(), data.inputChannels.size(), data.outputChannels.size(),
+              refreshMs[25], refreshMs[49]);
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IONBF, 0);
   if (simulator::InstallFromEnvironment())
     std::printf("Using the simulated X-Tamber (KORVANE_SIMULATOR).\n");
@@ -96,6 +126,10 @@ int main() {
   if (opened != 0) {
     std::printf("Opening the driver's control device failed: 0x%08X\n", static_cast<unsigned>(opened));
     return 1;
+  }
+  if (argc > 1 && std::strcmp(argv[1], "--measure") == 0) {
+    Measure(data);
+    return 0;
   }
   PrintDevices(data);
   PrintChannels(data);
