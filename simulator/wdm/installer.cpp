@@ -5,6 +5,10 @@
 // is plugged in, so the nodes stay and tests change the count at run time.
 //
 //   xtamber-install <path of xtambersim.inf>
+//   xtamber-install --check     waits up to 15 s for the driver to answer
+//
+// The check exists because a driver host that crashed says nothing: its
+// service still reports running, and only opening the device tells.
 #include <windows.h>
 // clang-format off
 #include <setupapi.h>
@@ -12,6 +16,7 @@
 // clang-format on
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -40,9 +45,27 @@ bool CreateNode(int unit) {
   return created;
 }
 
+// Opens the simulator's test-control device, which the driver creates when it
+// loads.
+int CheckDriverAnswers() {
+  for (int attempt = 0; attempt < 150; ++attempt) {
+    HANDLE device = CreateFileA("\\\\.\\XTamberSimulator", GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                nullptr);
+    if (device != INVALID_HANDLE_VALUE) {
+      CloseHandle(device);
+      return 0;
+    }
+    Sleep(100);
+  }
+  std::printf("xtamber-install: the simulated driver does not answer: error %lu\n", GetLastError());
+  return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--check") == 0) return CheckDriverAnswers();
   if (argc != 2) {
     std::printf("usage: xtamber-install <path of xtambersim.inf>\n");
     return 2;
