@@ -52,24 +52,9 @@ std::uint32_t DriverSimulator::SetFault(tc::FaultKind kind, std::uint32_t a, std
 std::uint32_t DriverSimulator::ClearLogs() { return Call(tc::kClearLogs, nullptr, 0, nullptr, 0); }
 
 std::uint32_t DriverSimulator::Apply(const Options& options) {
-  const struct {
-    tc::FaultKind kind;
-    std::uint32_t a, b;
-  } faults[] = {
-      {tc::kFaultVersion, options.interfaceMajor, options.interfaceMinor},
-      {tc::kFaultFcpStatus, options.fcpStatus, 0},
-      {tc::kFaultReplyDelayMs, options.delayMs, 0},
-      {tc::kFaultReplyLength, options.replyLength, 0},
-      {tc::kFaultTruncate, options.truncate.has_value(), options.truncate.value_or(0)},
-      {tc::kFaultByteCount, options.byteCount, 0},
-      {tc::kFaultControlAbsent, options.noControl, 0},
-      {tc::kFaultWdmInUse, options.wdmInUse, 0},
-      {tc::kFaultOversizeCounts, options.oversizeCounts, 0},
-      {tc::kFaultUnterminatedNames, options.unterminatedNames, 0},
-  };
   std::uint32_t status = Reset(options.devices, options.seed);
-  for (const auto& fault : faults)
-    if (status == 0) status = SetFault(fault.kind, fault.a, fault.b);
+  for (const FaultSetting& fault : FaultSettings(options))
+    if (status == 0) status = SetFault(static_cast<tc::FaultKind>(fault.kind), fault.a, fault.b);
   return status;
 }
 

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "platform/log.h"
+#include "simulator/core/faults.h"
 #include "simulator/core/protocol.h"
 
 namespace simulator {
@@ -120,6 +121,22 @@ const Setting* FindSetting(std::string_view key) {
 }
 
 }  // namespace
+
+std::vector<FaultSetting> FaultSettings(const Options& options) {
+  using namespace core;
+  return {
+      {kFaultVersion, options.interfaceMajor, options.interfaceMinor},
+      {kFaultFcpStatus, options.fcpStatus, 0},
+      {kFaultReplyDelayMs, options.delayMs, 0},
+      {kFaultReplyLength, options.replyLength, 0},
+      {kFaultTruncate, options.truncate.has_value(), options.truncate.value_or(0)},
+      {kFaultByteCount, options.byteCount, 0},
+      {kFaultControlAbsent, options.noControl, 0},
+      {kFaultWdmInUse, options.wdmInUse, 0},
+      {kFaultOversizeCounts, options.oversizeCounts, 0},
+      {kFaultUnterminatedNames, options.unterminatedNames, 0},
+  };
+}
 
 Options ParseOptions(const char* text) {
   Options options;

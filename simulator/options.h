@@ -24,6 +24,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace simulator {
 
@@ -47,6 +48,15 @@ struct Options {
 
   bool operator==(const Options&) const = default;
 };
+
+// One fault setting (see simulator/core/faults.h).
+struct FaultSetting {
+  std::uint32_t kind, a, b;
+};
+
+// Every fault setting the options describe, defaults included, in the form
+// both simulated machines take (eventFails is the in-process machine's alone).
+std::vector<FaultSetting> FaultSettings(const Options& options);
 
 // Reads a KORVANE_SIMULATOR text. An item that does not parse gets a log line
 // and leaves its option at the default.

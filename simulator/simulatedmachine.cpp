@@ -9,6 +9,7 @@
 
 #include "platform/errors.h"
 #include "platform/event.h"
+#include "simulator/core/faults.h"
 
 namespace simulator {
 namespace {
@@ -93,23 +94,11 @@ struct SimulatedMachine::PendingIo {
 
 SimulatedMachine::SimulatedMachine(const Options& options) : start_(Clock::now()) {
   core::MachineInit(&machine_, options.seed, options.devices, 0);
-  core::DriverConfig& driver = machine_.driver;
-  driver.interfaceMajor = options.interfaceMajor;
-  driver.interfaceMinor = options.interfaceMinor;
-  driver.fcpStatus = options.fcpStatus;
-  driver.replyDelayMs = options.delayMs;
-  driver.replyFaults.lengthField = options.replyLength;
-  driver.replyFaults.truncate = options.truncate.has_value();
-  driver.replyFaults.truncateTo = options.truncate.value_or(0);
-  driver.replyFaults.byteCount = options.byteCount;
+  for (const FaultSetting& fault : FaultSettings(options))
+    core::MachineSetFault(&machine_, fault.kind, fault.a, fault.b);
   eventFails_ = options.eventFails;
   machine_.observer = core::FrameObserver{&SimulatedMachine::OnFrame, this};
   machine_.notify = core::NotifySink{&SimulatedMachine::OnNotify, this};
-  core::ControlFaults& faults = machine_.control.faults;
-  faults.absent = options.noControl;
-  faults.wdmInUse = options.wdmInUse;
-  faults.oversizeCounts = options.oversizeCounts;
-  faults.unterminatedNames = options.unterminatedNames;
 }
 
 SimulatedMachine::~SimulatedMachine() = default;
@@ -362,20 +351,19 @@ void SimulatedMachine::OnNotify(void*, std::uint32_t eventWord) {
 
 // ---- Faults ----
 
-void SimulatedMachine::SetFcpStatus(std::uint32_t status) {
+void SimulatedMachine::SetFault(std::uint32_t kind, std::uint32_t a, std::uint32_t b) {
   std::lock_guard<std::mutex> hold(lock_);
-  machine_.driver.fcpStatus = status;
+  core::MachineSetFault(&machine_, kind, a, b);
 }
 
+void SimulatedMachine::SetFcpStatus(std::uint32_t status) { SetFault(core::kFaultFcpStatus, status, 0); }
+
 void SimulatedMachine::SetReplyDelayMs(std::uint32_t delayMs) {
-  std::lock_guard<std::mutex> hold(lock_);
-  machine_.driver.replyDelayMs = delayMs;
+  SetFault(core::kFaultReplyDelayMs, delayMs, 0);
 }
 
 void SimulatedMachine::SetInterfaceVersion(std::uint8_t major, std::uint8_t minor) {
-  std::lock_guard<std::mutex> hold(lock_);
-  machine_.driver.interfaceMajor = major;
-  machine_.driver.interfaceMinor = minor;
+  SetFault(core::kFaultVersion, major, minor);
 }
 
 void SimulatedMachine::SetDeviceCount(std::uint32_t count) {
@@ -389,51 +377,35 @@ void SimulatedMachine::SetTransferEventFails(bool fails) {
 }
 
 void SimulatedMachine::SetReplyLengthField(std::uint32_t length) {
-  std::lock_guard<std::mutex> hold(lock_);
-  machine_.driver.replyFaults.lengthField = length;
+  SetFault(core::kFaultReplyLength, length, 0);
 }
 
 void SimulatedMachine::SetReplyTruncation(std::optional<std::uint32_t> frameBytes) {
-  std::lock_guard<std::mutex> hold(lock_);
-  machine_.driver.replyFaults.truncate = frameBytes.has_value();
-  machine_.driver.replyFaults.truncateTo = frameBytes.value_or(0);
+  SetFault(core::kFaultTruncate, frameBytes.has_value(), frameBytes.value_or(0));
 }
 
-void SimulatedMachine::SetReplyByteCount(std::uint32_t bytes) {
-  std::lock_guard<std::mutex> hold(lock_);
-  machine_.driver.replyFaults.byteCount = bytes;
-}
+void SimulatedMachine::SetReplyByteCount(std::uint32_t bytes) { SetFault(core::kFaultByteCount, bytes, 0); }
 
-void SimulatedMachine::SetControlAbsent(bool absent) {
-  std::lock_guard<std::mutex> hold(lock_);
-  machine_.control.faults.absent = absent;
-}
+void SimulatedMachine::SetControlAbsent(bool absent) { SetFault(core::kFaultControlAbsent, absent, 0); }
 
-void SimulatedMachine::SetWdmInUse(bool inUse) {
-  std::lock_guard<std::mutex> hold(lock_);
-  machine_.control.faults.wdmInUse = inUse;
-}
+void SimulatedMachine::SetWdmInUse(bool inUse) { SetFault(core::kFaultWdmInUse, inUse, 0); }
 
 void SimulatedMachine::SetRequestFailure(std::uint32_t code, std::uint32_t status) {
-  std::lock_guard<std::mutex> hold(lock_);
-  machine_.control.faults.failCode = code;
-  machine_.control.faults.failStatus = status;
+  SetFault(core::kFaultRequestFailure, code, status);
 }
 
 void SimulatedMachine::SetOversizeCounts(bool oversize) {
-  std::lock_guard<std::mutex> hold(lock_);
-  machine_.control.faults.oversizeCounts = oversize;
+  SetFault(core::kFaultOversizeCounts, oversize, 0);
 }
 
 void SimulatedMachine::SetUnterminatedNames(bool unterminated) {
-  std::lock_guard<std::mutex> hold(lock_);
-  machine_.control.faults.unterminatedNames = unterminated;
+  SetFault(core::kFaultUnterminatedNames, unterminated, 0);
 }
 
+// Units and channels are checked before they are packed into one word.
 void SimulatedMachine::SetPlugFault(std::uint32_t device, std::uint32_t plug, std::uint32_t error) {
   if (device >= core::kMaxDevices || plug >= core::kPlugCount) return;
-  std::lock_guard<std::mutex> hold(lock_);
-  machine_.control.units[device].plugFault[plug] = error;
+  SetFault(core::kFaultPlug, device << 8 | plug, error);
 }
 
 void SimulatedMachine::SetRequestHook(std::function<void(const RequestRecord&)> hook) {
@@ -443,9 +415,7 @@ void SimulatedMachine::SetRequestHook(std::function<void(const RequestRecord&)> 
 
 void SimulatedMachine::SetFixedLevel(std::uint32_t device, std::uint32_t channel, int level) {
   if (device >= core::kMaxDevices || channel >= core::kMeteredChannels) return;
-  std::lock_guard<std::mutex> hold(lock_);
-  machine_.devices[device].fixedLevel[channel] =
-      static_cast<std::int16_t>(level < 0 ? -1 : std::min(level, 255));
+  SetFault(core::kFaultFixedLevel, device << 8 | channel, static_cast<std::uint32_t>(level));
 }
 
 // ---- Inspection ----

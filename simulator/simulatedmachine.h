@@ -130,6 +130,7 @@ class SimulatedMachine final : public platform::DeviceApi {
                       std::uint32_t status);
   std::uint64_t UsSinceStart(Clock::time_point time) const;
   static void OnNotify(void* context, std::uint32_t eventWord);
+  void SetFault(std::uint32_t kind, std::uint32_t a, std::uint32_t b);
   static std::uint32_t Finish(const PendingIo& io, std::uint32_t* bytesReturned,
                               platform::Overlapped* overlapped);
 

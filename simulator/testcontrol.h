@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+#include "simulator/core/faults.h"
+
 namespace simulator::testcontrol {
 
 // Opened as "\\.\XTamberSimulator".
@@ -33,21 +35,10 @@ struct Reset {
 };
 static_assert(sizeof(Reset) == 16);
 
-enum FaultKind : std::uint32_t {
-  kFaultVersion = 1,       // a = major, b = minor
-  kFaultFcpStatus,         // a = status (0 none)
-  kFaultReplyDelayMs,      // a = milliseconds
-  kFaultReplyLength,       // a = length field (0 honest)
-  kFaultTruncate,          // a = on, b = frame bytes
-  kFaultByteCount,         // a = bytes (0 honest)
-  kFaultControlAbsent,     // a = on
-  kFaultWdmInUse,          // a = on
-  kFaultRequestFailure,    // a = request code (0 none), b = status
-  kFaultOversizeCounts,    // a = on
-  kFaultUnterminatedNames, // a = on
-  kFaultPlug,              // a = unit << 8 | plug, b = error (0 none)
-  kFaultFixedLevel,        // a = unit << 8 | channel, b = level (negative: music)
-};
+// Fault kinds and their words: see simulator/core/faults.h.
+using FaultKind = core::FaultKind;
+using enum core::FaultKind;
+
 
 struct Fault {
   std::uint32_t kind;

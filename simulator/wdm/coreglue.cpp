@@ -75,48 +75,6 @@ XtCompletion Done(std::uint32_t status, std::uint32_t bytes, std::uint64_t nowUs
   return XtCompletion{status, bytes, nowUs};
 }
 
-void SetFault(const tc::Fault& fault, std::uint64_t nowUs) {
-  core::DriverConfig& driver = machine.driver;
-  core::ControlFaults& control = machine.control.faults;
-  const std::uint32_t unit = fault.a >> 8 & 0xFF;
-  const std::uint32_t index = fault.a & 0xFF;
-  switch (fault.kind) {
-    case tc::kFaultVersion:
-      driver.interfaceMajor = static_cast<std::uint8_t>(fault.a);
-      driver.interfaceMinor = static_cast<std::uint8_t>(fault.b);
-      break;
-    case tc::kFaultFcpStatus: driver.fcpStatus = fault.a; break;
-    case tc::kFaultReplyDelayMs: driver.replyDelayMs = fault.a; break;
-    case tc::kFaultReplyLength: driver.replyFaults.lengthField = fault.a; break;
-    case tc::kFaultTruncate:
-      driver.replyFaults.truncate = fault.a != 0;
-      driver.replyFaults.truncateTo = fault.b;
-      break;
-    case tc::kFaultByteCount: driver.replyFaults.byteCount = fault.a; break;
-    case tc::kFaultControlAbsent: control.absent = fault.a != 0; break;
-    case tc::kFaultWdmInUse: control.wdmInUse = fault.a != 0; break;
-    case tc::kFaultRequestFailure:
-      control.failCode = fault.a;
-      control.failStatus = fault.b;
-      break;
-    case tc::kFaultOversizeCounts: control.oversizeCounts = fault.a != 0; break;
-    case tc::kFaultUnterminatedNames: control.unterminatedNames = fault.a != 0; break;
-    case tc::kFaultPlug:
-      if (unit < core::kMaxDevices && index < core::kPlugCount)
-        machine.control.units[unit].plugFault[index] = fault.b;
-      break;
-    case tc::kFaultFixedLevel:
-      if (unit < core::kMaxDevices && index < core::kMeteredChannels) {
-        const auto level = static_cast<std::int32_t>(fault.b);
-        machine.devices[unit].fixedLevel[index] =
-            static_cast<std::int16_t>(level < 0 ? -1 : level > 255 ? 255 : level);
-      }
-      break;
-    default: break;
-  }
-  (void)nowUs;
-}
-
 // Copies log entries from `first` on into `out` after a two-word header.
 template <typename Entry, std::uint32_t N>
 std::uint32_t ReadLog(const Entry (&log)[N], std::uint32_t total, std::uint32_t first,
@@ -198,7 +156,7 @@ XtCompletion XtTestControl(std::uint32_t code, const std::uint8_t* in, std::uint
       if (inSize != sizeof(tc::Fault)) break;
       tc::Fault fault;
       core::CopyBytes(&fault, in, sizeof fault);
-      SetFault(fault, nowUs);
+      core::MachineSetFault(&machine, fault.kind, fault.a, fault.b);
       return Done(0, 0, nowUs);
     }
     case tc::kGetFrames:
