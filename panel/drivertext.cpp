@@ -103,12 +103,16 @@ std::string DefaultChannelName(std::uint32_t direction, int index) {
   return buffer;
 }
 
-std::string RateItemText(std::uint32_t rateHz) {
+// "<value / 1000>.<one decimal> <unit>": truncated, not rounded, so a value
+// never reads larger than it is.
+static std::string ThousandsText(std::uint32_t value, const char* unit) {
   char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%u.%u %s", static_cast<unsigned>(rateHz / 1000),
-                static_cast<unsigned>(rateHz % 1000 / 100), kKilohertzWord);
+  std::snprintf(buffer, sizeof buffer, "%u.%u %s", static_cast<unsigned>(value / 1000),
+                static_cast<unsigned>(value % 1000 / 100), unit);
   return buffer;
 }
+
+std::string RateItemText(std::uint32_t rateHz) { return ThousandsText(rateHz, kKilohertzWord); }
 
 std::uint32_t SampleCount(std::uint32_t depthUs, std::uint32_t granularity, std::uint32_t rateHz) {
   // Both factors below 2^32, so the product and the rounding below stay well
@@ -119,13 +123,7 @@ std::uint32_t SampleCount(std::uint32_t depthUs, std::uint32_t granularity, std:
       std::min<std::uint64_t>(samples, std::numeric_limits<std::uint32_t>::max()));
 }
 
-std::string DepthText(std::uint32_t depthUs) {
-  // Truncated, not rounded, so a depth never reads longer than it is.
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%u.%01u %s", static_cast<unsigned>(depthUs / 1000),
-                static_cast<unsigned>(depthUs % 1000 / 100), kMillisecondsWord);
-  return buffer;
-}
+std::string DepthText(std::uint32_t depthUs) { return ThousandsText(depthUs, kMillisecondsWord); }
 
 std::string DeviceBufferText(std::uint32_t depthUs, std::uint32_t granularity, std::uint32_t rateHz) {
   char buffer[64];

@@ -280,25 +280,16 @@ static NTSTATUS OnCreate(PDEVICE_OBJECT device, PIRP irp) {
  * lets go of the notification event it registered. Windows does this at
  * cleanup; Wine sends only the close, so both run it (the second finds
  * nothing left to do). */
-static void ReleaseFile(PFILE_OBJECT file) {
+static NTSTATUS OnCleanupOrClose(PDEVICE_OBJECT device, PIRP irp) {
+  PFILE_OBJECT file = IoGetCurrentIrpStackLocation(irp)->FileObject;
   LIST_ENTRY taken;
+  (void)device;
   LockMachine();
   ForgetNotifyEventOf(file);
   UnlockMachine();
   InitializeListHead(&taken);
   TakePending(0, file, &taken, NULL);
   CompleteTaken(&taken, TRUE);
-}
-
-static NTSTATUS OnCleanup(PDEVICE_OBJECT device, PIRP irp) {
-  (void)device;
-  ReleaseFile(IoGetCurrentIrpStackLocation(irp)->FileObject);
-  return Complete(irp, STATUS_SUCCESS, 0);
-}
-
-static NTSTATUS OnClose(PDEVICE_OBJECT device, PIRP irp) {
-  (void)device;
-  ReleaseFile(IoGetCurrentIrpStackLocation(irp)->FileObject);
   return Complete(irp, STATUS_SUCCESS, 0);
 }
 
@@ -538,8 +529,8 @@ NTSTATUS DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath) {
   XtSetNotify(SignalNotifyEvent, NULL);
 
   driver->MajorFunction[IRP_MJ_CREATE] = OnCreate;
-  driver->MajorFunction[IRP_MJ_CLOSE] = OnClose;
-  driver->MajorFunction[IRP_MJ_CLEANUP] = OnCleanup;
+  driver->MajorFunction[IRP_MJ_CLOSE] = OnCleanupOrClose;
+  driver->MajorFunction[IRP_MJ_CLEANUP] = OnCleanupOrClose;
   driver->MajorFunction[IRP_MJ_DEVICE_CONTROL] = OnDeviceControl;
   driver->MajorFunction[IRP_MJ_PNP] = OnPnp;
   driver->MajorFunction[IRP_MJ_POWER] = OnPower;
