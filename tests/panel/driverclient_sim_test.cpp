@@ -3,11 +3,8 @@
 // sees while it does.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <cstring>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -17,6 +14,7 @@
 #include "panel/notifypost.h"
 #include "platform/log.h"
 #include "simulator/simulatedmachine.h"
+#include "tests/support/posthook.h"
 
 namespace {
 
@@ -38,26 +36,6 @@ std::vector<Seen> ControlRequests(const simulator::SimulatedMachine& machine) {
   for (const simulator::RequestRecord& request : machine.Requests())
     if (request.device == -1) seen.push_back({request.code, request.inSize, request.outSize});
   return seen;
-}
-
-// Messages the notifier posts, as a window's queue would hold them.
-struct PostedMessages {
-  std::mutex lock;
-  std::condition_variable posted;
-  std::vector<std::vector<std::uintptr_t>> messages;
-
-  bool WaitFor(std::size_t count) {
-    std::unique_lock<std::mutex> hold(lock);
-    return posted.wait_for(hold, std::chrono::seconds(5), [&] { return messages.size() >= count; });
-  }
-};
-PostedMessages* posted = nullptr;
-
-bool RecordPost(void* window, std::uint32_t message, std::uint32_t wParam, std::uint32_t lParam) {
-  std::lock_guard<std::mutex> hold(posted->lock);
-  posted->messages.push_back({reinterpret_cast<std::uintptr_t>(window), message, wParam, lParam});
-  posted->posted.notify_all();
-  return true;
 }
 
 TEST(DriverClientOnTheSimulator, LoadsTheMachineAndSendsExactlyTheTablesRequests) {
@@ -232,9 +210,7 @@ TEST(DriverClientOnTheSimulator, ReadsMisbehavingRepliesOnlyWithinTheirRecords) 
 
 TEST(DriverClientOnTheSimulator, NotificationsArriveOnTheNotifiersThread) {
   ScopedMachine machine(Devices(1));
-  PostedMessages messages;
-  posted = &messages;
-  SetPostMessageHook(RecordPost);
+  PostHook hook;
   int window = 0;
   {
     CDriverNotifier notifier;
@@ -244,11 +220,11 @@ TEST(DriverClientOnTheSimulator, NotificationsArriveOnTheNotifiersThread) {
     ASSERT_EQ(notifier.Start(), 0u);
 
     machine->SetDeviceCount(2);  // a unit arrives
-    ASSERT_TRUE(messages.WaitFor(1));
-    EXPECT_EQ(messages.messages[0],
-              (std::vector<std::uintptr_t>{reinterpret_cast<std::uintptr_t>(&window), 0x414, 0, 0}));
+    const std::vector<Posted> first = PostHook::WaitForPosts(1);
+    ASSERT_GE(first.size(), 1u);
+    EXPECT_EQ(first[0], (Posted{&window, 0x414, 0, 0}));
     EXPECT_EQ(data.SetSampleRate(44100), 0u);  // a change made by the panel itself
-    ASSERT_TRUE(messages.WaitFor(2));
+    ASSERT_GE(PostHook::WaitForPosts(2).size(), 2u);
 
     // The window's thread drains the queue on the notifier until it fails.
     std::vector<std::uint32_t> kinds;
@@ -258,8 +234,6 @@ TEST(DriverClientOnTheSimulator, NotificationsArriveOnTheNotifiersThread) {
     EXPECT_EQ(notifier.Stop(), 0u);
     EXPECT_FALSE(notifier.IsOpen());
   }
-  SetPostMessageHook(nullptr);
-  posted = nullptr;
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "panel/notifypost.h"
 #include "platform/log.h"
 #include "tests/panel/fakedriver.h"
+#include "tests/support/posthook.h"
 
 namespace {
 
@@ -308,43 +309,6 @@ TEST_F(CDriverDataTest, StoringWritesEveryRecordPastAFailureAndReturnsTheFirst) 
 
 // The notification thread posts through this hook, which can be made to
 // block as a window thread that never takes its messages would.
-struct Posted {
-  void* window;
-  std::uint32_t message, wParam, lParam;
-  bool operator==(const Posted&) const = default;
-};
-
-struct PostHook {
-  PostHook() { SetPostMessageHook(&Post); }
-  ~PostHook() {
-    SetPostMessageHook(nullptr);
-    std::lock_guard<std::mutex> hold(mutex);
-    posts.clear();
-    blocked = false;
-  }
-  static bool Post(void* window, std::uint32_t message, std::uint32_t wParam, std::uint32_t lParam) {
-    std::unique_lock<std::mutex> hold(mutex);
-    posts.push_back({window, message, wParam, lParam});
-    changed.notify_all();
-    changed.wait(hold, [] { return !blocked; });
-    return true;
-  }
-  static std::vector<Posted> WaitForPosts(std::size_t count) {
-    std::unique_lock<std::mutex> hold(mutex);
-    changed.wait_for(hold, std::chrono::seconds(10), [&] { return posts.size() >= count; });
-    return posts;
-  }
-  static void Block(bool block) {
-    std::lock_guard<std::mutex> hold(mutex);
-    blocked = block;
-    changed.notify_all();
-  }
-  static inline std::mutex mutex;
-  static inline std::condition_variable changed;
-  static inline std::vector<Posted> posts;
-  static inline bool blocked = false;
-};
-
 class TestNotifier : public CDriverNotifier {
  public:
   using CDriverNotifier::LiveWaitThreads;

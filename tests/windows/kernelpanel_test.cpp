@@ -5,9 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <vector>
 
 #include "panel/driverdata.h"
@@ -15,22 +12,10 @@
 #include "panel/drivertext.h"
 #include "panel/notifypost.h"
 #include "platform/event.h"
+#include "tests/support/posthook.h"
 #include "tests/windows/kerneldriverfixture.h"
 
 namespace {
-
-using namespace std::chrono_literals;
-
-// Messages the panel's notifier posts, as the view's queue would get them.
-std::mutex postedLock;
-std::condition_variable postedChanged;
-int postedCount = 0;
-bool CountPost(void*, std::uint32_t message, std::uint32_t, std::uint32_t) {
-  std::lock_guard<std::mutex> hold(postedLock);
-  postedCount += message == WM_DRIVER_NOTIFY;
-  postedChanged.notify_all();
-  return true;
-}
 
 TEST_F(KernelDriver, ThePanelsClientLoadsStoresAndHearsTheDriver) {
   ASSERT_EQ(machine->Reset(3), 0u);
@@ -50,22 +35,20 @@ TEST_F(KernelDriver, ThePanelsClientLoadsStoresAndHearsTheDriver) {
   EXPECT_EQ(data.SetSampleRate(44100), kDriverWdmDeviceInUse);
 
   // A unit that goes away: the driver signals the event the panel handed it.
-  SetPostMessageHook(CountPost);
+  PostHook hook;
   static int view;
   CDriverNotifier notifier;
   notifier.SetTarget(&view, WM_DRIVER_NOTIFY, 0, 0);
   ASSERT_EQ(notifier.Start(), 0u);
   ASSERT_EQ(machine->SetDeviceCount(2), 0u);
-  {
-    std::unique_lock<std::mutex> hold(postedLock);
-    EXPECT_TRUE(postedChanged.wait_for(hold, 5s, [] { return postedCount > 0; }));
-  }
+  const std::vector<Posted> posted = PostHook::WaitForPosts(1);
+  ASSERT_FALSE(posted.empty());
+  EXPECT_EQ(posted[0].message, WM_DRIVER_NOTIFY);
   std::vector<std::uint32_t> kinds;
   DriverNotification notification{};
   while (notifier.GetNotification(&notification) == 0) kinds.push_back(notification.kind);
   EXPECT_NE(std::find(kinds.begin(), kinds.end(), 2u), kinds.end());
   EXPECT_EQ(notifier.Stop(), 0u);
-  SetPostMessageHook(nullptr);
   EXPECT_EQ(data.LoadDevices(), 0u);
   EXPECT_EQ(data.devices.size(), 2u);
 
