@@ -15,6 +15,50 @@ void BoundCount(std::uint32_t& count, std::uint32_t capacity, const char* what) 
   count = capacity;
 }
 
+// Records without a count have nothing to cut.
+template <typename Record>
+void BoundCounts(Record&) {}
+
+void BoundCounts(DeviceList& list) { BoundCount(list.count, kMaxListedDevices, "device count"); }
+
+void BoundCounts(ChannelList& list) {
+  BoundCount(list.inputCount, kMaxListedChannels, "input channel count");
+  BoundCount(list.outputCount, kMaxListedChannels, "output channel count");
+}
+
+void BoundCounts(RateInfo& info) { BoundCount(info.rateCount, kMaxRates, "rate count"); }
+
+void BoundCounts(SyncInfo& info) { BoundCount(info.modeCount, kMaxSyncModes, "sync mode count"); }
+
+void BoundCounts(DeviceStreams& streams) {
+  static const char* const kPlugRateCounts[kPlugCount] = {
+      "audio out plug rate count", "audio in plug rate count", "synch out plug rate count",
+      "synch in plug rate count"};
+  for (int plug = 0; plug < kPlugCount; ++plug)
+    BoundCount(streams.plugs[plug].rateCount, kMaxRates, kPlugRateCounts[plug]);
+}
+
+// A reply lands in a zeroed record of its own and reaches the caller only when
+// the request succeeded. A driver may fill the buffer and still fail (more
+// data, say): the caller's record, often a cached one, then keeps what it had
+// instead of an unchecked half reply. A short reply reads as zeros past its
+// end.
+template <typename Record>
+DriverStatus Fetch(CDriverControl& control, std::uint32_t code, const void* in,
+                   std::uint32_t inSize, Record* out) {
+  Record reply{};
+  const DriverStatus status = control.Call(code, in, inSize, &reply, sizeof reply);
+  if (status) return status;
+  BoundCounts(reply);
+  *out = reply;
+  return 0;
+}
+
+template <typename Record>
+DriverStatus Fetch(CDriverControl& control, std::uint32_t code, Record* out) {
+  return Fetch(control, code, nullptr, 0, out);
+}
+
 }  // namespace
 
 CDriverControl::~CDriverControl() { Close(); }
@@ -68,11 +112,11 @@ DriverStatus CDriverControl::Call(std::uint32_t code, const void* in, std::uint3
 }
 
 DriverStatus CDriverControl::GetDriverVersion(DriverVersion* version) {
-  return Call(DriverRequest::kGetDriverVersion, nullptr, 0, version, sizeof(DriverVersion));
+  return Fetch(*this, DriverRequest::kGetDriverVersion, version);
 }
 
 DriverStatus CDriverControl::GetAsioNameMode(std::uint32_t* mode) {
-  return Call(DriverRequest::kGetAsioNameMode, nullptr, 0, mode, sizeof *mode);
+  return Fetch(*this, DriverRequest::kGetAsioNameMode, mode);
 }
 
 DriverStatus CDriverControl::SetAsioNameMode(std::uint32_t mode) {
@@ -84,28 +128,19 @@ DriverStatus CDriverControl::RegisterNotifyEvent(std::uint32_t eventWord) {
 }
 
 DriverStatus CDriverControl::GetNotification(DriverNotification* notification) {
-  return Call(DriverRequest::kGetNotification, nullptr, 0, notification,
-              sizeof(DriverNotification));
+  return Fetch(*this, DriverRequest::kGetNotification, notification);
 }
 
 DriverStatus CDriverControl::GetDeviceList(DeviceList* list) {
-  DriverStatus status = Call(DriverRequest::kGetDeviceList, nullptr, 0, list, sizeof(DeviceList));
-  if (status == 0) BoundCount(list->count, kMaxListedDevices, "device count");
-  return status;
+  return Fetch(*this, DriverRequest::kGetDeviceList, list);
 }
 
 DriverStatus CDriverControl::GetChannelList(ChannelList* list) {
-  DriverStatus status =
-      Call(DriverRequest::kGetChannelList, nullptr, 0, list, sizeof(ChannelList));
-  if (status == 0) {
-    BoundCount(list->inputCount, kMaxListedChannels, "input channel count");
-    BoundCount(list->outputCount, kMaxListedChannels, "output channel count");
-  }
-  return status;
+  return Fetch(*this, DriverRequest::kGetChannelList, list);
 }
 
 DriverStatus CDriverControl::GetClockMaster(ClockMaster* master) {
-  return Call(DriverRequest::kGetClockMaster, nullptr, 0, master, sizeof(ClockMaster));
+  return Fetch(*this, DriverRequest::kGetClockMaster, master);
 }
 
 DriverStatus CDriverControl::SetClockMaster(const ClockMaster& master) {
@@ -114,7 +149,7 @@ DriverStatus CDriverControl::SetClockMaster(const ClockMaster& master) {
 
 DriverStatus CDriverControl::GetRateMode(std::uint32_t* mode) {
   DriverValuePair reply{};
-  DriverStatus status = Call(DriverRequest::kGetRateMode, nullptr, 0, &reply, sizeof reply);
+  const DriverStatus status = Fetch(*this, DriverRequest::kGetRateMode, &reply);
   if (status == 0) *mode = reply.value;
   return status;
 }
@@ -125,9 +160,7 @@ DriverStatus CDriverControl::SetRateMode(std::uint32_t mode) {
 }
 
 DriverStatus CDriverControl::GetRateInfo(RateInfo* info) {
-  DriverStatus status = Call(DriverRequest::kGetRateInfo, nullptr, 0, info, sizeof(RateInfo));
-  if (status == 0) BoundCount(info->rateCount, kMaxRates, "rate count");
-  return status;
+  return Fetch(*this, DriverRequest::kGetRateInfo, info);
 }
 
 DriverStatus CDriverControl::SetSampleRate(std::uint32_t rateHz) {
@@ -136,10 +169,7 @@ DriverStatus CDriverControl::SetSampleRate(std::uint32_t rateHz) {
 }
 
 DriverStatus CDriverControl::GetSyncInfo(std::uint32_t deviceId, SyncInfo* info) {
-  DriverStatus status =
-      Call(DriverRequest::kGetSyncInfo, &deviceId, sizeof deviceId, info, sizeof(SyncInfo));
-  if (status == 0) BoundCount(info->modeCount, kMaxSyncModes, "sync mode count");
-  return status;
+  return Fetch(*this, DriverRequest::kGetSyncInfo, &deviceId, sizeof deviceId, info);
 }
 
 DriverStatus CDriverControl::SetSyncSource(std::uint32_t deviceId, std::uint32_t type,
@@ -149,8 +179,7 @@ DriverStatus CDriverControl::SetSyncSource(std::uint32_t deviceId, std::uint32_t
 }
 
 DriverStatus CDriverControl::GetDeviceInfo(std::uint32_t deviceId, DeviceInfo* info) {
-  return Call(DriverRequest::kGetDeviceInfo, &deviceId, sizeof deviceId, info,
-              sizeof(DeviceInfo));
+  return Fetch(*this, DriverRequest::kGetDeviceInfo, &deviceId, sizeof deviceId, info);
 }
 
 DriverStatus CDriverControl::SetDeviceInfo(const DeviceInfo& info) {
@@ -158,21 +187,11 @@ DriverStatus CDriverControl::SetDeviceInfo(const DeviceInfo& info) {
 }
 
 DriverStatus CDriverControl::GetDeviceStreams(std::uint32_t deviceId, DeviceStreams* streams) {
-  static const char* const kPlugRateCounts[kPlugCount] = {
-      "audio out plug rate count", "audio in plug rate count", "synch out plug rate count",
-      "synch in plug rate count"};
-  DriverStatus status = Call(DriverRequest::kGetDeviceStreams, &deviceId, sizeof deviceId,
-                             streams, sizeof(DeviceStreams));
-  if (status == 0) {
-    for (int plug = 0; plug < kPlugCount; ++plug)
-      BoundCount(streams->plugs[plug].rateCount, kMaxRates, kPlugRateCounts[plug]);
-  }
-  return status;
+  return Fetch(*this, DriverRequest::kGetDeviceStreams, &deviceId, sizeof deviceId, streams);
 }
 
 DriverStatus CDriverControl::GetChannelInfo(std::uint32_t channelId, ChannelInfo* info) {
-  return Call(DriverRequest::kGetChannelInfo, &channelId, sizeof channelId, info,
-              sizeof(ChannelInfo));
+  return Fetch(*this, DriverRequest::kGetChannelInfo, &channelId, sizeof channelId, info);
 }
 
 DriverStatus CDriverControl::SetChannelInfo(const ChannelInfo& info) {
@@ -188,7 +207,7 @@ DriverStatus CDriverControl::StopStreaming() {
 }
 
 DriverStatus CDriverControl::GetStreamBuffer(BufferSetting* setting) {
-  return Call(DriverRequest::kGetStreamBuffer, nullptr, 0, setting, sizeof(BufferSetting));
+  return Fetch(*this, DriverRequest::kGetStreamBuffer, setting);
 }
 
 DriverStatus CDriverControl::SetStreamBuffer(const BufferSetting& setting) {
@@ -196,7 +215,7 @@ DriverStatus CDriverControl::SetStreamBuffer(const BufferSetting& setting) {
 }
 
 DriverStatus CDriverControl::GetAsioBuffer(BufferSetting* setting) {
-  return Call(DriverRequest::kGetAsioBuffer, nullptr, 0, setting, sizeof(BufferSetting));
+  return Fetch(*this, DriverRequest::kGetAsioBuffer, setting);
 }
 
 DriverStatus CDriverControl::SetAsioBuffer(const BufferSetting& setting) {
@@ -204,7 +223,7 @@ DriverStatus CDriverControl::SetAsioBuffer(const BufferSetting& setting) {
 }
 
 DriverStatus CDriverControl::GetWdmBuffer(BufferSetting* setting) {
-  return Call(DriverRequest::kGetWdmBuffer, nullptr, 0, setting, sizeof(BufferSetting));
+  return Fetch(*this, DriverRequest::kGetWdmBuffer, setting);
 }
 
 DriverStatus CDriverControl::SetWdmBuffer(const BufferSetting& setting) {
@@ -212,5 +231,5 @@ DriverStatus CDriverControl::SetWdmBuffer(const BufferSetting& setting) {
 }
 
 DriverStatus CDriverControl::GetAsioStatistics(AsioStatistics* statistics) {
-  return Call(DriverRequest::kGetAsioStatistics, nullptr, 0, statistics, sizeof(AsioStatistics));
+  return Fetch(*this, DriverRequest::kGetAsioStatistics, statistics);
 }

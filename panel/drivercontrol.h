@@ -30,7 +30,8 @@ class CDriverControl {
   DriverStatus Call(std::uint32_t code, const void* in, std::uint32_t inSize, void* out,
                     std::uint32_t outSize);
 
-  // The typed requests. An output is written only when the request succeeds.
+  // The typed requests. An output is written only when the request succeeds;
+  // a reply shorter than its record reads as zeros past its end.
   // Lists whose count exceeds their record are cut to the record's capacity
   // (and logged), so whoever reads them stays inside the record.
   DriverStatus GetDriverVersion(DriverVersion* version);

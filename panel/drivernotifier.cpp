@@ -13,13 +13,6 @@ namespace {
 std::atomic<std::uint32_t> stopWaitMs{10000};
 std::atomic<int> liveWaitThreads{0};
 
-struct Target {
-  void* window = nullptr;
-  std::uint32_t message = 0;
-  std::uint32_t wParam = 0;
-  std::uint32_t lParam = 0;
-};
-
 }  // namespace
 
 // Everything the wait thread touches. The thread holds its own reference, so
@@ -30,7 +23,7 @@ struct CDriverNotifier::Shared {
   platform::Event stop;              // signalled by Stop
   platform::Event ended{true};       // the thread's last act; stays set
   std::mutex targetLock;             // taken after the notifier's lock, never before
-  Target target;
+  Target target;                     // guarded by `targetLock`
 };
 
 CDriverNotifier::CDriverNotifier() : shared(std::make_shared<Shared>()) {}
@@ -48,8 +41,10 @@ int CDriverNotifier::LiveWaitThreads() { return liveWaitThreads.load(); }
 void CDriverNotifier::SetTarget(void* window, std::uint32_t message, std::uint32_t wParam,
                                 std::uint32_t lParam) {
   std::lock_guard<std::recursive_mutex> hold(lock);
+  target = Target{window, message, wParam, lParam};
+  // Waits for a post in progress: once this returns, the old target gets nothing more.
   std::lock_guard<std::mutex> holdTarget(shared->targetLock);
-  shared->target = Target{window, message, wParam, lParam};
+  shared->target = target;
 }
 
 DriverStatus CDriverNotifier::Start() {
@@ -109,10 +104,7 @@ DriverStatus CDriverNotifier::Stop() {
       // events that thread still waits on.
       auto fresh = std::make_shared<Shared>();
       std::lock_guard<std::recursive_mutex> hold(lock);
-      {
-        std::lock_guard<std::mutex> holdTarget(state->targetLock);
-        fresh->target = state->target;
-      }
+      fresh->target = target;
       if (shared == state) shared = std::move(fresh);
     }
   }
@@ -128,12 +120,10 @@ void CDriverNotifier::WaitForNotifications(std::shared_ptr<Shared> state) {
     const int which = platform::WaitForEvents(events, 2, platform::kInfinite);
     if (which == 1) break;
     if (which == 0) {
-      Target target;
-      {
-        std::lock_guard<std::mutex> hold(state->targetLock);
-        target = state->target;
-      }
-      // Posted outside the lock, so a slow post never holds up SetTarget.
+      // Posted under the target lock, so SetTarget(none) ends posting at once.
+      // Posting does not block; should it ever, Stop leaves this thread behind.
+      std::lock_guard<std::mutex> hold(state->targetLock);
+      const Target& target = state->target;
       if (target.window)
         PostTargetMessage(target.window, target.message, target.wParam, target.lParam);
       continue;

@@ -34,9 +34,18 @@ class CDriverNotifier : public CDriverControl {
   static int LiveWaitThreads();
 
  private:
+  struct Target {
+    void* window = nullptr;
+    std::uint32_t message = 0;
+    std::uint32_t wParam = 0;
+    std::uint32_t lParam = 0;
+  };
   struct Shared;
   static void WaitForNotifications(std::shared_ptr<Shared> state);
 
+  // The notifier's own copy of the target, so that a thread stuck in posting
+  // (which holds the old state's target lock) never blocks a restart.
+  Target target;                   // guarded by `lock`
   std::shared_ptr<Shared> shared;  // guarded by `lock`
   std::thread thread;              // guarded by `lock`; not joinable while stopped
 };

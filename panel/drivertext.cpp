@@ -90,7 +90,7 @@ bool NameIsSerialNumber(const DeviceInfo& info) {
 
 void SetName(char (&field)[kNameField], std::string_view text) {
   const std::size_t length = std::min(text.size(), kNameMaxChars);
-  std::memcpy(field, text.data(), length);
+  if (length) std::memcpy(field, text.data(), length);  // an empty view may have no data
   std::memset(field + length, 0, kNameField - length);
 }
 

@@ -81,7 +81,8 @@ std::string DepthText(std::uint32_t depthUs);
 // DepthText, a line break, then "<SampleCount> samples".
 std::string DeviceBufferText(std::uint32_t depthUs, std::uint32_t granularity, std::uint32_t rateHz);
 
-// "<device> - <channel>" or "<channel>", cut to kAsioNameMaxChars.
+// "<device> - <channel>" or "<channel>", cut to kAsioNameMaxChars. Names from
+// a record's field go through NameText first: the field may lack its zero.
 std::string AsioDisplayName(bool includeDevice, std::string_view deviceName,
                             std::string_view channelName);
 

@@ -83,19 +83,25 @@ TEST(CDriverControl, AFailedOpenLeavesAClosedInstanceThatTouchesNoBuffer) {
 }
 
 TEST(CDriverControl, EachTypedRequestSendsItsCodeAndSizes) {
-  DriverVersion version;
-  DriverNotification note;
-  DeviceList devices;
-  ChannelList channels;
+  DriverVersion version{};
+  DriverNotification note{};
+  DeviceList devices{};
+  ChannelList channels{};
   ClockMaster master{9, kClockMasterDevice, 7};
-  RateInfo rates;
-  SyncInfo sync;
+  RateInfo rates{};
+  SyncInfo sync{};
   DeviceInfo device{7, 2, {}, {}};
-  DeviceStreams streams;
+  DeviceStreams streams{};
   ChannelInfo channel{33, 7, 1, {}, {}};
   BufferSetting buffer{{1, 2, 3, 4}};
-  AsioStatistics statistics;
-  std::uint32_t word;
+  AsioStatistics statistics{};
+  std::uint32_t word = 0;
+  struct {  // where the gets land, apart from what the sets send
+    ClockMaster master;
+    DeviceInfo device;
+    ChannelInfo channel;
+    BufferSetting buffer;
+  } read{};
   const struct {
     const char* name;
     std::function<DriverStatus(CDriverControl&)> call;
@@ -109,7 +115,7 @@ TEST(CDriverControl, EachTypedRequestSendsItsCodeAndSizes) {
       {"GetNotification", [&](auto& c) { return c.GetNotification(&note); }, 0x80882828, 0, 12, {}},
       {"GetDeviceList", [&](auto& c) { return c.GetDeviceList(&devices); }, 0x80882860, 0, 260, {}},
       {"GetChannelList", [&](auto& c) { return c.GetChannelList(&channels); }, 0x80882864, 0, 2056, {}},
-      {"GetClockMaster", [&](auto& c) { return c.GetClockMaster(&master); }, 0x80882880, 0, 12, {}},
+      {"GetClockMaster", [&](auto& c) { return c.GetClockMaster(&read.master); }, 0x80882880, 0, 12, {}},
       {"SetClockMaster", [&](auto& c) { return c.SetClockMaster(master); }, 0x80882884, 12, 0, {9, 1, 7}},
       {"GetRateMode", [&](auto& c) { return c.GetRateMode(&word); }, 0x80882888, 0, 8, {}},
       {"SetRateMode", [&](auto& c) { return c.SetRateMode(2); }, 0x8088288C, 8, 0, {0, 2}},
@@ -117,18 +123,18 @@ TEST(CDriverControl, EachTypedRequestSendsItsCodeAndSizes) {
       {"SetSampleRate", [&](auto& c) { return c.SetSampleRate(96000); }, 0x808828C4, 8, 0, {0, 96000}},
       {"GetSyncInfo", [&](auto& c) { return c.GetSyncInfo(7, &sync); }, 0x80882900, 4, 824, {7}},
       {"SetSyncSource", [&](auto& c) { return c.SetSyncSource(7, 4, 2); }, 0x80882904, 12, 0, {7, 4, 2}},
-      {"GetDeviceInfo", [&](auto& c) { return c.GetDeviceInfo(7, &device); }, 0x80882920, 4, 432, {7}},
+      {"GetDeviceInfo", [&](auto& c) { return c.GetDeviceInfo(7, &read.device); }, 0x80882920, 4, 432, {7}},
       {"SetDeviceInfo", [&](auto& c) { return c.SetDeviceInfo(device); }, 0x80882924, 432, 0, {7, 2}},
       {"GetDeviceStreams", [&](auto& c) { return c.GetDeviceStreams(7, &streams); }, 0x80882928, 4, 212, {7}},
-      {"GetChannelInfo", [&](auto& c) { return c.GetChannelInfo(33, &channel); }, 0x80882980, 4, 92, {33}},
+      {"GetChannelInfo", [&](auto& c) { return c.GetChannelInfo(33, &read.channel); }, 0x80882980, 4, 92, {33}},
       {"SetChannelInfo", [&](auto& c) { return c.SetChannelInfo(channel); }, 0x80882984, 92, 0, {33, 7, 1}},
       {"StartStreaming", [&](auto& c) { return c.StartStreaming(); }, 0x80882A00, 0, 0, {}},
       {"StopStreaming", [&](auto& c) { return c.StopStreaming(); }, 0x80882A04, 0, 0, {}},
-      {"GetStreamBuffer", [&](auto& c) { return c.GetStreamBuffer(&buffer); }, 0x80882A80, 0, 16, {}},
+      {"GetStreamBuffer", [&](auto& c) { return c.GetStreamBuffer(&read.buffer); }, 0x80882A80, 0, 16, {}},
       {"SetStreamBuffer", [&](auto& c) { return c.SetStreamBuffer(buffer); }, 0x80882A84, 16, 0, {1, 2, 3, 4}},
-      {"GetAsioBuffer", [&](auto& c) { return c.GetAsioBuffer(&buffer); }, 0x80882A88, 0, 16, {}},
+      {"GetAsioBuffer", [&](auto& c) { return c.GetAsioBuffer(&read.buffer); }, 0x80882A88, 0, 16, {}},
       {"SetAsioBuffer", [&](auto& c) { return c.SetAsioBuffer(buffer); }, 0x80882A8C, 16, 0, {1, 2, 3, 4}},
-      {"GetWdmBuffer", [&](auto& c) { return c.GetWdmBuffer(&buffer); }, 0x80882A90, 0, 16, {}},
+      {"GetWdmBuffer", [&](auto& c) { return c.GetWdmBuffer(&read.buffer); }, 0x80882A90, 0, 16, {}},
       {"SetWdmBuffer", [&](auto& c) { return c.SetWdmBuffer(buffer); }, 0x80882A94, 16, 0, {1, 2, 3, 4}},
       {"GetAsioStatistics", [&](auto& c) { return c.GetAsioStatistics(&statistics); }, 0x80882AC8, 0, 60, {}},
   };
@@ -206,6 +212,34 @@ TEST(CDriverControl, CountsBeyondTheirRecordsAreCutToCapacityAndLogged) {
   ASSERT_EQ(control.GetDeviceList(&devices), 0u);
   EXPECT_EQ(devices.count, 64u);
   EXPECT_TRUE(log.Lines().empty()) << "a full list is no overrun";
+}
+
+TEST(CDriverControl, ARecordReceivesOnlyASuccessfulReplyAndAShortOneReadsAsZeros) {
+  FakeDriver driver;
+  CDriverControl control;
+  ASSERT_EQ(control.Open(), 0u);
+  // A driver that fills the buffer and then fails: the cached record keeps
+  // what it had, and the oversized count never reaches it.
+  driver.writeBeforeFailing = true;
+  driver.Reply(kGetRateInfo, RateInfo{0, 96000, 0xFFFFFFFF, {1, 2, 3, 4, 5, 6, 7, 8}});
+  driver.Fail(kGetRateInfo, 0, platform::kErrorMoreData);
+  RateInfo cached{0, 48000, 2, {44100, 48000}};
+  EXPECT_EQ(control.GetRateInfo(&cached), platform::kErrorMoreData);
+  EXPECT_EQ(cached.currentRate, 48000u);
+  EXPECT_EQ(cached.rateCount, 2u);
+  EXPECT_EQ(cached.rates[2], 0u);
+
+  // A reply that stops after its count: the old entries behind it are gone.
+  struct {
+    std::uint32_t count, firstId;
+  } shortList{3, 21};
+  driver.Reply(kGetDeviceList, shortList);
+  DeviceList devices{5, {1, 2, 3, 4, 5}};
+  ASSERT_EQ(control.GetDeviceList(&devices), 0u);
+  EXPECT_EQ(devices.count, 3u);
+  EXPECT_EQ(devices.deviceIds[0], 21u);
+  EXPECT_EQ(devices.deviceIds[1], 0u);
+  EXPECT_EQ(devices.deviceIds[4], 0u);
 }
 
 class CDriverDataTest : public ::testing::Test {

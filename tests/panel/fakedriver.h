@@ -58,6 +58,9 @@ class FakeDriver : public platform::DeviceApi {
   }
 
   std::uint32_t openError = 0;  // non-zero: the open is refused with it
+  // A failing call still writes its reply first, as a driver completing with a
+  // warning (more data) does through the system's buffered transfer.
+  bool writeBeforeFailing = false;
   std::string openedPath;
   bool openedOverlapped = true;
   std::set<platform::DeviceHandle> openHandles;
@@ -87,18 +90,13 @@ class FakeDriver : public platform::DeviceApi {
     requests.push_back(request);
     if (!openHandles.count(handle)) return platform::kErrorInvalidHandle;
     const int call = calls[code]++;
+    std::uint32_t status = 0;
     for (int key : {call, -1})
-      if (failures.count({code, key})) return failures[{code, key}];
-    auto reply = replies.end();
-    if (!request.input.empty()) reply = replies.find({code, request.input[0]});
-    if (reply == replies.end()) reply = replies.find({code, kAnyId});
-    std::uint32_t written = 0;
-    if (reply != replies.end() && out) {
-      written = std::min<std::uint32_t>(outSize, static_cast<std::uint32_t>(reply->second.size()));
-      std::memcpy(out, reply->second.data(), written);
-    }
+      if (!status && failures.count({code, key})) status = failures[{code, key}];
+    if (status && !writeBeforeFailing) return status;
+    const std::uint32_t written = Write(code, request.input, out, outSize);
     if (bytes) *bytes = written;
-    return 0;
+    return status;
   }
 
   // Not used by the control device.
@@ -121,6 +119,18 @@ class FakeDriver : public platform::DeviceApi {
 
  private:
   static constexpr std::uint32_t kAnyId = 0xFFFFFFFF;
+
+  std::uint32_t Write(std::uint32_t code, const std::vector<std::uint32_t>& input, void* out,
+                      std::uint32_t outSize) {
+    auto reply = replies.end();
+    if (!input.empty()) reply = replies.find({code, input[0]});
+    if (reply == replies.end()) reply = replies.find({code, kAnyId});
+    if (reply == replies.end() || out == nullptr) return 0;
+    const auto written =
+        std::min<std::uint32_t>(outSize, static_cast<std::uint32_t>(reply->second.size()));
+    std::memcpy(out, reply->second.data(), written);
+    return written;
+  }
   int opens = 0;
   std::map<std::pair<std::uint32_t, std::uint32_t>, std::vector<std::uint8_t>> replies;
   std::map<std::pair<std::uint32_t, int>, std::uint32_t> failures;
