@@ -26,6 +26,9 @@ constexpr std::uint32_t kGetFrames = Code(0x903);       // in word (first), out 
 constexpr std::uint32_t kGetState = Code(0x904);        // in word (unit), out UnitState
 constexpr std::uint32_t kGetRequests = Code(0x905);     // in word (first), out RequestsReply + requests
 constexpr std::uint32_t kClearLogs = Code(0x906);       // no buffers
+// Answered by the kernel driver only: out word, a bit per unit whose device
+// node has started (all eight once the driver is fully up).
+constexpr std::uint32_t kGetStartedNodes = Code(0x907);
 
 // A fresh machine: the driver as loaded, `devices` units plugged in.
 struct Reset {

@@ -6,9 +6,13 @@
 //
 //   xtamber-install <path of xtambersim.inf>
 //   xtamber-install --check     waits up to 15 s for the driver to answer
+//                               with all eight device nodes started
 //
 // The check exists because a driver host that crashed says nothing: its
-// service still reports running, and only opening the device tells.
+// service still reports running, and only opening the device tells. The
+// driver answers as soon as it loads, while its device nodes start one by one
+// after that; a unit plugged in before its node started would lack its
+// interface for a moment, so the check waits for the nodes too.
 #include <windows.h>
 // clang-format off
 #include <setupapi.h>
@@ -17,6 +21,8 @@
 
 #include <cstdio>
 #include <cstring>
+
+#include "simulator/testcontrol.h"
 
 namespace {
 
@@ -45,20 +51,39 @@ bool CreateNode(int unit) {
   return created;
 }
 
-// Opens the simulator's test-control device, which the driver creates when it
-// loads.
-int CheckDriverAnswers() {
-  for (int attempt = 0; attempt < 150; ++attempt) {
-    HANDLE device = CreateFileA("\\\\.\\XTamberSimulator", GENERIC_READ | GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                nullptr);
-    if (device != INVALID_HANDLE_VALUE) {
-      CloseHandle(device);
-      return 0;
-    }
-    Sleep(100);
+// Whether the driver's test-control device answers, and if so which units'
+// device nodes have started, a bit each.
+bool AskStartedNodes(DWORD* started, DWORD* error) {
+  HANDLE device = CreateFileA(simulator::testcontrol::kDevicePath, GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+  if (device == INVALID_HANDLE_VALUE) {
+    *error = GetLastError();
+    return false;
   }
-  std::printf("xtamber-install: the simulated driver does not answer: error %lu\n", GetLastError());
+  DWORD bytes = 0;
+  const bool answered = DeviceIoControl(device, simulator::testcontrol::kGetStartedNodes, nullptr,
+                                        0, started, sizeof *started, &bytes, nullptr) &&
+                        bytes == sizeof *started;
+  if (!answered) *error = GetLastError();
+  CloseHandle(device);
+  return answered;
+}
+
+int CheckDriverAnswers() {
+  constexpr DWORD kAllNodes = (1u << kUnits) - 1;
+  DWORD started = 0, error = 0;
+  bool answered = false;
+  for (int attempt = 0; attempt < 150; ++attempt) {
+    if (attempt) Sleep(100);
+    answered = AskStartedNodes(&started, &error);
+    if (answered && started == kAllNodes) return 0;
+  }
+  if (answered)
+    std::printf("xtamber-install: only device nodes 0x%02lX of 0x%02lX started\n", started,
+                kAllNodes);
+  else
+    std::printf("xtamber-install: the simulated driver does not answer: error %lu\n", error);
   return 1;
 }
 

@@ -19,6 +19,7 @@
 #define XT_REGISTER_NOTIFY_EVENT 0x80882820u
 #define XT_TEST_RESET 0x8A7E2400u            /* function 0x900 */
 #define XT_TEST_SET_DEVICE_COUNT 0x8A7E2404u /* function 0x901 */
+#define XT_TEST_GET_NODES 0x8A7E241Cu        /* function 0x907 */
 
 typedef enum { KindUnit, KindControl, KindTestControl } DeviceKind;
 
@@ -293,6 +294,22 @@ static NTSTATUS OnCleanupOrClose(PDEVICE_OBJECT device, PIRP irp) {
   return Complete(irp, STATUS_SUCCESS, 0);
 }
 
+/* A bit for each unit whose device node has started: until all have, a unit
+ * plugged in may still lack its interface. The shell's own question, since
+ * the core knows nothing of device nodes. */
+static NTSTATUS AnswerStartedNodes(PIRP irp, ULONG outSize) {
+  ULONG unit, started = 0;
+  if (outSize < sizeof started) return Complete(irp, STATUS_BUFFER_TOO_SMALL, 0);
+  KeWaitForSingleObject(&pnpLock, Executive, KernelMode, FALSE, NULL);
+  for (unit = 0; unit < XT_MAX_UNITS; ++unit) {
+    const PDEVICE_OBJECT node = unitDevices[unit];
+    if (node && ((DeviceExtension*)node->DeviceExtension)->started) started |= 1u << unit;
+  }
+  KeReleaseMutex(&pnpLock, FALSE);
+  RtlCopyMemory(irp->AssociatedIrp.SystemBuffer, &started, sizeof started);
+  return Complete(irp, STATUS_SUCCESS, sizeof started);
+}
+
 static NTSTATUS OnDeviceControl(PDEVICE_OBJECT device, PIRP irp) {
   DeviceExtension* extension = (DeviceExtension*)device->DeviceExtension;
   PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(irp);
@@ -301,13 +318,17 @@ static NTSTATUS OnDeviceControl(PDEVICE_OBJECT device, PIRP irp) {
   const ULONG outSize = stack->Parameters.DeviceIoControl.OutputBufferLength;
   uint8_t* buffer = (uint8_t*)irp->AssociatedIrp.SystemBuffer;
   uint8_t* input = NULL;
-  const ULONGLONG nowUs = NowUs();
+  ULONGLONG nowUs;
   PKEVENT event = NULL;
   BOOLEAN registering;
   XtCompletion done;
 
   /* Every request of the product and of the test control is buffered. */
   if ((code & 3) != METHOD_BUFFERED) return Complete(irp, STATUS_INVALID_DEVICE_REQUEST, 0);
+  /* A request built inside the kernel may come without a handle. */
+  if (stack->FileObject == NULL) return Complete(irp, STATUS_INVALID_DEVICE_REQUEST, 0);
+  if (extension->kind == KindTestControl && code == XT_TEST_GET_NODES)
+    return AnswerStartedNodes(irp, outSize);
   /* Input and output share the system buffer; the core reads one and writes
    * the other, so it gets a copy of the input. */
   if (inSize > 0) {
@@ -325,6 +346,8 @@ static NTSTATUS OnDeviceControl(PDEVICE_OBJECT device, PIRP irp) {
   }
 
   LockMachine();
+  /* Read under the lock, so requests reach the core in the order of their times. */
+  nowUs = NowUs();
   if (extension->kind == KindTestControl)
     done = XtTestControl(code, input, inSize, outSize ? buffer : NULL, outSize, nowUs);
   else
@@ -454,23 +477,24 @@ static NTSTATUS AddDevice(PDRIVER_OBJECT driver, PDEVICE_OBJECT pdo) {
   extension = (DeviceExtension*)device->DeviceExtension;
   RtlZeroMemory(extension, sizeof *extension);
   extension->kind = KindUnit;
+  /* Under the lock that UpdateInterfaces holds while it switches interfaces:
+   * the system's list of interfaces is not guarded against both at once, and
+   * the slot is checked and taken in one step. */
+  KeWaitForSingleObject(&pnpLock, Executive, KernelMode, FALSE, NULL);
   status = IoRegisterDeviceInterface(pdo, &interfaceClass, NULL, &extension->interfaceName);
   unit = NT_SUCCESS(status) ? UnitOfLink(&extension->interfaceName) : XT_MAX_UNITS;
-  if (unit >= XT_MAX_UNITS || unitDevices[unit] != NULL) {
+  if (unit < XT_MAX_UNITS && unitDevices[unit] == NULL) {
+    extension->unit = unit;
+    extension->lower = IoAttachDeviceToDeviceStack(device, pdo);
+  }
+  if (!extension->lower) {
+    KeReleaseMutex(&pnpLock, FALSE);
     if (NT_SUCCESS(status)) RtlFreeUnicodeString(&extension->interfaceName);
     IoDeleteDevice(device);
-    return NT_SUCCESS(status) ? STATUS_INVALID_DEVICE_REQUEST : status;
-  }
-  extension->unit = unit;
-  extension->lower = IoAttachDeviceToDeviceStack(device, pdo);
-  if (!extension->lower) {
-    RtlFreeUnicodeString(&extension->interfaceName);
-    IoDeleteDevice(device);
-    return STATUS_NO_SUCH_DEVICE;
+    return NT_SUCCESS(status) ? STATUS_NO_SUCH_DEVICE : status;
   }
   device->Flags |= DO_BUFFERED_IO | DO_POWER_PAGABLE;
   device->Flags &= ~DO_DEVICE_INITIALIZING;
-  KeWaitForSingleObject(&pnpLock, Executive, KernelMode, FALSE, NULL);
   unitDevices[unit] = device;
   KeReleaseMutex(&pnpLock, FALSE);
   return STATUS_SUCCESS;

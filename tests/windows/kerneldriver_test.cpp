@@ -98,6 +98,55 @@ TEST_F(KernelDriver, OverlappedTransactionsWaitForASlowUnitOrItsTimeOut) {
   EXPECT_EQ(requests.back().outSize, sizeof(FcpResponse));
 }
 
+// A transaction the driver holds back ends when its caller cancels it or
+// closes its handle, and only that one: another handle's goes on to its reply.
+TEST_F(KernelDriver, APendingTransactionEndsWithItsCancelOrItsHandleAndNoOther) {
+  DriverStatus last = 0;
+  const auto clients = OpenAll(&last);
+  ASSERT_EQ(clients.size(), 1u);
+  ASSERT_EQ(machine->SetFault(tc::kFaultReplyDelayMs, 1500), 0u);
+  const auto open = [&] {
+    return CreateFileA(clients[0]->DevicePath(), GENERIC_READ | GENERIC_WRITE,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_OVERLAPPED, nullptr);
+  };
+  struct Transaction {
+    FcpRequest request = MixerEnable(10000);
+    FcpResponse response{};
+    OVERLAPPED overlapped{};
+    Transaction() { overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr); }
+    ~Transaction() { CloseHandle(overlapped.hEvent); }
+    bool Start(HANDLE device) {
+      return !DeviceIoControl(device, kIoctlFcpTransaction, &request, sizeof request, &response,
+                              sizeof response, nullptr, &overlapped) &&
+             GetLastError() == ERROR_IO_PENDING;
+    }
+  };
+  HANDLE a = open(), b = open();
+  ASSERT_NE(a, INVALID_HANDLE_VALUE);
+  ASSERT_NE(b, INVALID_HANDLE_VALUE);
+  Transaction cancelled, closed, answered;
+  ASSERT_TRUE(answered.Start(b));
+  ASSERT_TRUE(cancelled.Start(a));
+  ASSERT_TRUE(closed.Start(a));
+
+  const auto start = Clock::now();
+  ASSERT_TRUE(CancelIoEx(a, &cancelled.overlapped));
+  DWORD bytes = 0;
+  EXPECT_FALSE(GetOverlappedResult(a, &cancelled.overlapped, &bytes, TRUE));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_OPERATION_ABORTED));
+  CloseHandle(a);
+  EXPECT_EQ(WaitForSingleObject(closed.overlapped.hEvent, 1000), WAIT_OBJECT_0)
+      << "closing the handle must end its transaction";
+  EXPECT_LT(Clock::now() - start, 1200ms) << "both ended before the unit's reply was due";
+
+  EXPECT_TRUE(GetOverlappedResult(b, &answered.overlapped, &bytes, TRUE));
+  EXPECT_EQ(bytes, sizeof(FcpResponse));
+  EXPECT_EQ(answered.response.frame[0], 0x09);  // accepted
+  CloseHandle(b);
+  EXPECT_TRUE(machine->State(0).mixerEnabled) << "the driver still answers";
+}
+
 TEST_F(KernelDriver, AFaderMoveReachesTheUnitThroughTheEngine) {
   IsolatedPrefs prefs;
   ResetParameterInterface();
