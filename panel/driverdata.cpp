@@ -2,20 +2,39 @@
 
 namespace {
 
-// Reads one record per id; `get` is the typed request that fills it.
-template <typename Record, typename Get>
-DriverStatus LoadRecords(std::vector<std::unique_ptr<Record>>& records, const std::uint32_t* ids,
-                         std::uint32_t count, Get get) {
+// The typed request that fills the record of one identifier.
+template <typename Record>
+using GetById = DriverStatus (CDriverControl::*)(std::uint32_t id, Record* record);
+
+// Requests that go on past a failure report the first one.
+void KeepFirstFailure(DriverStatus* first, DriverStatus status) {
+  if (*first == 0) *first = status;
+}
+
+template <typename Record>
+DriverStatus LoadRecords(CDriverControl& driver, GetById<Record> get, const std::uint32_t* ids,
+                         std::uint32_t count, std::vector<std::unique_ptr<Record>>& records) {
   DriverStatus first = 0;
   for (std::uint32_t i = 0; i < count; ++i) {
     auto record = std::make_unique<Record>();
-    DriverStatus status = get(ids[i], record.get());
+    const DriverStatus status = (driver.*get)(ids[i], record.get());
     if (status == 0)
       records.push_back(std::move(record));
-    else if (first == 0)
-      first = status;
+    else
+      KeepFirstFailure(&first, status);
   }
   return first;
+}
+
+// One record per device of a device list of its own.
+template <typename Record>
+DriverStatus LoadPerDevice(CDriverControl& driver, GetById<Record> get,
+                           std::vector<std::unique_ptr<Record>>& records) {
+  records.clear();
+  DeviceList list{};
+  const DriverStatus status = driver.GetDeviceList(&list);
+  if (status) return status;
+  return LoadRecords(driver, get, list.deviceIds, list.count, records);
 }
 
 }  // namespace
@@ -26,23 +45,11 @@ CDriverData& CDriverData::Instance() {
 }
 
 DriverStatus CDriverData::LoadDevices() {
-  devices.clear();
-  DeviceList list{};
-  DriverStatus status = GetDeviceList(&list);
-  if (status) return status;
-  return LoadRecords(devices, list.deviceIds, list.count, [this](std::uint32_t id, DeviceInfo* info) {
-    return GetDeviceInfo(id, info);
-  });
+  return LoadPerDevice(*this, &CDriverControl::GetDeviceInfo, devices);
 }
 
 DriverStatus CDriverData::LoadSyncInfo() {
-  syncInfos.clear();
-  DeviceList list{};
-  DriverStatus status = GetDeviceList(&list);
-  if (status) return status;
-  return LoadRecords(syncInfos, list.deviceIds, list.count, [this](std::uint32_t id, SyncInfo* info) {
-    return GetSyncInfo(id, info);
-  });
+  return LoadPerDevice(*this, &CDriverControl::GetSyncInfo, syncInfos);
 }
 
 DriverStatus CDriverData::LoadChannels(std::uint32_t direction) {
@@ -53,25 +60,19 @@ DriverStatus CDriverData::LoadChannels(std::uint32_t direction) {
   if (status) return status;
   const std::uint32_t* ids = direction == 0 ? list.inputIds : list.outputIds;
   const std::uint32_t count = direction == 0 ? list.inputCount : list.outputCount;
-  return LoadRecords(channels, ids, count, [this](std::uint32_t id, ChannelInfo* info) {
-    return GetChannelInfo(id, info);
-  });
+  return LoadRecords(*this, &CDriverControl::GetChannelInfo, ids, count, channels);
 }
 
 DriverStatus CDriverData::StoreDevices() {
   DriverStatus first = 0;
-  for (const auto& device : devices) {
-    DriverStatus status = SetDeviceInfo(*device);
-    if (first == 0) first = status;
-  }
+  for (const auto& device : devices) KeepFirstFailure(&first, SetDeviceInfo(*device));
   return first;
 }
 
 DriverStatus CDriverData::StoreSyncSources() {
   DriverStatus first = 0;
-  for (const auto& sync : syncInfos) {
-    DriverStatus status = SetSyncSource(sync->deviceId, sync->current.type, sync->current.sourceId);
-    if (first == 0) first = status;
-  }
+  for (const auto& sync : syncInfos)
+    KeepFirstFailure(&first,
+                     SetSyncSource(sync->deviceId, sync->current.type, sync->current.sourceId));
   return first;
 }

@@ -34,8 +34,6 @@ constexpr std::uint32_t kOversizeListCount = 1000;
 // A name that does not end inside its field is padded with this.
 constexpr std::uint8_t kUnterminatedPad = '*';
 
-Control& ControlOf(Machine* machine) { return machine->control; }
-
 std::uint32_t TextLength(const char* text, std::uint32_t limit) {
   std::uint32_t length = 0;
   while (length < limit && text[length] != 0) ++length;
@@ -534,7 +532,7 @@ const RequestRule* FindControlRule(std::uint32_t code) {
 }
 
 void ControlInit(Machine* machine, std::uint64_t nowUs) {
-  Control& control = ControlOf(machine);
+  Control& control = machine->control;
   FillBytes(&control, 0, sizeof control);
   control.currentRate = 48000;
   control.streamBuffer = BufferWords{{1000, 20000, 500, 4000}};
@@ -544,7 +542,7 @@ void ControlInit(Machine* machine, std::uint64_t nowUs) {
 }
 
 void ControlUnitArrived(Machine* machine, std::uint32_t unit, std::uint64_t nowUs) {
-  Control& control = ControlOf(machine);
+  Control& control = machine->control;
   UnitSettings& settings = control.units[unit];
   std::uint32_t nextRank = 0;
   for (std::uint32_t other = 0; other < kMaxDevices; ++other)
@@ -567,7 +565,7 @@ void ControlUnitArrived(Machine* machine, std::uint32_t unit, std::uint64_t nowU
 }
 
 void ControlUnitLeft(Machine* machine, std::uint32_t unit, std::uint64_t nowUs) {
-  Control& control = ControlOf(machine);
+  Control& control = machine->control;
   // The ranking closes up behind a unit that goes.
   std::uint32_t ranked[kMaxDevices];
   const std::uint32_t count = RankedUnits(*machine, ranked);
@@ -584,25 +582,22 @@ void ControlUnitLeft(Machine* machine, std::uint32_t unit, std::uint64_t nowUs) 
 }
 
 void ControlNotify(Machine* machine, std::uint32_t kind) {
-  Control& control = ControlOf(machine);
+  Control& control = machine->control;
   // The panel reloads its pages once per entry: a change of the kind it has
   // not read yet adds nothing new.
   const std::uint32_t newest =
       (control.notifyHead + control.notifyCount + kNotificationQueue - 1) % kNotificationQueue;
   const bool repeated = control.notifyCount > 0 && control.notifications[newest] == kind;
-  if (repeated) {
-    if (control.notifyEvent != 0 && machine->notify.signal != nullptr)
-      machine->notify.signal(machine->notify.context, control.notifyEvent);
-    return;
+  if (!repeated) {
+    // A full queue forgets its oldest entry: the panel reloads everything on
+    // any configuration change, so the latest ones matter most.
+    if (control.notifyCount == kNotificationQueue) {
+      control.notifyHead = (control.notifyHead + 1) % kNotificationQueue;
+      --control.notifyCount;
+    }
+    control.notifications[(control.notifyHead + control.notifyCount) % kNotificationQueue] = kind;
+    ++control.notifyCount;
   }
-  // A full queue forgets its oldest entry: the panel reloads everything on
-  // any configuration change, so the latest ones matter most.
-  if (control.notifyCount == kNotificationQueue) {
-    control.notifyHead = (control.notifyHead + 1) % kNotificationQueue;
-    --control.notifyCount;
-  }
-  control.notifications[(control.notifyHead + control.notifyCount) % kNotificationQueue] = kind;
-  ++control.notifyCount;
   if (control.notifyEvent != 0 && machine->notify.signal != nullptr)
     machine->notify.signal(machine->notify.context, control.notifyEvent);
 }

@@ -17,7 +17,8 @@ constexpr std::uint64_t kDefaultSeed = 0x5EED;
 
 // The C shell spells these out for itself.
 static_assert(XT_MAX_UNITS == core::kMaxDevices);
-static_assert(tc::kReset == 0x8A7E2400u && tc::kSetDeviceCount == 0x8A7E2404u);
+static_assert(tc::kReset == 0x8A7E2400u && tc::kSetDeviceCount == 0x8A7E2404u &&
+              tc::kGetStartedNodes == 0x8A7E241Cu);
 
 core::Machine machine;
 tc::FrameEntry frameLog[tc::kFrameLog];

@@ -14,6 +14,9 @@
 
 #define XT_TAG 0x6D745854u /* "TXtm" in pool dumps */
 
+#define XT_CONTROL_LINK L"\\DosDevices\\{73F85346-AF20-4235-B624-B69AE6792F5B}"
+#define XT_TEST_CONTROL_LINK L"\\DosDevices\\XTamberSimulator"
+
 /* The request that hands the driver the panel's notification event, and the
  * test-control requests that plug units in or pull them out. */
 #define XT_REGISTER_NOTIFY_EVENT 0x80882820u
@@ -523,8 +526,8 @@ static NTSTATUS CreateNamedDevice(PDRIVER_OBJECT driver, PCWSTR name, PCWSTR lin
 }
 
 static VOID Unload(PDRIVER_OBJECT driver) {
-  UNICODE_STRING control = Text(L"\\DosDevices\\{73F85346-AF20-4235-B624-B69AE6792F5B}");
-  UNICODE_STRING testControl = Text(L"\\DosDevices\\XTamberSimulator");
+  UNICODE_STRING control = Text(XT_CONTROL_LINK);
+  UNICODE_STRING testControl = Text(XT_TEST_CONTROL_LINK);
   (void)driver;
   InterlockedExchange(&stopping, 1);
   KeSetEvent(&pendingChanged, IO_NO_INCREMENT, FALSE);
@@ -561,13 +564,11 @@ NTSTATUS DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath) {
   driver->DriverExtension->AddDevice = AddDevice;
   driver->DriverUnload = Unload;
 
-  status = CreateNamedDevice(driver, L"\\Device\\XTamberControl",
-                             L"\\DosDevices\\{73F85346-AF20-4235-B624-B69AE6792F5B}", KindControl,
+  status = CreateNamedDevice(driver, L"\\Device\\XTamberControl", XT_CONTROL_LINK, KindControl,
                              &controlDevice);
   if (NT_SUCCESS(status))
-    status = CreateNamedDevice(driver, L"\\Device\\XTamberSimulator",
-                               L"\\DosDevices\\XTamberSimulator", KindTestControl,
-                               &testControlDevice);
+    status = CreateNamedDevice(driver, L"\\Device\\XTamberSimulator", XT_TEST_CONTROL_LINK,
+                               KindTestControl, &testControlDevice);
   if (NT_SUCCESS(status))
     status = PsCreateSystemThread(&thread, THREAD_ALL_ACCESS, NULL, NULL, NULL, TimerThread, NULL);
   if (NT_SUCCESS(status)) {
