@@ -1,0 +1,238 @@
+// Fuzz target: the control panel's driver client fed scripted replies. The
+// input is a script: the driver's answer to every request (status, byte
+// count, bytes, see ScriptedDevices) interleaved with the client operations
+// to run, the ones the pages run on a reload and on storing. A user relies on
+// a reply reaching the panel's records only on success, on short replies
+// reading as zeros, on every count the pages walk lying within its record,
+// and on every name shown being the field's text, ended inside the field.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "fuzz/fuzzcheck.h"
+#include "fuzz/fuzzinput.h"
+#include "fuzz/scripteddevices.h"
+#include "panel/driverdata.h"
+#include "panel/drivertext.h"
+
+namespace {
+
+constexpr std::uint8_t kUntouched = 0xA5;
+constexpr int kMaxSteps = 64;
+
+void CheckName(const char (&field)[kNameField]) {
+  const std::string text = NameText(field);
+  FUZZ_CHECK(text.size() <= kNameMaxChars);
+  FUZZ_CHECK(text.find('\0') == std::string::npos);
+  FUZZ_CHECK(std::memcmp(text.data(), field, text.size()) == 0);
+}
+
+void CheckRates(std::uint32_t count) { FUZZ_CHECK(count <= kMaxRates); }
+
+void CheckDevice(const DeviceInfo& info) {
+  CheckName(info.name);
+  NameIsSerialNumber(info);
+}
+
+void CheckSync(const SyncInfo& info) {
+  FUZZ_CHECK(info.modeCount <= kMaxSyncModes);
+  DescribeSource(info.current);
+  for (std::uint32_t mode = 0; mode < info.modeCount; ++mode) {
+    CheckName(info.modes[mode].name);
+    DescribeSource(info.modes[mode]);
+  }
+}
+
+void CheckChannel(const ChannelInfo& info, const CDriverData& data) {
+  CheckName(info.hardwareName);
+  CheckName(info.channelName);
+  const std::string device = data.devices.empty() ? "" : NameText(data.devices[0]->name);
+  FUZZ_CHECK(AsioDisplayName(true, device, NameText(info.channelName)).size() <= kAsioNameMaxChars);
+}
+
+void CheckStreams(const DeviceStreams& streams) {
+  for (const PlugStatus& plug : streams.plugs) {
+    CheckRates(plug.rateCount);
+    PlugCellText(plug);
+  }
+  StreamsDetailText(streams);
+}
+
+// A typed request into a record the caller already holds: on failure the
+// record keeps what it had; on success the bytes past the reply are zeros.
+// The status is the driver's own, never success for a failed request.
+template <typename Record, typename Request>
+DriverStatus CheckedGet(CDriverData& data, const ScriptedDevices& devices, Record* record,
+                        Request request) {
+  std::memset(static_cast<void*>(record), kUntouched, sizeof *record);
+  const bool open = data.IsOpen();
+  const DriverStatus status = request(record);
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(record);
+  if (!open) FUZZ_CHECK(status == kDriverNotOpen);
+  if (status != 0) {
+    FUZZ_CHECK(std::all_of(bytes, bytes + sizeof *record, [](std::uint8_t b) { return b == kUntouched; }));
+    return status;
+  }
+  FUZZ_CHECK(devices.LastReply().status == 0);
+  const std::uint32_t written = std::min<std::uint32_t>(devices.LastReply().written, sizeof *record);
+  FUZZ_CHECK(std::all_of(bytes + written, bytes + sizeof *record, [](std::uint8_t b) { return b == 0; }));
+  return status;
+}
+
+void LoadAll(CDriverData& data, FuzzInput& input) {
+  switch (input.Byte() % 3) {
+    case 0:
+      data.LoadDevices();
+      FUZZ_CHECK(data.devices.size() <= kMaxListedDevices);
+      for (const auto& device : data.devices) CheckDevice(*device);
+      break;
+    case 1:
+      data.LoadSyncInfo();
+      FUZZ_CHECK(data.syncInfos.size() <= kMaxListedDevices);
+      for (const auto& sync : data.syncInfos) CheckSync(*sync);
+      break;
+    default: {
+      const std::uint32_t direction = input.Byte() & 1;
+      data.LoadChannels(direction);
+      const auto& channels = direction == 0 ? data.inputChannels : data.outputChannels;
+      FUZZ_CHECK(channels.size() <= kMaxListedChannels);
+      for (const auto& channel : channels) CheckChannel(*channel, data);
+      break;
+    }
+  }
+}
+
+void GetOne(CDriverData& data, const ScriptedDevices& devices, FuzzInput& input) {
+  const std::uint32_t id = input.Byte();
+  switch (input.Byte() % 12) {
+    case 0: {
+      DeviceList list;
+      if (CheckedGet(data, devices, &list, [&](DeviceList* r) { return data.GetDeviceList(r); }) == 0)
+        FUZZ_CHECK(list.count <= kMaxListedDevices);
+      break;
+    }
+    case 1: {
+      ChannelList list;
+      if (CheckedGet(data, devices, &list, [&](ChannelList* r) { return data.GetChannelList(r); }) == 0) {
+        FUZZ_CHECK(list.inputCount <= kMaxListedChannels);
+        FUZZ_CHECK(list.outputCount <= kMaxListedChannels);
+      }
+      break;
+    }
+    case 2: {
+      RateInfo info;
+      if (CheckedGet(data, devices, &info, [&](RateInfo* r) { return data.GetRateInfo(r); }) == 0) {
+        CheckRates(info.rateCount);
+        for (std::uint32_t rate = 0; rate < info.rateCount; ++rate) RateItemText(info.rates[rate]);
+      }
+      break;
+    }
+    case 3: {
+      DeviceStreams streams;
+      if (CheckedGet(data, devices, &streams,
+                     [&](DeviceStreams* r) { return data.GetDeviceStreams(id, r); }) == 0)
+        CheckStreams(streams);
+      break;
+    }
+    case 4: {
+      SyncInfo info;
+      if (CheckedGet(data, devices, &info, [&](SyncInfo* r) { return data.GetSyncInfo(id, r); }) == 0)
+        CheckSync(info);
+      break;
+    }
+    case 5: {
+      DeviceInfo info;
+      if (CheckedGet(data, devices, &info, [&](DeviceInfo* r) { return data.GetDeviceInfo(id, r); }) == 0)
+        CheckDevice(info);
+      break;
+    }
+    case 6: {
+      ChannelInfo info;
+      if (CheckedGet(data, devices, &info, [&](ChannelInfo* r) { return data.GetChannelInfo(id, r); }) == 0)
+        CheckChannel(info, data);
+      break;
+    }
+    case 7: {
+      BufferSetting setting;
+      if (CheckedGet(data, devices, &setting, [&](BufferSetting* r) { return data.GetAsioBuffer(r); }) == 0)
+        DeviceBufferText(setting.words[DeviceBuffer::kDepth], setting.words[DeviceBuffer::kGranularity],
+                         data.rateInfo.currentRate);
+      break;
+    }
+    case 8: {
+      // The rate mode is the second word of its reply: a reply that stops
+      // before it reads as mode 0.
+      std::uint32_t mode;
+      if (CheckedGet(data, devices, &mode, [&](std::uint32_t* r) { return data.GetRateMode(r); }) == 0 &&
+          devices.LastReply().written <= 4)
+        FUZZ_CHECK(mode == 0);
+      break;
+    }
+    case 9: {
+      ClockMaster master;
+      CheckedGet(data, devices, &master, [&](ClockMaster* r) { return data.GetClockMaster(r); });
+      break;
+    }
+    case 10: {
+      DriverNotification notification;
+      CheckedGet(data, devices, &notification,
+                 [&](DriverNotification* r) { return data.GetNotification(r); });
+      break;
+    }
+    default: {
+      AsioStatistics statistics;
+      CheckedGet(data, devices, &statistics, [&](AsioStatistics* r) { return data.GetAsioStatistics(r); });
+      break;
+    }
+  }
+}
+
+// Renames the first device as the Devices page does and stores every record:
+// the name sent is the text given, cut to the field and ended inside it.
+void RenameAndStore(CDriverData& data, const ScriptedDevices& devices, FuzzInput& input) {
+  std::string name(input.Byte() % 64, '\0');
+  input.Bytes(name.data(), name.size());
+  name.erase(std::find(name.begin(), name.end(), '\0'), name.end());
+  if (!data.devices.empty()) {
+    SetName(data.devices[0]->name, name);
+    FUZZ_CHECK(NameText(data.devices[0]->name) == name.substr(0, kNameMaxChars));
+  }
+  const DriverStatus status = data.StoreDevices();
+  if (data.devices.size() == 1 && status == 0) {
+    const auto& sent = devices.LastRequest().input;
+    FUZZ_CHECK(sent.size() == sizeof(DeviceInfo));
+    DeviceInfo info;
+    std::memcpy(&info, sent.data(), sizeof info);
+    FUZZ_CHECK(std::memchr(info.name, '\0', kNameField) != nullptr);
+  }
+  data.StoreSyncSources();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  QuietLog();
+  FuzzInput input(data, size);
+  ScriptedDevices devices(input, 0);
+  {
+    CDriverData driver;
+    const DriverStatus opened = driver.Open();
+    FUZZ_CHECK(driver.IsOpen() == (opened == 0));
+    FUZZ_CHECK(devices.OpenDevices() == (opened == 0 ? 1u : 0u));
+    for (int step = 0; step < kMaxSteps && !input.Empty(); ++step) {
+      switch (input.Byte() % 4) {
+        case 0: LoadAll(driver, input); break;
+        case 1: GetOne(driver, devices, input); break;
+        case 2: RenameAndStore(driver, devices, input); break;
+        default:
+          driver.Close();
+          FUZZ_CHECK(devices.OpenDevices() == 0);
+          driver.Open();
+          break;
+      }
+    }
+  }
+  FUZZ_CHECK(devices.OpenDevices() == 0);  // the client closed what it opened
+  return 0;
+}
