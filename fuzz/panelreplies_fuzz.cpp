@@ -61,23 +61,39 @@ void CheckStreams(const DeviceStreams& streams) {
 
 // A typed request into a record the caller already holds: on failure the
 // record keeps what it had; on success the bytes past the reply are zeros.
-// The status is the driver's own, never success for a failed request.
+// The status is the driver's own, never success for a failed request. True on
+// success.
 template <typename Record, typename Request>
-DriverStatus CheckedGet(CDriverData& data, const ScriptedDevices& devices, Record* record,
-                        Request request) {
-  std::memset(static_cast<void*>(record), kUntouched, sizeof *record);
+bool CheckedGet(CDriverData& data, const ScriptedDevices& devices, Record* record,
+                Request request) {
+  auto* bytes = reinterpret_cast<std::uint8_t*>(record);
+  std::fill(bytes, bytes + sizeof *record, kUntouched);
   const bool open = data.IsOpen();
-  const DriverStatus status = request(record);
-  const auto* bytes = reinterpret_cast<const std::uint8_t*>(record);
+  const DriverStatus status = request();
   if (!open) FUZZ_CHECK(status == kDriverNotOpen);
+  const auto end = bytes + sizeof *record;
   if (status != 0) {
-    FUZZ_CHECK(std::all_of(bytes, bytes + sizeof *record, [](std::uint8_t b) { return b == kUntouched; }));
-    return status;
+    FUZZ_CHECK(std::all_of(bytes, end, [](std::uint8_t b) { return b == kUntouched; }));
+    return false;
   }
-  FUZZ_CHECK(devices.LastReply().status == 0);
-  const std::uint32_t written = std::min<std::uint32_t>(devices.LastReply().written, sizeof *record);
-  FUZZ_CHECK(std::all_of(bytes + written, bytes + sizeof *record, [](std::uint8_t b) { return b == 0; }));
-  return status;
+  const ScriptedDevices::Reply& reply = devices.LastReply();
+  FUZZ_CHECK(reply.status == 0);
+  const std::uint32_t written = std::min<std::uint32_t>(reply.written, sizeof *record);
+  FUZZ_CHECK(std::all_of(bytes + written, end, [](std::uint8_t b) { return b == 0; }));
+  return true;
+}
+
+template <typename Record>
+bool Get(CDriverData& data, const ScriptedDevices& devices,
+         DriverStatus (CDriverControl::*get)(Record*), Record* record) {
+  return CheckedGet(data, devices, record, [&] { return (data.*get)(record); });
+}
+
+template <typename Record>
+bool Get(CDriverData& data, const ScriptedDevices& devices,
+         DriverStatus (CDriverControl::*get)(std::uint32_t, Record*), std::uint32_t id,
+         Record* record) {
+  return CheckedGet(data, devices, record, [&] { return (data.*get)(id, record); });
 }
 
 void LoadAll(CDriverData& data, FuzzInput& input) {
@@ -104,17 +120,17 @@ void LoadAll(CDriverData& data, FuzzInput& input) {
 }
 
 void GetOne(CDriverData& data, const ScriptedDevices& devices, FuzzInput& input) {
+  using C = CDriverControl;
   const std::uint32_t id = input.Byte();
   switch (input.Byte() % 12) {
     case 0: {
       DeviceList list;
-      if (CheckedGet(data, devices, &list, [&](DeviceList* r) { return data.GetDeviceList(r); }) == 0)
-        FUZZ_CHECK(list.count <= kMaxListedDevices);
+      if (Get(data, devices, &C::GetDeviceList, &list)) FUZZ_CHECK(list.count <= kMaxListedDevices);
       break;
     }
     case 1: {
       ChannelList list;
-      if (CheckedGet(data, devices, &list, [&](ChannelList* r) { return data.GetChannelList(r); }) == 0) {
+      if (Get(data, devices, &C::GetChannelList, &list)) {
         FUZZ_CHECK(list.inputCount <= kMaxListedChannels);
         FUZZ_CHECK(list.outputCount <= kMaxListedChannels);
       }
@@ -122,7 +138,7 @@ void GetOne(CDriverData& data, const ScriptedDevices& devices, FuzzInput& input)
     }
     case 2: {
       RateInfo info;
-      if (CheckedGet(data, devices, &info, [&](RateInfo* r) { return data.GetRateInfo(r); }) == 0) {
+      if (Get(data, devices, &C::GetRateInfo, &info)) {
         CheckRates(info.rateCount);
         for (std::uint32_t rate = 0; rate < info.rateCount; ++rate) RateItemText(info.rates[rate]);
       }
@@ -130,59 +146,52 @@ void GetOne(CDriverData& data, const ScriptedDevices& devices, FuzzInput& input)
     }
     case 3: {
       DeviceStreams streams;
-      if (CheckedGet(data, devices, &streams,
-                     [&](DeviceStreams* r) { return data.GetDeviceStreams(id, r); }) == 0)
-        CheckStreams(streams);
+      if (Get(data, devices, &C::GetDeviceStreams, id, &streams)) CheckStreams(streams);
       break;
     }
     case 4: {
       SyncInfo info;
-      if (CheckedGet(data, devices, &info, [&](SyncInfo* r) { return data.GetSyncInfo(id, r); }) == 0)
-        CheckSync(info);
+      if (Get(data, devices, &C::GetSyncInfo, id, &info)) CheckSync(info);
       break;
     }
     case 5: {
       DeviceInfo info;
-      if (CheckedGet(data, devices, &info, [&](DeviceInfo* r) { return data.GetDeviceInfo(id, r); }) == 0)
-        CheckDevice(info);
+      if (Get(data, devices, &C::GetDeviceInfo, id, &info)) CheckDevice(info);
       break;
     }
     case 6: {
       ChannelInfo info;
-      if (CheckedGet(data, devices, &info, [&](ChannelInfo* r) { return data.GetChannelInfo(id, r); }) == 0)
-        CheckChannel(info, data);
+      if (Get(data, devices, &C::GetChannelInfo, id, &info)) CheckChannel(info, data);
       break;
     }
     case 7: {
       BufferSetting setting;
-      if (CheckedGet(data, devices, &setting, [&](BufferSetting* r) { return data.GetAsioBuffer(r); }) == 0)
-        DeviceBufferText(setting.words[DeviceBuffer::kDepth], setting.words[DeviceBuffer::kGranularity],
-                         data.rateInfo.currentRate);
+      if (Get(data, devices, &C::GetAsioBuffer, &setting))
+        DeviceBufferText(setting.words[DeviceBuffer::kDepth],
+                         setting.words[DeviceBuffer::kGranularity], data.rateInfo.currentRate);
       break;
     }
     case 8: {
       // The rate mode is the second word of its reply: a reply that stops
       // before it reads as mode 0.
       std::uint32_t mode;
-      if (CheckedGet(data, devices, &mode, [&](std::uint32_t* r) { return data.GetRateMode(r); }) == 0 &&
-          devices.LastReply().written <= 4)
+      if (Get(data, devices, &C::GetRateMode, &mode) && devices.LastReply().written <= 4)
         FUZZ_CHECK(mode == 0);
       break;
     }
     case 9: {
       ClockMaster master;
-      CheckedGet(data, devices, &master, [&](ClockMaster* r) { return data.GetClockMaster(r); });
+      Get(data, devices, &C::GetClockMaster, &master);
       break;
     }
     case 10: {
       DriverNotification notification;
-      CheckedGet(data, devices, &notification,
-                 [&](DriverNotification* r) { return data.GetNotification(r); });
+      Get(data, devices, &C::GetNotification, &notification);
       break;
     }
     default: {
       AsioStatistics statistics;
-      CheckedGet(data, devices, &statistics, [&](AsioStatistics* r) { return data.GetAsioStatistics(r); });
+      Get(data, devices, &C::GetAsioStatistics, &statistics);
       break;
     }
   }
