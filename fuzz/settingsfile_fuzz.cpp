@@ -50,7 +50,8 @@ std::filesystem::path WorkDirectory() {
 }
 
 // Made once and never freed, so that the exit handler that removes the
-// folder still finds its name.
+// folder still finds its name. A finding stops the process without it: the
+// folder then stays behind with the files of the failing input.
 const Files& WorkFiles() {
   static const Files* files = [] {
     const std::filesystem::path dir = WorkDirectory();
