@@ -71,6 +71,7 @@ void WWindow::Attach(HWND hwnd) {
   KORVANE_ASSERT(hwnd != nullptr, "hwnd != NULL");
   KORVANE_ASSERT(::IsWindow(hwnd), "::IsWindow(hwnd)");
   if (!hwnd || !::IsWindow(hwnd)) return;
+  Detach();  // one window per object: its old procedure would be ours otherwise
   HWnd = hwnd;
   SetPropA(hwnd, kProperty, this);
   OldWndProc = reinterpret_cast<WNDPROC>(

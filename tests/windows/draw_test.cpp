@@ -155,6 +155,21 @@ TEST_F(Drawing, APaintNeverCopiesAHalfDrawnSurface) {
   EXPECT_EQ(Pixel(hwnd, 5, 35), last);
 }
 
+TEST_F(Drawing, WithoutASurfaceEveryPaintDrawsBackgroundAndForeground) {
+  TwoHalves* meter = new TwoHalves;
+  // The window alone, as when its surface could not be made.
+  ASSERT_TRUE(meter->WWindow::Create(Parent(), IDMETER, 0, 0, 20, 40, "", 0, 0));
+  ASSERT_FALSE(meter->IsBuffered());
+  for (int paint = 1; paint <= 2; ++paint) {
+    RedrawWindow(meter->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(meter->draws, paint);
+    EXPECT_EQ(Pixel(meter->Handle(), 5, 35), paint % 2 ? RGB(255, 0, 0) : RGB(0, 0, 255));
+  }
+  meter->Refresh();  // nothing to draw into: a repaint only
+  EXPECT_EQ(Pixel(meter->Handle(), 5, 35), RGB(255, 0, 0));
+  EXPECT_EQ(meter->draws, 3);
+}
+
 TEST_F(Drawing, AThousandPaintsGiveBackEveryObject) {
   auto* solo = Make<WSoloButton>(0x4080, {0, 0, 34, 17}, "", 0, 0);
   auto* image = Make<WImage>(108, {40, 0, 48, 6}, "", 0, 0, kFramedBitmap, kFramedKey);
