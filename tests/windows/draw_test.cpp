@@ -62,7 +62,8 @@ TEST_F(Drawing, AnImageShowsTheParentThroughItsKeyColour) {
   auto* image = Make<WImage>(108, {20, 20, 28, 26}, "", 0, 0, kFramedBitmap, kFramedKey);
   ASSERT_TRUE(image);
   // The parent paints under its children (no WS_CLIPCHILDREN), then the image over it.
-  RedrawWindow(Parent(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  RedrawWindow(Parent(), nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   EXPECT_EQ(Pixel(image->Handle(), 0, 0), kParentColour);
   EXPECT_EQ(Pixel(image->Handle(), 7, 5), kParentColour);
   EXPECT_EQ(Pixel(image->Handle(), 3, 2), kFramedCentre);

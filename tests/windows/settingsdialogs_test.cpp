@@ -2,9 +2,8 @@
 // scripted user.
 #include "windows/settingsdialogs.h"
 
-#include <gtest/gtest.h>
-
 #include <dlgs.h>
+#include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
@@ -92,7 +91,8 @@ BOOL CALLBACK FindDialog(HWND hwnd, LPARAM param) {
   auto* search = reinterpret_cast<Search*>(param);
   char name[16] = {};
   GetClassNameA(hwnd, name, sizeof name);
-  if (GetWindowThreadProcessId(hwnd, nullptr) != search->thread || std::strcmp(name, "#32770") != 0) return TRUE;
+  if (GetWindowThreadProcessId(hwnd, nullptr) != search->thread || std::strcmp(name, "#32770") != 0)
+    return TRUE;
   search->found = hwnd;
   return FALSE;
 }

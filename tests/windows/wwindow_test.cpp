@@ -169,7 +169,8 @@ TEST(WMessage, PointTakesSignedSixteenBitHalves) {
   WMessage msg{WM_MOUSEMOVE, 0, static_cast<LPARAM>(static_cast<DWORD>(MAKELPARAM(-5, -7))), 0};
   EXPECT_EQ(msg.Point().x, -5);
   EXPECT_EQ(msg.Point().y, -7);
-  msg.lParam = MAKELPARAM(300, 200) | (LPARAM{1} << 40);  // upper bits of a 64-bit lParam are not the point
+  msg.lParam =
+      MAKELPARAM(300, 200) | (LPARAM{1} << 40);  // upper bits of a 64-bit lParam are not the point
   EXPECT_EQ(msg.Point().x, 300);
   EXPECT_EQ(msg.Point().y, 200);
 }
