@@ -2,7 +2,6 @@
 
 #include "windows/gdiselection.h"
 #include "windows/memorydc.h"
-#include "windows/woffscreen.h"
 
 namespace {
 
