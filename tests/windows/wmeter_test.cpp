@@ -24,8 +24,8 @@ class MeterTest : public widgettest::WidgetTest {
   void SetUp() override {
     Meters().Reset();
     WidgetTest::SetUp();
-    meter = Make<WMeter>(0x4013, 10, 10, 18, 200, 22, IDB_METER);
-    status = Make<WMeterStatus>(0x5003, 40, 10, 34, 15);
+    meter = MakeWidget<WMeter>(0x4013, 10, 10, 18, 200, 22, IDB_METER);
+    status = MakeWidget<WMeterStatus>(0x5003, 40, 10, 34, 15);
     ASSERT_TRUE(meter && status);
     testsupport::PumpPending();  // the first paints: backgrounds into the surfaces
   }
@@ -102,8 +102,8 @@ TEST_F(MeterTest, ReadOutKeepsOneBrushHoweverOftenItDraws) {
 
 TEST_F(MeterTest, WidgetsGiveBackEveryGdiObjectWithTheirWindows) {
   const int before = gdi::LiveObjects();
-  auto* another = Make<WMeter>(0x4014, 70, 10, 18, 200, 22, IDB_METER);
-  auto* text = Make<WMeterStatus>(0x5004, 100, 10, 34, 15);
+  auto* another = MakeWidget<WMeter>(0x4014, 70, 10, 18, 200, 22, IDB_METER);
+  auto* text = MakeWidget<WMeterStatus>(0x5004, 100, 10, 34, 15);
   ASSERT_TRUE(another && text);
   another->Refresh();
   text->Refresh();
