@@ -91,6 +91,17 @@ TEST_F(MeterTest, UnchangedPictureNeitherDrawsNorInvalidates) {
   EXPECT_FALSE(NeedsPaint(status->Handle())) << "the held level changes only at fall steps";
 }
 
+// The first paint covers the surface with the full image; the next refresh
+// must draw the segments again even though the mask has not changed.
+TEST_F(MeterTest, FirstPaintAfterARefreshDoesNotLeaveEverySegmentLit) {
+  auto* fresh = MakeWidget<WMeter>(0x4015, 70, 10, 18, 200, 22, IDB_METER);
+  ASSERT_NE(fresh, nullptr);
+  fresh->Refresh();  // silence, before the window has ever painted
+  EXPECT_NE(Pixel(fresh->Handle(), 8, MeterSegmentTop(5) + 2), kUnlit) << "the background image";
+  fresh->Refresh();
+  EXPECT_EQ(Pixel(fresh->Handle(), 8, MeterSegmentTop(5) + 2), kUnlit);
+}
+
 TEST_F(MeterTest, ReadOutKeepsOneBrushHoweverOftenItDraws) {
   Pass(0.0);
   Pixel(status->Handle(), 0, 0);
