@@ -1,0 +1,101 @@
+#include "windows/draw.h"
+
+#include "windows/gdiselection.h"
+#include "windows/memorydc.h"
+#include "windows/woffscreen.h"
+
+namespace {
+
+SIZE BitmapSize(HBITMAP bitmap) {
+  BITMAP info{};
+  if (!GetObjectA(bitmap, sizeof info, &info)) return SIZE{0, 0};
+  return SIZE{info.bmWidth, info.bmHeight};
+}
+
+// An image of the given size with its own memory context, selected there
+// until it goes.
+class Scratch {
+ public:
+  // compatibleWith null: monochrome.
+  Scratch(HDC compatibleWith, SIZE size)
+      : dc_(compatibleWith),
+        bitmap_(compatibleWith ? CreateCompatibleBitmap(compatibleWith, size.cx, size.cy)
+                               : CreateBitmap(size.cx, size.cy, 1, 1, nullptr)),
+        selection_(dc_.Get(), bitmap_.Get()) {}
+  HDC Dc() const { return dc_.Get(); }
+  explicit operator bool() const { return static_cast<bool>(selection_); }
+
+ private:
+  MemoryDc dc_;
+  GdiBitmap bitmap_;
+  GdiSelection selection_;
+};
+
+void DrawItem(HDC hdc, const WBitmapItem& item) {
+  GdiBitmap bitmap = LoadBitmapResource(item.bitmap);
+  if (!bitmap) return;
+  if (item.key == kOpaque)
+    DrawOpaque(hdc, bitmap.Get(), item.x, item.y);
+  else
+    DrawTransparent(hdc, bitmap.Get(), item.x, item.y, static_cast<COLORREF>(item.key));
+}
+
+}  // namespace
+
+GdiBitmap LoadBitmapResource(int id) {
+  return GdiBitmap(LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)));
+}
+
+int DrawBitmapList(HWND hwnd, HDC hdc, const WBitmapItem* items, int count) {
+  WOffscreen surface;
+  // Without a surface the list goes straight onto hdc: flicker, but a picture.
+  const bool composed = surface.Create(hwnd);
+  HDC target = composed ? surface.Dc() : hdc;
+  if (composed) FillRect(target, &surface.Rect(), static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  for (int i = 0; i < count; ++i) DrawItem(target, items[i]);
+  if (composed) surface.BlitTo(hdc);
+  return 1;
+}
+
+void DrawOpaque(HDC hdc, HBITMAP bitmap, int x, int y) {
+  MemoryDc source(hdc);
+  GdiSelection selection(source.Get(), bitmap);
+  if (!selection) return;
+  const SIZE size = BitmapSize(bitmap);
+  BitBlt(hdc, x, y, size.cx, size.cy, source.Get(), 0, 0, SRCCOPY);
+}
+
+// The mask method: the key-coloured pixels become a mask that keeps the
+// destination, the others a mask that keeps the bitmap, and the two are
+// combined off-screen before one copy to hdc.
+void DrawTransparent(HDC hdc, HBITMAP bitmap, int x, int y, COLORREF key) {
+  MemoryDc source(hdc);
+  GdiSelection selected(source.Get(), bitmap);
+  if (!selected) return;
+  POINT extent{BitmapSize(bitmap).cx, BitmapSize(bitmap).cy};
+  DPtoLP(source.Get(), &extent, 1);
+  SetMapMode(source.Get(), GetMapMode(hdc));
+  const SIZE size{extent.x, extent.y};
+
+  Scratch backMask(nullptr, size), objectMask(nullptr, size), work(hdc, size), save(hdc, size);
+  if (!backMask || !objectMask || !work || !save) return;
+  const int w = size.cx, h = size.cy;
+  BitBlt(save.Dc(), 0, 0, w, h, source.Get(), 0, 0, SRCCOPY);
+  const COLORREF background = SetBkColor(source.Get(), key);
+  BitBlt(objectMask.Dc(), 0, 0, w, h, source.Get(), 0, 0, SRCCOPY);  // key pixels 1, others 0
+  SetBkColor(source.Get(), background);
+  BitBlt(backMask.Dc(), 0, 0, w, h, objectMask.Dc(), 0, 0, NOTSRCCOPY);
+  BitBlt(work.Dc(), 0, 0, w, h, hdc, x, y, SRCCOPY);
+  BitBlt(work.Dc(), 0, 0, w, h, objectMask.Dc(), 0, 0, SRCAND);
+  BitBlt(source.Get(), 0, 0, w, h, backMask.Dc(), 0, 0, SRCAND);
+  BitBlt(work.Dc(), 0, 0, w, h, source.Get(), 0, 0, SRCPAINT);
+  BitBlt(hdc, x, y, w, h, work.Dc(), 0, 0, SRCCOPY);
+  BitBlt(source.Get(), 0, 0, w, h, save.Dc(), 0, 0, SRCCOPY);  // the caller's bitmap as it was
+}
+
+bool DrawResourceTransparent(HDC hdc, int id, int x, int y, COLORREF key) {
+  GdiBitmap bitmap = LoadBitmapResource(id);
+  if (!bitmap) return false;
+  DrawTransparent(hdc, bitmap.Get(), x, y, key);
+  return true;
+}

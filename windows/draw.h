@@ -1,0 +1,32 @@
+// Bitmap drawing utilities of the toolkit. Bitmaps are resources of the
+// program's own module, loaded per paint; every GDI object made here is
+// released before the call returns.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "windows/gdiobject.h"
+
+// One entry of a draw list.
+struct WBitmapItem {
+  std::int32_t bitmap;  // resource id
+  std::int32_t x;       // top-left corner in client pixels, may be negative
+  std::int32_t y;
+  std::int32_t key;  // colour 0x00BBGGRR drawn transparent, or kOpaque
+};
+constexpr std::int32_t kOpaque = -1;
+
+// The bitmap resource `id` of the program, or an empty owner when there is none.
+GdiBitmap LoadBitmapResource(int id);
+
+// Composes the items off-screen on white, later items over earlier ones, and
+// copies the picture to (0, 0) of hdc. An item whose bitmap cannot be loaded
+// is skipped. Returns 1.
+int DrawBitmapList(HWND hwnd, HDC hdc, const WBitmapItem* items, int count);
+// Pixels of the colour key leave hdc unchanged; all others are copied.
+void DrawTransparent(HDC hdc, HBITMAP bitmap, int x, int y, COLORREF key);
+void DrawOpaque(HDC hdc, HBITMAP bitmap, int x, int y);
+// False, and nothing drawn, when the resource cannot be loaded.
+bool DrawResourceTransparent(HDC hdc, int id, int x, int y, COLORREF key);

@@ -1,0 +1,55 @@
+#include "windows/wbufferedwindow.h"
+
+WBufferedWindow::~WBufferedWindow() {
+  auto hold = surface.Hold();
+  buffered = false;
+  surface.Release();
+}
+
+bool WBufferedWindow::Create(HWND parent, int id, int x, int y, int cx, int cy, DWORD exStyle) {
+  if (!WWindow::Create(parent, id, x, y, cx, cy, "", 0, exStyle)) return false;
+  buffered = surface.Create(HWnd);
+  return true;
+}
+
+void WBufferedWindow::Refresh() {
+  if (buffered) {
+    auto hold = surface.Hold();
+    Draw(surface.Dc());
+  }
+  Invalidate();
+}
+
+bool WBufferedWindow::HandleMessage(WMessage& msg) {
+  switch (msg.msg) {
+    case WM_ERASEBKGND:
+      msg.result = 1;
+      return true;
+    case WM_PAINT:
+      Paint();
+      return true;
+    default:
+      return false;
+  }
+}
+
+void WBufferedWindow::Draw(HDC) {}
+
+void WBufferedWindow::DrawBackground(HDC) {}
+
+void WBufferedWindow::Paint() {
+  PAINTSTRUCT ps;
+  HDC paintDc = BeginPaint(HWnd, &ps);
+  if (buffered) {
+    auto hold = surface.Hold();
+    if (!backgroundDrawn) {
+      DrawBackground(surface.Dc());
+      backgroundDrawn = true;
+    }
+    surface.BlitTo(paintDc);
+  } else {
+    DrawBackground(paintDc);
+    Draw(paintDc);
+  }
+  EndPaint(HWnd, &ps);
+}

@@ -1,0 +1,33 @@
+// A window that draws its foreground into an off-screen surface when it is
+// refreshed and only copies the surface when it paints; the static background
+// goes into the surface once, at the first paint. Without a surface it draws
+// background and foreground straight onto the screen at every paint.
+// Refresh may run on the metering thread: it draws under the surface's lock
+// and invalidates, and never sends a message.
+#pragma once
+
+#include "windows/woffscreen.h"
+#include "windows/wwindow.h"
+
+class WBufferedWindow : public WWindow {
+ public:
+  ~WBufferedWindow() override;  // releases the surface
+
+  // The window with empty text and no extra style, then its surface.
+  bool Create(HWND parent, int id, int x, int y, int cx, int cy, DWORD exStyle);
+  void Refresh() override;
+  bool HandleMessage(WMessage& msg) override;
+  // The foreground, into the surface (Refresh) or onto the screen (no surface).
+  virtual void Draw(HDC hdc);
+  virtual void DrawBackground(HDC hdc);
+
+  bool IsBuffered() const { return buffered; }
+
+ protected:
+  WOffscreen surface;
+  bool buffered = false;
+  bool backgroundDrawn = false;
+
+ private:
+  void Paint();
+};

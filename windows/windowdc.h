@@ -1,0 +1,25 @@
+// Holds a window's device context (GetDC) and gives it back when it goes.
+#pragma once
+
+#include <windows.h>
+
+#include "windows/gdicount.h"
+
+class WindowDc {
+ public:
+  explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {
+    if (dc_) gdi::CountMade();
+  }
+  ~WindowDc() {
+    if (dc_ && ReleaseDC(hwnd_, dc_)) gdi::CountReleased();
+  }
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+
+  HDC Get() const { return dc_; }
+  explicit operator bool() const { return dc_ != nullptr; }
+
+ private:
+  HWND hwnd_;
+  HDC dc_;
+};

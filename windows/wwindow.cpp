@@ -1,0 +1,96 @@
+#include "windows/wwindow.h"
+
+#include "platform/assert.h"
+#include "windows/debug.h"
+
+namespace {
+constexpr char kProperty[] = "w";
+
+HINSTANCE ProgramInstance() { return GetModuleHandleA(nullptr); }
+
+// Registered by this program, or one of the system's own classes.
+bool IsKnownClass(const char* name) {
+  WNDCLASSEXA info{};
+  info.cbSize = sizeof info;
+  return GetClassInfoExA(ProgramInstance(), name, &info) || GetClassInfoExA(nullptr, name, &info);
+}
+}  // namespace
+
+LRESULT CALLBACK SharedWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  WWindow* win = WWindow::Get(hwnd);
+  KORVANE_ASSERT(win, "win");
+  if (!win) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  // Taken before the object can go: a handler may destroy its own window.
+  const WNDPROC oldProc = win->OldWndProc;
+  if (msg == WM_DESTROY) {
+    TRACE("WM_DESTROY: %s\n", win->ClassName());
+    delete win;  // detaches, so the old procedure is back in place
+    // A system control frees what it holds on WM_DESTROY: it must see it.
+    return oldProc ? CallWindowProcA(oldProc, hwnd, msg, wParam, lParam) : 0;
+  }
+  WMessage record{msg, wParam, lParam, 0};
+  if (win->HandleMessage(record)) return record.result;
+  KORVANE_ASSERT(oldProc, "win->OldWndProc");
+  if (!oldProc) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  return CallWindowProcA(oldProc, hwnd, msg, wParam, lParam);
+}
+
+WWindow::~WWindow() { Detach(); }
+
+void WWindow::OnCommand(int, WMessage&) {}
+
+void WWindow::Refresh() { Invalidate(); }
+
+bool WWindow::HandleMessage(WMessage&) { return false; }
+
+bool WWindow::Create(HWND parent, int id, int x, int y, int cx, int cy, const char* text, DWORD style,
+                     DWORD exStyle) {
+  if (!IsKnownClass(ClassName())) RegisterWindowClass();
+  HWND hwnd = CreateWindowExA(exStyle, ClassName(), text, style | WS_CHILD | WS_VISIBLE, x, y, cx, cy,
+                              parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                              ProgramInstance(), nullptr);
+  if (!hwnd) return false;
+  Attach(hwnd);
+  SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(ANSI_VAR_FONT)), FALSE);
+  return true;
+}
+
+bool WWindow::RegisterWindowClass() {
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  wc.style = CS_HREDRAW | CS_VREDRAW;
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = ProgramInstance();
+  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+  wc.lpszClassName = ClassName();
+  return RegisterClassExA(&wc) != 0;
+}
+
+void WWindow::Attach(HWND hwnd) {
+  KORVANE_ASSERT(hwnd != nullptr, "hwnd != NULL");
+  KORVANE_ASSERT(::IsWindow(hwnd), "::IsWindow(hwnd)");
+  if (!hwnd || !::IsWindow(hwnd)) return;
+  HWnd = hwnd;
+  SetPropA(hwnd, kProperty, this);
+  OldWndProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SharedWindowProc)));
+}
+
+void WWindow::Detach() {
+  if (!HWnd) return;
+  SetWindowLongPtrA(HWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OldWndProc));
+  KORVANE_ASSERT(Get(HWnd) == this, "Get(HWnd) == this");
+  RemovePropA(HWnd, kProperty);
+  HWnd = nullptr;
+}
+
+WWindow* WWindow::Get(HWND hwnd) {
+  if (!hwnd) return nullptr;
+  KORVANE_ASSERT(::IsWindow(hwnd), "::IsWindow(hwnd)");
+  return static_cast<WWindow*>(GetPropA(hwnd, kProperty));
+}
+
+int WWindow::GetId() const { return GetDlgCtrlID(HWnd); }
+
+void WWindow::Invalidate() { InvalidateRect(HWnd, nullptr, FALSE); }

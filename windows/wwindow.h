@@ -1,0 +1,51 @@
+// The base of every toolkit window object. An object is bound to its window
+// through the window property "w" and by replacing the window's procedure
+// with SharedWindowProc, which hands every message to HandleMessage. Once
+// Create succeeds the window owns the object: its WM_DESTROY deletes it.
+// Used on the GUI thread (a meter's Refresh is the one exception).
+#pragma once
+
+#include <windows.h>
+
+#include "windows/wmessage.h"
+
+class WWindow {
+ public:
+  WWindow() = default;
+  virtual ~WWindow();  // unbinds
+  WWindow(const WWindow&) = delete;
+  WWindow& operator=(const WWindow&) = delete;
+
+  // A command notification the parent reflects to this child: code is the
+  // notification code, msg the parent's WM_COMMAND.
+  virtual void OnCommand(int code, WMessage& msg);
+  // Re-read whatever the window shows and repaint.
+  virtual void Refresh();
+  // True: handled, msg.result goes back to the system. False: the message goes
+  // on to the procedure the window had before binding.
+  virtual bool HandleMessage(WMessage& msg);
+  virtual const char* ClassName() const = 0;
+
+  // Makes a visible child window of ClassName() (registering a toolkit class
+  // on its first use) and binds this object to it. False when no window was
+  // made; the object then stays unbound and belongs to the caller.
+  bool Create(HWND parent, int id, int x, int y, int cx, int cy, const char* text, DWORD style,
+              DWORD exStyle);
+  bool RegisterWindowClass();
+  void Attach(HWND hwnd);
+  void Detach();  // nothing when unbound
+  // The object bound to a window, or null (a null handle gives null).
+  static WWindow* Get(HWND hwnd);
+
+  int GetId() const;
+  void Invalidate();  // the whole client area, no erase
+  HWND Handle() const { return HWnd; }
+
+ protected:
+  HWND HWnd = nullptr;
+  WNDPROC OldWndProc = nullptr;
+
+  friend LRESULT CALLBACK SharedWindowProc(HWND, UINT, WPARAM, LPARAM);
+};
+
+LRESULT CALLBACK SharedWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
