@@ -31,6 +31,14 @@ class MeterTable {
   MeterState meters[kMeters];
 };
 
+// Where segment i of a meter widget lies (bit i of its mask; 0 is the over
+// indicator): columns 1 to 16, six rows from MeterSegmentTop(i). After the
+// over segment the step is 12 rows, then 9.
+constexpr int kMeterSegmentLeft = 1;
+constexpr int kMeterSegmentRight = 17;  // exclusive
+constexpr int kMeterSegmentRows = 6;
+constexpr int MeterSegmentTop(int segment) { return segment == 0 ? 1 : 13 + 9 * (segment - 1); }
+
 // The process's table, made before the main window and living for the whole run.
 MeterTable& Meters();
 void UpdateMeters(const double* values);

@@ -36,6 +36,12 @@ TEST(MeterTable, UpdateFeedsEachMeterItsLevelAndOverFlag) {
   EXPECT_EQ(table.Segments(3), 0u);
 }
 
+TEST(MeterTable, SegmentRowsMatchTheMeterImage) {
+  EXPECT_EQ(MeterSegmentTop(0), 1);
+  EXPECT_EQ(MeterSegmentTop(1), 13);
+  EXPECT_EQ(MeterSegmentTop(21), 193);  // rows 193-198 of the 200-row image
+}
+
 // The metering thread steps the table while the GUI thread paints a meter
 // without a surface: the readers must only ever see whole states.
 TEST(MeterTable, ReadersOnAnotherThreadSeeConsistentStates) {

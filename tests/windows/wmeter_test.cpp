@@ -1,0 +1,130 @@
+// The meters and their read-outs as the metering callback drives them: the
+// segments and texts they show, what they leave alone when nothing changed,
+// and a metering thread drawing while the window thread paints.
+#include "windows/wmeter.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "korvaneobjects/metervalues.h"
+#include "resources/velmora_bitmaps.h"
+#include "tests/windows/widgetfixture.h"
+#include "windows/gdicount.h"
+#include "windows/metertable.h"
+#include "windows/wmeterstatus.h"
+
+namespace {
+
+constexpr COLORREF kUnlit = RGB(0, 0x33, 0);
+
+class MeterTest : public widgettest::WidgetTest {
+ protected:
+  void SetUp() override {
+    Meters().Reset();
+    WidgetTest::SetUp();
+    meter = Make<WMeter>(0x4013, 10, 10, 18, 200, 22, IDB_METER);
+    status = Make<WMeterStatus>(0x5003, 40, 10, 34, 15);
+    ASSERT_TRUE(meter && status);
+    testsupport::PumpPending();  // the first paints: backgrounds into the surfaces
+  }
+  void TearDown() override {
+    WidgetTest::TearDown();
+    Meters().Reset();
+  }
+  // One metering pass with meter 3 at level v (0..1) and its over flag.
+  void Pass(double v, double over = 0.0) {
+    double values[kMeterValueCount] = {};
+    values[3] = v;
+    values[kInputOvers + 3] = over;
+    UpdateMeters(values);
+    meter->Refresh();
+    status->Refresh();
+  }
+  COLORREF Segment(int i) { return Pixel(meter->Handle(), 8, MeterSegmentTop(i) + 2); }
+  // Pixels lighter than the background: the text (its edges may be smoothed).
+  int InkPixels() {
+    testsupport::PumpPending();
+    UpdateWindow(status->Handle());
+    HDC dc = GetDC(status->Handle());
+    int ink = 0;
+    for (int y = 0; y < 15; ++y)
+      for (int x = 0; x < 34; ++x) ink += GetRValue(GetPixel(dc, x, y)) > 0xC0;
+    ReleaseDC(status->Handle(), dc);
+    return ink;
+  }
+
+  WMeter* meter = nullptr;
+  WMeterStatus* status = nullptr;
+};
+
+TEST_F(MeterTest, LitSegmentsComeFromTheImageAndTheRestAreDark) {
+  EXPECT_TRUE(meter->IsBuffered() && status->IsBuffered());
+  Pass(0.5, 1.0);  // bits 12-22 and the over indicator
+  EXPECT_NE(Segment(0), kUnlit);
+  for (int i = 1; i <= 11; ++i) EXPECT_EQ(Segment(i), kUnlit) << i;
+  for (int i = 12; i <= 21; ++i) EXPECT_NE(Segment(i), kUnlit) << i;
+  EXPECT_NE(Pixel(meter->Handle(), 0, 0), kUnlit) << "the frame stays";
+
+  Pass(0.0, 0.0);
+  EXPECT_EQ(Segment(0), kUnlit) << "the over flag cleared";
+  EXPECT_NE(Segment(12), kUnlit) << "the peak holds";
+  EXPECT_EQ(Segment(13), kUnlit);
+}
+
+TEST_F(MeterTest, ReadOutShowsLightGreyTextOnGrey) {
+  EXPECT_EQ(Pixel(status->Handle(), 0, 0), WMeterStatus::kBackground);
+  Pass(0.0);
+  EXPECT_GT(InkPixels(), 10) << "-inf";
+  EXPECT_EQ(Pixel(status->Handle(), 0, 0), WMeterStatus::kBackground);
+}
+
+TEST_F(MeterTest, UnchangedPictureNeitherDrawsNorInvalidates) {
+  Pass(0.5);
+  Pixel(meter->Handle(), 0, 0);  // every paint done
+  Pass(0.5);                     // same bar, same peak, same "-inf"
+  EXPECT_FALSE(NeedsPaint(meter->Handle()));
+  EXPECT_FALSE(NeedsPaint(status->Handle()));
+  Pass(1.0);
+  EXPECT_TRUE(NeedsPaint(meter->Handle()));
+  EXPECT_FALSE(NeedsPaint(status->Handle())) << "the held level changes only at fall steps";
+}
+
+TEST_F(MeterTest, ReadOutKeepsOneBrushHoweverOftenItDraws) {
+  Pass(0.0);
+  Pixel(status->Handle(), 0, 0);
+  const int held = gdi::LiveObjects();
+  for (int i = 0; i < 100; ++i) Pass((i % 7) / 7.0);
+  Pixel(status->Handle(), 0, 0);
+  EXPECT_EQ(gdi::LiveObjects(), held);
+}
+
+TEST_F(MeterTest, WidgetsGiveBackEveryGdiObjectWithTheirWindows) {
+  const int before = gdi::LiveObjects();
+  auto* another = Make<WMeter>(0x4014, 70, 10, 18, 200, 22, IDB_METER);
+  auto* text = Make<WMeterStatus>(0x5004, 100, 10, 34, 15);
+  ASSERT_TRUE(another && text);
+  another->Refresh();
+  text->Refresh();
+  Pixel(another->Handle(), 0, 0);
+  DestroyWindow(another->Handle());
+  DestroyWindow(text->Handle());
+  EXPECT_EQ(gdi::LiveObjects(), before);
+}
+
+// The metering thread steps the table and refreshes while this thread paints;
+// at the end the screen shows the last pass.
+TEST_F(MeterTest, MeteringThreadDrawsWhileTheWindowThreadPaints) {
+  std::atomic<bool> done{false};
+  std::thread metering([&] {
+    for (int i = 0; i < 300; ++i) Pass((i % 23) / 22.0, i % 2);
+    Pass(1.0, 1.0);
+    done = true;
+  });
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return done.load(); }));
+  metering.join();
+  for (int i = 0; i <= 21; ++i) EXPECT_NE(Segment(i), kUnlit) << i;
+}
+
+}  // namespace

@@ -1,0 +1,38 @@
+// The message routing that the fader and the knob share: a press, pointer
+// moves, the release of the capture, painting without an erase, keys, and the
+// arrow keys kept from a dialog-style message loop (which would otherwise
+// move the focus with them). Each control supplies the named handlers.
+#pragma once
+
+#include <windows.h>
+
+#include "windows/wmessage.h"
+
+template <typename Control>
+bool RouteDragMessage(Control& control, HWND hwnd, WMessage& msg) {
+  switch (msg.msg) {
+    case WM_LBUTTONDOWN:
+      control.OnButtonDown(msg);
+      return true;
+    case WM_MOUSEMOVE:
+      control.OnPointerMove(msg.Point());
+      return true;
+    case WM_LBUTTONUP:
+      if (GetCapture() == hwnd) ReleaseCapture();
+      return true;
+    case WM_ERASEBKGND:
+      msg.result = 1;
+      return true;
+    case WM_PAINT:
+      control.Paint();
+      return true;
+    case WM_KEYDOWN:
+      control.OnKeyDown(msg.wParam);
+      return true;
+    case WM_GETDLGCODE:
+      msg.result = DLGC_WANTARROWS;
+      return true;
+    default:
+      return false;
+  }
+}

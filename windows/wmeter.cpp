@@ -1,0 +1,64 @@
+#include "windows/wmeter.h"
+
+#include "windows/draw.h"
+#include "windows/metertable.h"
+
+namespace {
+
+// Masks are 32 bits wide.
+constexpr int kMaxSegments = 32;
+
+SIZE SizeOf(HBITMAP bitmap) {
+  BITMAP info{};
+  if (!bitmap || !GetObjectA(bitmap, sizeof info, &info)) return SIZE{0, 0};
+  return SIZE{info.bmWidth, info.bmHeight};
+}
+
+}  // namespace
+
+// Without its image the meter still works: lit segments copy nothing and the
+// background draws nothing, unlit ones are still filled.
+WMeter::WMeter(int segments, int bitmap)
+    : segments(segments < kMaxSegments ? segments : kMaxSegments),
+      bitmapId(bitmap),
+      imageDc(nullptr),
+      image(LoadBitmapResource(bitmap)),
+      imageSelection(imageDc.Get(), image.Get()),
+      imageSize(SizeOf(image.Get())),
+      unlitBrush(CreateSolidBrush(kUnlit)) {}
+
+// On the metering thread. The mask is read before the lock: the table has its own.
+void WMeter::Refresh() {
+  const std::uint32_t mask = MeterSegments(Index());
+  {
+    auto hold = surface.Hold();
+    if (!shown.Changed(mask)) return;
+    if (buffered) DrawSegments(surface.Dc(), mask);
+  }
+  Invalidate();
+}
+
+void WMeter::Draw(HDC hdc) { DrawSegments(hdc, MeterSegments(Index())); }
+
+// Into the surface at the first paint (under the surface's lock), or straight
+// onto the screen at every paint without a surface.
+void WMeter::DrawBackground(HDC hdc) {
+  if (imageSelection) BitBlt(hdc, 0, 0, imageSize.cx, imageSize.cy, imageDc.Get(), 0, 0, SRCCOPY);
+  // The full image now covers the segments: the next refresh must draw them.
+  if (buffered) shown.Forget();
+}
+
+void WMeter::DrawSegments(HDC hdc, std::uint32_t mask) {
+  for (int i = 0; i < segments; ++i) {
+    const RECT rect{kMeterSegmentLeft, MeterSegmentTop(i), kMeterSegmentRight,
+                    MeterSegmentTop(i) + kMeterSegmentRows};
+    if (mask & (std::uint32_t{1} << i)) {
+      if (imageSelection) {
+        BitBlt(hdc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, imageDc.Get(),
+               rect.left, rect.top, SRCCOPY);
+      }
+    } else {
+      FillRect(hdc, &rect, unlitBrush.Get());
+    }
+  }
+}

@@ -1,0 +1,43 @@
+#include "windows/wmeterstatus.h"
+
+#include "windows/gdiselection.h"
+#include "windows/metertable.h"
+
+WMeterStatus::WMeterStatus() : grey(CreateSolidBrush(kBackground)) {}
+
+// On the metering thread. The text is read before the lock: the table has its own.
+void WMeterStatus::Refresh() {
+  const std::string text = MeterPeakText(Index());
+  {
+    auto hold = surface.Hold();
+    if (!shown.Changed(text)) return;
+    if (buffered) DrawReadOut(surface.Dc(), text);
+  }
+  Invalidate();
+}
+
+void WMeterStatus::Draw(HDC hdc) { DrawReadOut(hdc, MeterPeakText(Index())); }
+
+void WMeterStatus::DrawBackground(HDC hdc) {
+  Fill(hdc);
+  // The empty box now covers the text: the next refresh must draw it.
+  if (buffered) shown.Forget();
+}
+
+void WMeterStatus::Fill(HDC hdc) {
+  RECT client{};
+  GetClientRect(HWnd, &client);
+  FillRect(hdc, &client, grey.Get());
+}
+
+// Centred from the second row down.
+void WMeterStatus::DrawReadOut(HDC hdc, const std::string& text) {
+  RECT rect{};
+  GetClientRect(HWnd, &rect);
+  rect.top += 1;
+  GdiSelection font(hdc, GetStockObject(ANSI_VAR_FONT));
+  Fill(hdc);
+  SetBkColor(hdc, kBackground);
+  SetTextColor(hdc, kInk);
+  DrawTextA(hdc, text.c_str(), -1, &rect, DT_CENTER | DT_VCENTER);
+}

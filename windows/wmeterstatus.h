@@ -1,0 +1,32 @@
+// The read-out under a meter (window class "ZWMETERSTATUS"): the meter's held
+// level in decibels, light grey on grey. Refreshed by the metering thread
+// like the meter; a refresh whose text is the one already drawn neither draws
+// nor invalidates. The grey brush is made once, with the widget.
+#pragma once
+
+#include <string>
+
+#include "windows/gdiobject.h"
+#include "windows/shownpicture.h"
+#include "windows/wbufferedwindow.h"
+
+class WMeterStatus : public WBufferedWindow {
+ public:
+  static constexpr COLORREF kBackground = RGB(0x9B, 0x9B, 0x9B);
+  static constexpr COLORREF kInk = RGB(0xE6, 0xE6, 0xE6);
+
+  WMeterStatus();
+
+  void Refresh() override;
+  void Draw(HDC hdc) override;
+  void DrawBackground(HDC hdc) override;
+  const char* ClassName() const override { return "ZWMETERSTATUS"; }
+
+ private:
+  int Index() const { return GetId() & 0xF; }
+  void Fill(HDC hdc);
+  void DrawReadOut(HDC hdc, const std::string& text);
+
+  GdiBrush grey;
+  ShownPicture<std::string> shown;  // under the surface's lock
+};
