@@ -204,3 +204,73 @@ TEST_F(MixerWindow, PreferencesRunsDialog130OwnedByTheWindow) {
   EXPECT_EQ(owner, window);
   EXPECT_EQ(dialog, 130);
 }
+
+namespace {
+
+struct SeenInLoop {
+  double gain = -1.0;
+  std::string gainText;
+};
+SeenInLoop seenInLoop;
+
+// Runs inside the program's message loop: looks at the window, then quits
+// through the menu as a user would.
+void CALLBACK LookThenExit(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  const HWND main = FindWindowA(MainWindow::kClassName, nullptr);
+  char text[32] = "";
+  GetDlgItemTextA(main, IDFADERTEXT + 3, text, sizeof text);
+  seenInLoop = {KMXGetFloat(kChannel4Fader), text};
+  SendMessageA(main, WM_COMMAND, ID_FILE_EXIT, 0);
+}
+
+}  // namespace
+
+TEST_F(MixerWindow, DISABLED_TheProgramShowsItsCommandLineFileAndEndsWithCodeZero) {
+  const std::string path = FileIn("started with.kmx");
+  WriteHalfGainFile(path);
+  ASSERT_FALSE(HasFatalFailure());
+  SetTimer(nullptr, 0, 1, LookThenExit);
+  EXPECT_EQ(VelmoraApp::Run(GetModuleHandleA(nullptr), ("\"" + path + "\"").c_str(), SW_SHOWNORMAL),
+            0);
+  EXPECT_DOUBLE_EQ(seenInLoop.gain, 0.5);
+  EXPECT_EQ(seenInLoop.gainText, "-6.0");  // refreshed after the load: the window existed
+  EXPECT_TRUE(boxes.empty());              // a loaded file is nothing to save
+  EXPECT_EQ(FindWindowA(MainWindow::kClassName, nullptr), nullptr);
+}
+
+TEST_F(MixerWindow, DISABLED_TabAndShiftTabWalkTheValueBoxesInCreationOrder) {
+  Open();
+  std::vector<HWND> fields;
+  for (int i = 0; i < 8; ++i) fields.push_back(GetDlgItem(window, IDPANTEXT + i));
+  for (int i = 0; i < 10; ++i) fields.push_back(GetDlgItem(window, IDFADERTEXT + i));
+  for (HWND field : fields) ASSERT_NE(field, nullptr);
+
+  BYTE keys[256] = {};
+  auto pressTab = [&](bool shift) {
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(keys);
+    // Addressed to whichever control has the focus, as the system would.
+    MSG msg{GetFocus(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
+    VelmoraApp::Dispatch(msg, window);
+  };
+
+  SetFocus(nullptr);
+  pressTab(false);  // from nowhere: the first box
+  EXPECT_EQ(GetFocus(), fields[0]);
+  for (size_t i = 1; i <= fields.size(); ++i) {
+    pressTab(false);
+    EXPECT_EQ(GetFocus(), fields[i % fields.size()]) << i;
+  }
+  pressTab(true);  // from the first box back round to the last
+  EXPECT_EQ(GetFocus(), fields.back());
+  pressTab(true);
+  EXPECT_EQ(GetFocus(), fields[fields.size() - 2]);
+
+  // From a control that is no tab stop: the next box after it.
+  SetFocus(GetDlgItem(window, IDFADER + 2));
+  pressTab(false);
+  EXPECT_EQ(GetFocus(), GetDlgItem(window, IDFADERTEXT + 2));
+  keys[VK_SHIFT] = 0;
+  SetKeyboardState(keys);
+}
