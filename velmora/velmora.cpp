@@ -33,11 +33,24 @@ double Clamp(double value, double top) {
   return value > top ? top : value;
 }
 
+const char* SkipSpaces(const char* text) {
+  while (std::isspace(static_cast<unsigned char>(*text))) ++text;
+  return text;
+}
+
+// "-inf" with nothing but spaces around it, in any case.
+bool IsMinusInfinity(const char* text) {
+  const char* p = SkipSpaces(text);
+  const char word[] = "-inf";
+  for (const char* w = word; *w; ++w, ++p)
+    if (std::tolower(static_cast<unsigned char>(*p)) != *w) return false;
+  return *SkipSpaces(p) == '\0';
+}
+
 // A decimal number at the start of `text` as "%lf" reads one, but only in
 // plain decimal notation: "-inf", "nan" and hexadecimal text are no number.
 bool ReadNumber(const char* text, double* number) {
-  const char* p = text;
-  while (std::isspace(static_cast<unsigned char>(*p))) ++p;
+  const char* p = SkipSpaces(text);
   const char* start = p;
   if (*p == '+' || *p == '-') ++p;
   bool digits = false;
@@ -57,6 +70,12 @@ bool ReadNumber(const char* text, double* number) {
   }
   *number = std::strtod(std::string(start, p).c_str(), nullptr);
   return true;
+}
+
+// A pan text's number of 64ths as a pan value, within the pan range.
+double PanFromSteps(double steps) {
+  const double pan = steps / 64.0;
+  return pan < -1.0 ? -1.0 : (pan > 1.0 ? 1.0 : pan);
 }
 
 // Whole 64ths of a pan value, truncated toward zero.
@@ -204,13 +223,30 @@ double KMXParseValue(std::uint16_t id, const char* text) {
   double number = 0.0;
   if (text == nullptr || !ReadNumber(text, &number)) number = 0.0;
   switch (Group(id)) {
-    case IDPANTEXT: {
-      const double pan = number / 64.0;
-      return pan < -1.0 ? -1.0 : (pan > 1.0 ? 1.0 : pan);
-    }
+    case IDPANTEXT:
+      return PanFromSteps(number);
     case IDFADERTEXT:
       return DbToGain(number);
     default:
       return 0.0;
   }
+}
+
+bool KMXReadValue(std::uint16_t id, const char* text, double* value) {
+  if (text == nullptr) return false;
+  double number = 0.0;
+  if (Group(id) == IDFADERTEXT && IsMinusInfinity(text)) {
+    *value = 0.0;
+    return true;
+  }
+  const char* start = SkipSpaces(text);
+  if (Group(id) == IDPANTEXT && *start == '<') {
+    if (!ReadNumber(start + 1, &number)) return false;
+    // "<0>" is the centre: 0.0, not -0.0.
+    *value = PanFromSteps(-number) + 0.0;
+    return true;
+  }
+  if (!ReadNumber(text, &number)) return false;
+  *value = KMXParseValue(id, text);
+  return true;
 }

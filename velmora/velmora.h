@@ -39,6 +39,11 @@ double KMXGetFloat(std::uint16_t id);
 void KMXSetFloat(std::uint16_t id, double value);
 std::string KMXFormatValue(std::uint16_t id, double value);
 double KMXParseValue(std::uint16_t id, const char* text);
+// What a value box's text stands for: whatever KMXParseValue reads, and also
+// the texts KMXFormatValue writes that hold no leading number: "-inf" (a
+// fader's silence) and "<N" (pan N 64ths to the left). False when the text
+// holds no value, so nothing is to be written.
+bool KMXReadValue(std::uint16_t id, const char* text, double* value);
 
 // The main window's RefreshControls, registered once it has its controls;
 // until then a refresh does nothing. Channel -1 means all.

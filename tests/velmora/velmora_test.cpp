@@ -185,4 +185,41 @@ TEST(KMXParseValue, ReadsTheLeadingNumberOnly) {
   EXPECT_EQ(KMXParseValue(0x4020, "6"), 0.0) << "not a text group";
 }
 
+// A value box reads back every text it shows, and takes nothing from text
+// that holds no value.
+TEST(KMXReadValue, ReadsEveryTextTheBoxesShow) {
+  double value = -9.0;
+  for (double pan : {-1.0, -0.5, -1.0 / 64, 0.0, 0.25, 1.0}) {
+    ASSERT_TRUE(KMXReadValue(0x4203, KMXFormatValue(0x4203, pan).c_str(), &value)) << pan;
+    EXPECT_EQ(value, pan) << KMXFormatValue(0x4203, pan);
+  }
+  ASSERT_TRUE(KMXReadValue(0x4203, "<0>", &value));
+  EXPECT_FALSE(std::signbit(value)) << "the centre is +0.0";
+  ASSERT_TRUE(KMXReadValue(0x4203, " <100", &value));
+  EXPECT_EQ(value, -1.0) << "clamped to full left";
+  ASSERT_TRUE(KMXReadValue(0x4403, " -INF ", &value));
+  EXPECT_EQ(value, 0.0) << "silence";
+  ASSERT_TRUE(KMXReadValue(0x4403, KMXFormatValue(0x4403, 2.0).c_str(), &value));
+  EXPECT_NEAR(value, 2.0, 0.01);
+
+  value = -9.0;
+  EXPECT_FALSE(KMXReadValue(0x4403, "loud", &value));
+  EXPECT_FALSE(KMXReadValue(0x4403, "", &value));
+  EXPECT_FALSE(KMXReadValue(0x4403, "-infinity", &value));
+  EXPECT_FALSE(KMXReadValue(0x4203, "<", &value));
+  EXPECT_FALSE(KMXReadValue(0x4203, "-inf", &value)) << "silence is a fader's text only";
+  EXPECT_FALSE(KMXReadValue(0x4203, nullptr, &value));
+  EXPECT_EQ(value, -9.0);
+}
+
+TEST(KMXReadValue, AgreesWithKMXParseValueWhereThatReadsANumber) {
+  for (const char* text : {"100", "-32", "  16 right", "32>", "-6", "6e0", "+3.5 dB"}) {
+    for (std::uint16_t id : {std::uint16_t{0x4203}, std::uint16_t{0x4403}}) {
+      double value = 0.0;
+      ASSERT_TRUE(KMXReadValue(id, text, &value)) << text;
+      EXPECT_EQ(value, KMXParseValue(id, text)) << text;
+    }
+  }
+}
+
 }  // namespace

@@ -1,0 +1,74 @@
+// The settings-file dialogs as the program asks for them, answered by a
+// scripted user.
+#include "windows/settingsdialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+struct Asked {
+  FileDialogKind kind;
+  OPENFILENAMEA request;
+};
+
+class SettingsDialogs : public ::testing::Test {
+ protected:
+  // The user confirms `path`, or cancels when it is null.
+  void Answer(const char* path) {
+    SetFileDialogHook([this, path](FileDialogKind kind, OPENFILENAMEA& request) {
+      asked.push_back({kind, request});
+      if (!path) return false;
+      std::strncpy(request.lpstrFile, path, request.nMaxFile);
+      return true;
+    });
+  }
+  void TearDown() override { SetFileDialogHook(nullptr); }
+
+  std::vector<Asked> asked;
+  HWND owner = reinterpret_cast<HWND>(0x1234);
+};
+
+TEST_F(SettingsDialogs, OpenAsksForOneKmxFileAndGivesThePathOrNothing) {
+  Answer("C:\\other folder\\mix one.kmx");
+  EXPECT_EQ(OpenSettingsDialog(owner), "C:\\other folder\\mix one.kmx");
+  Answer(nullptr);
+  EXPECT_EQ(OpenSettingsDialog(owner), "");
+
+  ASSERT_EQ(asked.size(), 2u);
+  const OPENFILENAMEA& request = asked[0].request;
+  EXPECT_EQ(asked[0].kind, FileDialogKind::Open);
+  EXPECT_EQ(request.lStructSize, sizeof(OPENFILENAMEA));
+  EXPECT_EQ(request.hwndOwner, owner);
+  EXPECT_EQ(std::memcmp(request.lpstrFilter, "Korvane Update (*.kmx)\0*.kmx\0\0", 31), 0);
+  EXPECT_EQ(request.nMaxFile, 260u);
+  EXPECT_STREQ(request.lpstrDefExt, "kmx");
+  EXPECT_EQ(request.lpstrTitle, nullptr);
+  EXPECT_EQ(request.Flags, 0u) << "no overwrite prompt, no other option";
+}
+
+TEST_F(SettingsDialogs, SaveTellsWhetherTheUserConfirmed) {
+  bool confirmed = false;
+  Answer("D:\\mixes\\live.kmx");
+  EXPECT_EQ(SaveSettingsDialog(owner, "Save As", &confirmed), "D:\\mixes\\live.kmx");
+  EXPECT_TRUE(confirmed);
+  Answer(nullptr);
+  EXPECT_EQ(SaveSettingsDialog(owner, "Save", &confirmed), "");
+  EXPECT_FALSE(confirmed);
+  EXPECT_EQ(SaveSettingsDialog(owner, "Save", nullptr), "");
+
+  ASSERT_EQ(asked.size(), 3u);
+  EXPECT_EQ(asked[0].kind, FileDialogKind::Save);
+  EXPECT_STREQ(asked[0].request.lpstrTitle, "Save As");
+  EXPECT_STREQ(asked[1].request.lpstrTitle, "Save");
+}
+
+TEST_F(SettingsDialogs, AnAnswerThatFillsTheWholeBufferStillEnds) {
+  const std::string tooLong(400, 'a');
+  Answer(tooLong.c_str());
+  EXPECT_EQ(OpenSettingsDialog(owner), std::string(259, 'a'));
+}
+
+}  // namespace
