@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "gui/modalui.h"
 #include "platform/messagebox.h"
 #include "velmora/settingsfile.h"
+#include "windows/settingsdialogs.h"
 
 namespace {
 
@@ -31,12 +31,12 @@ bool MayReplace(HWND owner, const std::string& file, const char* title) {
 }  // namespace
 
 void OpenSettingsCommand(HWND owner) {
-  const std::string path = AskSettingsPath(owner, nullptr);
+  const std::string path = OpenSettingsDialog(owner);
   if (!path.empty()) LoadSettingsFile(path.c_str());
 }
 
 bool SaveSettingsCommand(HWND owner, const char* title) {
-  const std::string path = AskSettingsPath(owner, title);
+  const std::string path = SaveSettingsDialog(owner, title, nullptr);
   if (path.empty() || !MayReplace(owner, SavedFileName(path), title)) return false;
   return SaveSettingsFile(path.c_str());
 }

@@ -8,7 +8,7 @@
 #include "platform/messagebox.h"
 #include "resources/velmora_ids.h"
 #include "velmora/velmora.h"
-#include "windows/wwindow.h"
+#include "windows/reflect.h"
 
 namespace {
 
@@ -55,8 +55,12 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
     case WM_COMMAND:
       return OnCommand(hwnd, wParam, lParam);
     case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORSTATIC:
-      return OnControlColour(hwnd, msg, wParam, lParam);
+    case WM_CTLCOLORSTATIC: {
+      // Value boxes and labels choose their own colours; the combo box keeps the system's.
+      LRESULT result = 0;
+      if (ReflectToChild(msg, wParam, lParam, &result)) return result;
+      break;
+    }
     case WM_KEYDOWN:
       if (wParam != VK_TAB) break;
       OnTab(hwnd);
@@ -104,23 +108,10 @@ LRESULT MainWindow::OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     default:
       break;
   }
-  const HWND control = reinterpret_cast<HWND>(lParam);
-  if (control && IsWindow(control)) {
-    if (WWindow* object = WWindow::Get(control)) {
-      WMessage message{WM_COMMAND, wParam, lParam, 0};
-      object->OnCommand(HIWORD(wParam), message);
-    }
-  }
+  // A control's notification goes to its toolkit object.
+  LRESULT ignored = 0;
+  ReflectToChild(WM_COMMAND, wParam, lParam, &ignored);
   return 0;
-}
-
-// Value boxes and labels choose their own colours; the combo box keeps the system's.
-LRESULT MainWindow::OnControlColour(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  const HWND control = reinterpret_cast<HWND>(lParam);
-  char className[32] = "";
-  GetClassNameA(control, className, sizeof className);
-  if (lstrcmpiA(className, "COMBOBOX") == 0) return DefWindowProcA(hwnd, msg, wParam, lParam);
-  return SendMessageA(control, msg, wParam, lParam);
 }
 
 void MainWindow::OnTab(HWND hwnd) {

@@ -19,7 +19,6 @@ class MainWindow {
   static bool Register(HINSTANCE instance);
   static LRESULT OnCreate(HWND hwnd);
   static LRESULT OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam);
-  static LRESULT OnControlColour(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   static void OnTab(HWND hwnd);
   static void OnClose(HWND hwnd);
   static void OnDestroy();

@@ -9,6 +9,8 @@
 namespace {
 
 constexpr std::uint16_t kChannel4Fader = IDFADER + 3;
+// A file keeps gains to 16 bits.
+constexpr double kFileStep = 1.0 / 32768;
 
 // A settings file whose first mix has channel 4 at half gain, written by an
 // engine that is gone again before the test's program starts.
@@ -52,6 +54,15 @@ TEST_F(MixerWindow, OpensOneFixedSizeWindowWithTheMixerOnAndNothingToSave) {
   EXPECT_EQ(GetMenuItemID(file, 7), static_cast<UINT>(ID_FILE_EXIT));
   EXPECT_EQ(GetMenuItemID(GetSubMenu(GetMenu(window), 1), 0), static_cast<UINT>(ID_HELP_ABOUT));
 
+  // The mixer is on and every control shows mix 1's fresh state.
+  EXPECT_EQ(SendDlgItemMessageA(window, IDMIXERACTIVE, BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_TRUE(testsupport::Eventually([&] { return machine->State(0).mixerEnabled; }));
+  EXPECT_EQ(SendDlgItemMessageA(window, IDMIXSELECT, CB_GETCURSEL, 0, 0), 0);
+  EXPECT_EQ(ControlText(IDFADERTEXT + 0), "-inf");
+  EXPECT_EQ(ControlText(IDPANTEXT + 7), "<0>");
+  EXPECT_EQ(ControlText(IDFADERTEXT + 9), " 0.0");
+  EXPECT_EQ(ControlText(IDOUTPUTLABEL), "Output 1 && 2");
+
   EXPECT_TRUE(savedFlag);
   EXPECT_TRUE(boxes.empty());
 
@@ -59,6 +70,22 @@ TEST_F(MixerWindow, OpensOneFixedSizeWindowWithTheMixerOnAndNothingToSave) {
   Close();
   EXPECT_FALSE(IsOpen());
   EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(MixerWindow, ChoosingAnOutputPairRelabelsAndReloadsTheStrips) {
+  Open();
+  KMXSetFloat(kChannel4Fader, 1.0);
+  EXPECT_EQ(ControlText(IDFADERTEXT + 3), " 0.0");
+
+  const HWND selector = GetDlgItem(window, IDMIXSELECT);
+  SendMessageA(selector, CB_SETCURSEL, 2, 0);
+  // What the system sends the parent when the user picks an item.
+  SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDMIXSELECT, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(selector));
+  EXPECT_EQ(KMXGetInteger(IDMIXSELECT), 2);
+  EXPECT_EQ(ControlText(IDOUTPUTLABEL), "Output 5 && 6");
+  EXPECT_EQ(ControlText(IDDAWLABEL), "DAW In 5 && 6");
+  EXPECT_EQ(ControlText(IDFADERTEXT + 3), "-inf");
 }
 
 TEST_F(MixerWindow, NoAtTheSavePromptClosesWithoutSaving) {
@@ -117,18 +144,18 @@ TEST_F(MixerWindow, ASaveThatDidNotHappenKeepsTheWindowOpenAndUnsaved) {
   EXPECT_EQ(boxes.size(), 3u);
 }
 
-TEST_F(MixerWindow, DISABLED_AFileOnTheCommandLineIsLoadedQuotedOrPlain) {
+TEST_F(MixerWindow, AFileOnTheCommandLineIsLoadedQuotedOrPlain) {
   const std::string path = FileIn("live set.kmx");
   WriteHalfGainFile(path);
   ASSERT_FALSE(HasFatalFailure());
 
   Open(("\"" + path + "\"").c_str());
-  EXPECT_DOUBLE_EQ(KMXGetFloat(kChannel4Fader), 0.5);
+  EXPECT_NEAR(KMXGetFloat(kChannel4Fader), 0.5, kFileStep);
   EXPECT_TRUE(savedFlag);
   DestroyWindow(window);
 
   Open(path.c_str());
-  EXPECT_DOUBLE_EQ(KMXGetFloat(kChannel4Fader), 0.5);
+  EXPECT_NEAR(KMXGetFloat(kChannel4Fader), 0.5, kFileStep);
 }
 
 TEST_F(MixerWindow, WithoutAnXTamberTheProgramSaysSoAndEndsWithoutAWindow) {
@@ -143,7 +170,7 @@ TEST_F(MixerWindow, WithoutAnXTamberTheProgramSaysSoAndEndsWithoutAWindow) {
   EXPECT_EQ(FindWindowA(MainWindow::kClassName, nullptr), nullptr);
 }
 
-TEST_F(MixerWindow, DISABLED_OpenLoadsTheChosenFileAndSaveNeverReplacesAFileUnasked) {
+TEST_F(MixerWindow, OpenLoadsTheChosenFileAndSaveNeverReplacesAFileUnasked) {
   const std::string path = FileIn("chosen.kmx");
   WriteHalfGainFile(path);
   ASSERT_FALSE(HasFatalFailure());
@@ -154,7 +181,7 @@ TEST_F(MixerWindow, DISABLED_OpenLoadsTheChosenFileAndSaveNeverReplacesAFileUnas
   EXPECT_DOUBLE_EQ(KMXGetFloat(kChannel4Fader), 0.0);
   nextPath = path;
   Command(ID_FILE_OPEN);
-  EXPECT_DOUBLE_EQ(KMXGetFloat(kChannel4Fader), 0.5);
+  EXPECT_NEAR(KMXGetFloat(kChannel4Fader), 0.5, kFileStep);
 
   // Saving over it: refused, then agreed.
   KMXSetFloat(kChannel4Fader, 1.0);
@@ -172,7 +199,7 @@ TEST_F(MixerWindow, DISABLED_OpenLoadsTheChosenFileAndSaveNeverReplacesAFileUnas
 
   KMXSetFloat(kChannel4Fader, 0.25);
   Command(ID_FILE_OPEN);
-  EXPECT_DOUBLE_EQ(KMXGetFloat(kChannel4Fader), 1.0);
+  EXPECT_NEAR(KMXGetFloat(kChannel4Fader), 1.0, kFileStep);
 
   // A new name is written without a question.
   nextPath = FileIn("fresh");
@@ -226,20 +253,20 @@ void CALLBACK LookThenExit(HWND, UINT, UINT_PTR timer, DWORD) {
 
 }  // namespace
 
-TEST_F(MixerWindow, DISABLED_TheProgramShowsItsCommandLineFileAndEndsWithCodeZero) {
+TEST_F(MixerWindow, TheProgramShowsItsCommandLineFileAndEndsWithCodeZero) {
   const std::string path = FileIn("started with.kmx");
   WriteHalfGainFile(path);
   ASSERT_FALSE(HasFatalFailure());
   SetTimer(nullptr, 0, 1, LookThenExit);
   EXPECT_EQ(VelmoraApp::Run(GetModuleHandleA(nullptr), ("\"" + path + "\"").c_str(), SW_SHOWNORMAL),
             0);
-  EXPECT_DOUBLE_EQ(seenInLoop.gain, 0.5);
+  EXPECT_NEAR(seenInLoop.gain, 0.5, kFileStep);
   EXPECT_EQ(seenInLoop.gainText, "-6.0");  // refreshed after the load: the window existed
   EXPECT_TRUE(boxes.empty());              // a loaded file is nothing to save
   EXPECT_EQ(FindWindowA(MainWindow::kClassName, nullptr), nullptr);
 }
 
-TEST_F(MixerWindow, DISABLED_TabAndShiftTabWalkTheValueBoxesInCreationOrder) {
+TEST_F(MixerWindow, TabAndShiftTabWalkTheValueBoxesInCreationOrder) {
   Open();
   std::vector<HWND> fields;
   for (int i = 0; i < 8; ++i) fields.push_back(GetDlgItem(window, IDPANTEXT + i));

@@ -19,6 +19,7 @@
 #include "tests/support/eventually.h"
 #include "tests/velmora/prefsandbox.h"
 #include "velmora/velmora.h"
+#include "windows/settingsdialogs.h"
 
 struct ShownBox {
   std::string text, caption;
@@ -35,9 +36,11 @@ class MixerWindow : public ::testing::Test {
       answers.pop_front();
       return answer;
     });
-    SetSettingsPathHook([this](HWND, const char* saveTitle) {
-      asked.push_back(saveTitle ? saveTitle : "Open");
-      return nextPath;
+    SetFileDialogHook([this](FileDialogKind kind, OPENFILENAMEA& request) {
+      asked.push_back(kind == FileDialogKind::Open ? "Open" : request.lpstrTitle);
+      if (nextPath.empty()) return false;
+      lstrcpynA(request.lpstrFile, nextPath.c_str(), static_cast<int>(request.nMaxFile));
+      return true;
     });
     folder = std::filesystem::temp_directory_path() / "velmora gui test";
     std::filesystem::remove_all(folder);
@@ -51,7 +54,7 @@ class MixerWindow : public ::testing::Test {
     }
     testsupport::PumpPending();
     DestroyMasterControl();
-    SetSettingsPathHook(nullptr);
+    SetFileDialogHook(nullptr);
     SetDialogHook(nullptr);
     platform::SetMessageBoxHook(nullptr);
     ResetParameterInterface();
@@ -82,6 +85,6 @@ class MixerWindow : public ::testing::Test {
   std::vector<ShownBox> boxes;
   std::deque<int> answers;
   std::vector<std::string> asked;  // the file dialogs run: "Open" or the save title
-  std::string nextPath;            // what the file dialogs answer
+  std::string nextPath;            // what the file dialogs answer; empty: cancelled
   std::filesystem::path folder;
 };
