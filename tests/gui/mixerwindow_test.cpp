@@ -88,6 +88,25 @@ TEST_F(MixerWindow, ChoosingAnOutputPairRelabelsAndReloadsTheStrips) {
   EXPECT_EQ(ControlText(IDFADERTEXT + 3), "-inf");
 }
 
+TEST_F(MixerWindow, TheMetersFollowTheDeviceLevels) {
+  Open();
+  // Channel 3 at full scale: its meter lights up to the top segment.
+  machine->SetFixedLevel(0, 2, 255);
+  const HWND meter = GetDlgItem(window, IDMETER + 2);
+  ASSERT_NE(meter, nullptr);
+  const COLORREF unlit = RGB(0, 0x33, 0);
+  auto topSegment = [&] {
+    HDC dc = GetDC(meter);
+    const COLORREF colour = GetPixel(dc, 8, 15);
+    ReleaseDC(meter, dc);
+    return colour;
+  };
+  EXPECT_TRUE(testsupport::PumpUntil([&] {
+    const COLORREF colour = topSegment();
+    return colour != unlit && colour != CLR_INVALID;
+  })) << std::hex << topSegment();
+}
+
 TEST_F(MixerWindow, NoAtTheSavePromptClosesWithoutSaving) {
   Open();
   KMXSetFloat(kChannel4Fader, 1.0);
