@@ -75,4 +75,3 @@ void ChannelStrips::MeterUpdate() {
 double** ChannelStrips::MeterTarget() { return &meterValues; }
 
 const std::vector<HWND>& ChannelStrips::ParameterControls() { return parameterControls; }
-const std::vector<HWND>& ChannelStrips::MeterControls() { return meterControls; }

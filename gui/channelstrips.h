@@ -28,7 +28,6 @@ class ChannelStrips {
   static double** MeterTarget();
 
   static const std::vector<HWND>& ParameterControls();
-  static const std::vector<HWND>& MeterControls();
 
  private:
   static void CollectLists(HWND window);
