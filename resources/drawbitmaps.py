@@ -493,7 +493,7 @@ def knob_dot():
 def meter():
     """118: the LED meter with every segment lit, 18 x 200."""
     cv = Canvas(18, 200, (12, 12, 13))
-    cv.bevel(0, 0, 18, 200, (28, 28, 30), (120, 122, 128))
+    cv.bevel(0, 0, 18, 200, (90, 92, 98), (150, 152, 158))  # the grey frame
     cv.rect(1, 1, 17, 199, (14, 14, 15))
 
     def led(top, colour):

@@ -2,7 +2,6 @@
 
 #include "windows/gdiselection.h"
 #include "windows/memorydc.h"
-#include "windows/woffscreen.h"
 
 namespace {
 
@@ -72,7 +71,8 @@ void DrawTransparent(HDC hdc, HBITMAP bitmap, int x, int y, COLORREF key) {
   MemoryDc source(hdc);
   GdiSelection selected(source.Get(), bitmap);
   if (!selected) return;
-  POINT extent{BitmapSize(bitmap).cx, BitmapSize(bitmap).cy};
+  const SIZE bitmapSize = BitmapSize(bitmap);
+  POINT extent{bitmapSize.cx, bitmapSize.cy};
   DPtoLP(source.Get(), &extent, 1);
   SetMapMode(source.Get(), GetMapMode(hdc));
   const SIZE size{extent.x, extent.y};

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "windows/gdiobject.h"
+#include "windows/woffscreen.h"
 
 // One entry of a draw list.
 struct WBitmapItem {

@@ -10,14 +10,16 @@
 class GdiSelection {
  public:
   GdiSelection() = default;
-  GdiSelection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(dc && object ? SelectObject(dc, object) : nullptr) {
+  GdiSelection(HDC dc, HGDIOBJ object)
+      : dc_(dc), previous_(dc && object ? SelectObject(dc, object) : nullptr) {
     if (!previous_) dc_ = nullptr;  // nothing was selected, nothing to restore
   }
   ~GdiSelection() { Reset(); }
   GdiSelection(const GdiSelection&) = delete;
   GdiSelection& operator=(const GdiSelection&) = delete;
   GdiSelection(GdiSelection&& other) noexcept
-      : dc_(std::exchange(other.dc_, nullptr)), previous_(std::exchange(other.previous_, nullptr)) {}
+      : dc_(std::exchange(other.dc_, nullptr)),
+        previous_(std::exchange(other.previous_, nullptr)) {}
   GdiSelection& operator=(GdiSelection&& other) noexcept {
     if (this != &other) {
       Reset();

@@ -49,7 +49,9 @@ void SetFileDialogHook(FileDialogHook hook) {
   Hook() = std::move(hook);
 }
 
-std::string OpenSettingsDialog(HWND owner) { return RunDialog(FileDialogKind::Open, owner, nullptr, nullptr); }
+std::string OpenSettingsDialog(HWND owner) {
+  return RunDialog(FileDialogKind::Open, owner, nullptr, nullptr);
+}
 
 std::string SaveSettingsDialog(HWND owner, const char* title, bool* confirmed) {
   return RunDialog(FileDialogKind::Save, owner, title, confirmed);

@@ -5,8 +5,6 @@
 
 #include <windows.h>
 
-#include <commdlg.h>
-
 #include <functional>
 #include <string>
 

@@ -20,7 +20,6 @@ SIZE SizeOf(HBITMAP bitmap) {
 // background draws nothing, unlit ones are still filled.
 WMeter::WMeter(int segments, int bitmap)
     : segments(segments < kMaxSegments ? segments : kMaxSegments),
-      bitmapId(bitmap),
       imageDc(nullptr),
       image(LoadBitmapResource(bitmap)),
       imageSelection(imageDc.Get(), image.Get()),

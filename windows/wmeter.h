@@ -33,7 +33,6 @@ class WMeter : public WBufferedWindow {
   void DrawSegments(HDC hdc, std::uint32_t mask);
 
   int segments;
-  int bitmapId;
   // Declared so that the selection ends before the image and its context go.
   MemoryDc imageDc;
   GdiBitmap image;

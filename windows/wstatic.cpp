@@ -4,14 +4,20 @@
 
 namespace {
 // By selected mix; anything but 1 to 3 names the first pair.
-const char* const kOutputLabels[] = {"Output 1 && 2", "Output 3 && 4", "Output 5 && 6", "Output 7 && 8"};
-const char* const kDawLabels[] = {"DAW In 1 && 2", "DAW In 3 && 4", "DAW In 5 && 6", "DAW In 7 && 8"};
+const char* const kOutputLabels[] = {"Output 1 && 2", "Output 3 && 4", "Output 5 && 6",
+                                     "Output 7 && 8"};
+const char* const kDawLabels[] = {"DAW In 1 && 2", "DAW In 3 && 4", "DAW In 5 && 6",
+                                  "DAW In 7 && 8"};
 
-int PairIndex(std::int32_t selectedMix) { return selectedMix >= 1 && selectedMix <= 3 ? selectedMix : 0; }
+int PairIndex(std::int32_t selectedMix) {
+  return selectedMix >= 1 && selectedMix <= 3 ? selectedMix : 0;
+}
 }  // namespace
 
 void WStatic::Refresh() {
-  const char* const* texts = labelId == IDOUTPUTLABEL ? kOutputLabels : labelId == IDDAWLABEL ? kDawLabels : nullptr;
+  const char* const* texts = labelId == IDOUTPUTLABEL ? kOutputLabels
+                             : labelId == IDDAWLABEL  ? kDawLabels
+                                                      : nullptr;
   if (texts) {
     const char* text = texts[PairIndex(KMXGetInteger(IDMIXSELECT))];
     SendMessageA(HWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));

@@ -43,11 +43,11 @@ void WWindow::Refresh() { Invalidate(); }
 
 bool WWindow::HandleMessage(WMessage&) { return false; }
 
-bool WWindow::Create(HWND parent, int id, int x, int y, int cx, int cy, const char* text, DWORD style,
-                     DWORD exStyle) {
+bool WWindow::Create(HWND parent, int id, int x, int y, int cx, int cy, const char* text,
+                     DWORD style, DWORD exStyle) {
   if (!IsKnownClass(ClassName())) RegisterWindowClass();
-  HWND hwnd = CreateWindowExA(exStyle, ClassName(), text, style | WS_CHILD | WS_VISIBLE, x, y, cx, cy,
-                              parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+  HWND hwnd = CreateWindowExA(exStyle, ClassName(), text, style | WS_CHILD | WS_VISIBLE, x, y, cx,
+                              cy, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                               ProgramInstance(), nullptr);
   if (!hwnd) return false;
   Attach(hwnd);
@@ -71,6 +71,7 @@ void WWindow::Attach(HWND hwnd) {
   KORVANE_ASSERT(hwnd != nullptr, "hwnd != NULL");
   KORVANE_ASSERT(::IsWindow(hwnd), "::IsWindow(hwnd)");
   if (!hwnd || !::IsWindow(hwnd)) return;
+  Detach();  // one window per object: its old procedure would be ours otherwise
   HWnd = hwnd;
   SetPropA(hwnd, kProperty, this);
   OldWndProc = reinterpret_cast<WNDPROC>(

@@ -38,7 +38,8 @@ void Press(HWND hwnd, int x, int y) {
 
 // Keys as the keyboard delivers them to the focused window.
 void Type(HWND hwnd, const char* text) {
-  for (const char* c = text; *c; ++c) PostMessageA(hwnd, WM_CHAR, static_cast<unsigned char>(*c), 1);
+  for (const char* c = text; *c; ++c)
+    PostMessageA(hwnd, WM_CHAR, static_cast<unsigned char>(*c), 1);
   testsupport::PumpPending();
 }
 
@@ -195,8 +196,10 @@ TEST_F(Controls, TheCheckMarkFollowsTheParameterNotTheClick) {
 
 TEST_F(Controls, ChoosingAnOutputPairWritesItsIndexAndRenamesTheLabels) {
   auto* selector = Make<WComboBox>(IDMIXSELECT, {0, 0, 100, 200}, "", 2097667, 0);
-  auto* output = Make<WStatic>(IDOUTPUTLABEL, {110, 0, 188, 13}, "Output 1 && 2", SS_CENTER, 0, IDOUTPUTLABEL);
-  auto* daw = Make<WStatic>(IDDAWLABEL, {110, 20, 188, 33}, "DAW In 1 && 2", SS_CENTER, 0, IDDAWLABEL);
+  auto* output =
+      Make<WStatic>(IDOUTPUTLABEL, {110, 0, 188, 13}, "Output 1 && 2", SS_CENTER, 0, IDOUTPUTLABEL);
+  auto* daw =
+      Make<WStatic>(IDDAWLABEL, {110, 20, 188, 33}, "DAW In 1 && 2", SS_CENTER, 0, IDDAWLABEL);
   auto* channel = Make<WStatic>(0, {110, 40, 146, 53}, "Ch 1", SS_CENTER, 0, 0);
   ASSERT_TRUE(selector && output && daw && channel);
   for (const char* item : {"Out 1-2", "Out 3-4", "Out 5-6", "Out 7-8"}) selector->AddString(item);

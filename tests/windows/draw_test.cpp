@@ -62,7 +62,8 @@ TEST_F(Drawing, AnImageShowsTheParentThroughItsKeyColour) {
   auto* image = Make<WImage>(108, {20, 20, 28, 26}, "", 0, 0, kFramedBitmap, kFramedKey);
   ASSERT_TRUE(image);
   // The parent paints under its children (no WS_CLIPCHILDREN), then the image over it.
-  RedrawWindow(Parent(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  RedrawWindow(Parent(), nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   EXPECT_EQ(Pixel(image->Handle(), 0, 0), kParentColour);
   EXPECT_EQ(Pixel(image->Handle(), 7, 5), kParentColour);
   EXPECT_EQ(Pixel(image->Handle(), 3, 2), kFramedCentre);
@@ -153,6 +154,21 @@ TEST_F(Drawing, APaintNeverCopiesAHalfDrawnSurface) {
   const COLORREF last = meter->draws % 2 ? RGB(255, 0, 0) : RGB(0, 0, 255);
   EXPECT_EQ(Pixel(hwnd, 5, 5), last) << "the last refresh's colour";
   EXPECT_EQ(Pixel(hwnd, 5, 35), last);
+}
+
+TEST_F(Drawing, WithoutASurfaceEveryPaintDrawsBackgroundAndForeground) {
+  TwoHalves* meter = new TwoHalves;
+  // The window alone, as when its surface could not be made.
+  ASSERT_TRUE(meter->WWindow::Create(Parent(), IDMETER, 0, 0, 20, 40, "", 0, 0));
+  ASSERT_FALSE(meter->IsBuffered());
+  for (int paint = 1; paint <= 2; ++paint) {
+    RedrawWindow(meter->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(meter->draws, paint);
+    EXPECT_EQ(Pixel(meter->Handle(), 5, 35), paint % 2 ? RGB(255, 0, 0) : RGB(0, 0, 255));
+  }
+  meter->Refresh();  // nothing to draw into: a repaint only
+  EXPECT_EQ(Pixel(meter->Handle(), 5, 35), RGB(255, 0, 0));
+  EXPECT_EQ(meter->draws, 3);
 }
 
 TEST_F(Drawing, AThousandPaintsGiveBackEveryObject) {

@@ -2,10 +2,15 @@
 // scripted user.
 #include "windows/settingsdialogs.h"
 
+#include <dlgs.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/eventually.h"
 
 namespace {
 
@@ -69,6 +74,68 @@ TEST_F(SettingsDialogs, AnAnswerThatFillsTheWholeBufferStillEnds) {
   const std::string tooLong(400, 'a');
   Answer(tooLong.c_str());
   EXPECT_EQ(OpenSettingsDialog(owner), std::string(259, 'a'));
+}
+
+}  // namespace
+
+// The system's own dialogs, answered by a helper thread as a user would:
+// the record the program fills must be one the system takes.
+namespace {
+
+struct Search {
+  DWORD thread;
+  HWND found;
+};
+
+BOOL CALLBACK FindDialog(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<Search*>(param);
+  char name[16] = {};
+  GetClassNameA(hwnd, name, sizeof name);
+  if (GetWindowThreadProcessId(hwnd, nullptr) != search->thread || std::strcmp(name, "#32770") != 0)
+    return TRUE;
+  search->found = hwnd;
+  return FALSE;
+}
+
+// Waits for the dialog of `thread`, types `path` (or cancels when null), confirms.
+std::thread User(DWORD thread, const char* path) {
+  return std::thread([thread, path] {
+    Search search{thread, nullptr};
+    testsupport::Eventually([&] {
+      EnumWindows(&FindDialog, reinterpret_cast<LPARAM>(&search));
+      return search.found != nullptr && IsWindowVisible(search.found);
+    });
+    if (!search.found) return;
+    if (!path) {
+      PostMessageA(search.found, WM_COMMAND, IDCANCEL, 0);
+      return;
+    }
+    // The file name box is a combo box in the newer layout, an edit in the older.
+    if (!SetDlgItemTextA(search.found, cmb13, path)) SetDlgItemTextA(search.found, edt1, path);
+    PostMessageA(search.found, WM_COMMAND, IDOK, 0);
+  });
+}
+
+TEST(SystemSettingsDialogs, OpenGivesTheFullPathOfAFileInAnotherFolderOrNothing) {
+  char temp[MAX_PATH] = {};
+  GetTempPathA(sizeof temp, temp);
+  const std::string folder = std::string(temp) + "korvane other folder";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string file = folder + "\\mix one.kmx";
+  CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+
+  std::thread user = User(GetCurrentThreadId(), file.c_str());
+  const std::string chosen = OpenSettingsDialog(nullptr);
+  user.join();
+  EXPECT_EQ(chosen, file);
+
+  user = User(GetCurrentThreadId(), nullptr);
+  bool confirmed = true;
+  EXPECT_EQ(SaveSettingsDialog(nullptr, "Save As", &confirmed), "");
+  user.join();
+  EXPECT_FALSE(confirmed);
+  DeleteFileA(file.c_str());
+  RemoveDirectoryA(folder.c_str());
 }
 
 }  // namespace

@@ -4,9 +4,8 @@
 // in-process simulated X-Tamber with the mixer enabled.
 #pragma once
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <memory>
 
@@ -85,8 +84,9 @@ class ToolkitTest : public ::testing::Test {
     machine = std::make_unique<simulator::ScopedMachine>();
     ASSERT_EQ(GetMasterControl()->InitKorvaneMasterControl(&NoMeters), 1u);
     KMXSetInteger(IDMIXERACTIVE, 1);
-    Parent() = CreateWindowExA(0, "KorvaneToolkitTestParent", "Toolkit test", WS_POPUP | WS_VISIBLE, 0, 0,
-                               400, 300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    Parent() =
+        CreateWindowExA(0, "KorvaneToolkitTestParent", "Toolkit test", WS_POPUP | WS_VISIBLE, 0, 0,
+                        400, 300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(Parent(), nullptr);
     SetRefreshControlsHook(&RefreshChildren);
     testsupport::PumpPending();
@@ -107,8 +107,8 @@ class ToolkitTest : public ::testing::Test {
   template <typename Control, typename... Args>
   Control* Make(int id, RECT at, const char* text, DWORD style, DWORD exStyle, Args... args) {
     auto* control = new Control(args...);
-    if (!control->Create(Parent(), id, at.left, at.top, at.right - at.left, at.bottom - at.top, text, style,
-                         exStyle)) {
+    if (!control->Create(Parent(), id, at.left, at.top, at.right - at.left, at.bottom - at.top,
+                         text, style, exStyle)) {
       delete control;
       ADD_FAILURE() << "no window for control " << id;
       return nullptr;

@@ -19,7 +19,7 @@ class FaderTest : public WidgetTest {
  protected:
   void SetUp() override {
     WidgetTest::SetUp();
-    fader = Make<WChannelFader>(0x4021, 10, 10, 20, 181);
+    fader = MakeWidget<WChannelFader>(0x4021, 10, 10, 20, 181);
     ASSERT_NE(fader, nullptr);
     hwnd = fader->Handle();
   }
@@ -105,8 +105,10 @@ class LinkedPairTest : public WidgetTest {
  protected:
   void SetUp() override {
     WidgetTest::SetUp();
-    left = Make<WLinkedFader>(0x4028, 10, 10, 28, 213, IDB_MASTER_TRACK_LEFT, IDB_MASTER_THUMB_LEFT, 9, 1);
-    right = Make<WLinkedFader>(0x4029, 38, 10, 28, 213, IDB_MASTER_TRACK_RIGHT, IDB_MASTER_THUMB_RIGHT, 2, 1);
+    left = MakeWidget<WLinkedFader>(0x4028, 10, 10, 28, 213, IDB_MASTER_TRACK_LEFT,
+                                    IDB_MASTER_THUMB_LEFT, 9, 1);
+    right = MakeWidget<WLinkedFader>(0x4029, 38, 10, 28, 213, IDB_MASTER_TRACK_RIGHT,
+                                     IDB_MASTER_THUMB_RIGHT, 2, 1);
     ASSERT_TRUE(left && right);
     left->SetPartner(right);
     right->SetPartner(left);

@@ -14,7 +14,7 @@ class KnobTest : public widgettest::WidgetTest {
  protected:
   void SetUp() override {
     WidgetTest::SetUp();
-    knob = Make<WKnob>(0x4042, 10, 10, 42, 42);
+    knob = MakeWidget<WKnob>(0x4042, 10, 10, 42, 42);
     ASSERT_NE(knob, nullptr);
     hwnd = knob->Handle();
   }

@@ -24,8 +24,8 @@ class MeterTest : public widgettest::WidgetTest {
   void SetUp() override {
     Meters().Reset();
     WidgetTest::SetUp();
-    meter = Make<WMeter>(0x4013, 10, 10, 18, 200, 22, IDB_METER);
-    status = Make<WMeterStatus>(0x5003, 40, 10, 34, 15);
+    meter = MakeWidget<WMeter>(0x4013, 10, 10, 18, 200, 22, IDB_METER);
+    status = MakeWidget<WMeterStatus>(0x5003, 40, 10, 34, 15);
     ASSERT_TRUE(meter && status);
     testsupport::PumpPending();  // the first paints: backgrounds into the surfaces
   }
@@ -91,6 +91,17 @@ TEST_F(MeterTest, UnchangedPictureNeitherDrawsNorInvalidates) {
   EXPECT_FALSE(NeedsPaint(status->Handle())) << "the held level changes only at fall steps";
 }
 
+// The first paint covers the surface with the full image; the next refresh
+// must draw the segments again even though the mask has not changed.
+TEST_F(MeterTest, FirstPaintAfterARefreshDoesNotLeaveEverySegmentLit) {
+  auto* fresh = MakeWidget<WMeter>(0x4015, 70, 10, 18, 200, 22, IDB_METER);
+  ASSERT_NE(fresh, nullptr);
+  fresh->Refresh();  // silence, before the window has ever painted
+  EXPECT_NE(Pixel(fresh->Handle(), 8, MeterSegmentTop(5) + 2), kUnlit) << "the background image";
+  fresh->Refresh();
+  EXPECT_EQ(Pixel(fresh->Handle(), 8, MeterSegmentTop(5) + 2), kUnlit);
+}
+
 TEST_F(MeterTest, ReadOutKeepsOneBrushHoweverOftenItDraws) {
   Pass(0.0);
   Pixel(status->Handle(), 0, 0);
@@ -102,8 +113,8 @@ TEST_F(MeterTest, ReadOutKeepsOneBrushHoweverOftenItDraws) {
 
 TEST_F(MeterTest, WidgetsGiveBackEveryGdiObjectWithTheirWindows) {
   const int before = gdi::LiveObjects();
-  auto* another = Make<WMeter>(0x4014, 70, 10, 18, 200, 22, IDB_METER);
-  auto* text = Make<WMeterStatus>(0x5004, 100, 10, 34, 15);
+  auto* another = MakeWidget<WMeter>(0x4014, 70, 10, 18, 200, 22, IDB_METER);
+  auto* text = MakeWidget<WMeterStatus>(0x5004, 100, 10, 34, 15);
   ASSERT_TRUE(another && text);
   another->Refresh();
   text->Refresh();

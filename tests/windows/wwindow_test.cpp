@@ -169,7 +169,8 @@ TEST(WMessage, PointTakesSignedSixteenBitHalves) {
   WMessage msg{WM_MOUSEMOVE, 0, static_cast<LPARAM>(static_cast<DWORD>(MAKELPARAM(-5, -7))), 0};
   EXPECT_EQ(msg.Point().x, -5);
   EXPECT_EQ(msg.Point().y, -7);
-  msg.lParam = MAKELPARAM(300, 200) | (LPARAM{1} << 40);  // upper bits of a 64-bit lParam are not the point
+  msg.lParam =
+      MAKELPARAM(300, 200) | (LPARAM{1} << 40);  // upper bits of a 64-bit lParam are not the point
   EXPECT_EQ(msg.Point().x, 300);
   EXPECT_EQ(msg.Point().y, 200);
 }
@@ -184,13 +185,11 @@ TEST(Trace, WritesUpTo511CharactersAndReportsLongerText) {
   const std::string fits(511, 'x');
   TRACE("%s", fits.c_str());
   TRACE("%s%s", fits.c_str(), "y");
-  TRACE("WM_DESTROY: %s\n", "ZWFADER");
   platform::SetAssertionsAbort(true);
   SetTraceSink(nullptr);
-  ASSERT_EQ(traced.size(), 3u);
+  ASSERT_EQ(traced.size(), 2u);
   EXPECT_EQ(traced[0], fits);
   EXPECT_EQ(traced[1], "TRACE buffer overflow\n");
-  EXPECT_EQ(traced[2], "WM_DESTROY: ZWFADER\n");
 }
 
 }  // namespace

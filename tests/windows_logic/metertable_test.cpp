@@ -63,7 +63,8 @@ TEST(MeterTable, ReadersOnAnotherThreadSeeConsistentStates) {
   while (updates.load() < 200 || reads < 200) {
     for (int m = 0; m < MeterTable::kMeters; ++m) {
       const std::uint32_t mask = table.Segments(m);
-      allValid = allValid && (mask & ~0x7FFFFFu) == 0 && (mask & 0x1000u) != 0;  // bit 12 lit at -24 dB and louder
+      // Bit 12 is lit at -24 dB and louder.
+      allValid = allValid && (mask & ~0x7FFFFFu) == 0 && (mask & 0x1000u) != 0;
       const std::string text = table.PeakText(m);
       allValid = allValid && (text == "-inf" || text == "-24" || text == "-0.0");
     }
