@@ -27,7 +27,8 @@ BOOL CALLBACK CollectChild(HWND child, LPARAM) {
   if (!IsParameterControl(id)) return TRUE;
   parameterControls.push_back(child);
   if (IsMeterControl(id)) meterControls.push_back(child);
-  if (IsTabStopField(id)) SetWindowLongPtrA(child, GWL_STYLE, GetWindowLongPtrA(child, GWL_STYLE) | WS_TABSTOP);
+  if (IsTabStopField(id))
+    SetWindowLongPtrA(child, GWL_STYLE, GetWindowLongPtrA(child, GWL_STYLE) | WS_TABSTOP);
   return TRUE;
 }
 

@@ -5,10 +5,10 @@
 #include "platform/log.h"
 #include "velmora/velmora.h"
 #include "windows/wbutton.h"
+#include "windows/wchannelfader.h"
 #include "windows/wcheckbox.h"
 #include "windows/wcombobox.h"
 #include "windows/wedit.h"
-#include "windows/wchannelfader.h"
 #include "windows/wgroupbox.h"
 #include "windows/wimage.h"
 #include "windows/wknob.h"
@@ -91,21 +91,36 @@ HWND PlaceMasterFader(HWND parent, const ControlPlacement& p) {
 
 HWND CreatePlacedControl(HWND parent, const ControlPlacement& p) {
   switch (p.kind) {
-    case ControlKind::Background: return PlaceBackground(parent, p);
-    case ControlKind::Meter: return PlaceBuffered(parent, p, new WMeter(kMeterSegments, p.bitmap));
-    case ControlKind::MeterStatus: return PlaceBuffered(parent, p, new WMeterStatus);
-    case ControlKind::Knob: return Place(parent, p, new WKnob);
-    case ControlKind::ValueBox: return Place(parent, p, new WEdit, ES_CENTER, WS_EX_STATICEDGE);
-    case ControlKind::ChannelFader: return Place(parent, p, new WChannelFader);
-    case ControlKind::MasterFader: return PlaceMasterFader(parent, p);
-    case ControlKind::SoloButton: return Place(parent, p, new WSoloButton);
-    case ControlKind::MuteButton: return Place(parent, p, new WMuteButton);
-    case ControlKind::Label: return Place(parent, p, new WStatic(p.id), SS_CENTER);
-    case ControlKind::GroupBox: return Place(parent, p, new WGroupBox, BS_GROUPBOX);
-    case ControlKind::PushButton: return Place(parent, p, new WButton, BS_PUSHBUTTON);
-    case ControlKind::CheckBox: return PlaceMixerActive(parent, p);
-    case ControlKind::ComboBox: return PlaceOutputSelector(parent, p);
-    case ControlKind::Picture: return Place(parent, p, new WImage(p.bitmap, kPictureKeyColour));
+    case ControlKind::Background:
+      return PlaceBackground(parent, p);
+    case ControlKind::Meter:
+      return PlaceBuffered(parent, p, new WMeter(kMeterSegments, p.bitmap));
+    case ControlKind::MeterStatus:
+      return PlaceBuffered(parent, p, new WMeterStatus);
+    case ControlKind::Knob:
+      return Place(parent, p, new WKnob);
+    case ControlKind::ValueBox:
+      return Place(parent, p, new WEdit, ES_CENTER, WS_EX_STATICEDGE);
+    case ControlKind::ChannelFader:
+      return Place(parent, p, new WChannelFader);
+    case ControlKind::MasterFader:
+      return PlaceMasterFader(parent, p);
+    case ControlKind::SoloButton:
+      return Place(parent, p, new WSoloButton);
+    case ControlKind::MuteButton:
+      return Place(parent, p, new WMuteButton);
+    case ControlKind::Label:
+      return Place(parent, p, new WStatic(p.id), SS_CENTER);
+    case ControlKind::GroupBox:
+      return Place(parent, p, new WGroupBox, BS_GROUPBOX);
+    case ControlKind::PushButton:
+      return Place(parent, p, new WButton, BS_PUSHBUTTON);
+    case ControlKind::CheckBox:
+      return PlaceMixerActive(parent, p);
+    case ControlKind::ComboBox:
+      return PlaceOutputSelector(parent, p);
+    case ControlKind::Picture:
+      return Place(parent, p, new WImage(p.bitmap, kPictureKeyColour));
   }
   return nullptr;
 }

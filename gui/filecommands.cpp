@@ -24,8 +24,8 @@ bool FileExists(const std::string& path) {
 bool MayReplace(HWND owner, const std::string& file, const char* title) {
   if (!FileExists(file)) return true;
   const std::string question = file + " already exists.\nDo you want to replace it?";
-  return platform::ShowMessageBox(owner, question.c_str(), title,
-                                  MB_YESNO | MB_ICONWARNING) == platform::kIdYes;
+  return platform::ShowMessageBox(owner, question.c_str(), title, MB_YESNO | MB_ICONWARNING) ==
+         platform::kIdYes;
 }
 
 }  // namespace

@@ -8,7 +8,9 @@ namespace {
 constexpr int kChannels = 8;
 
 int StripX(int channel) { return kStripWidth * channel; }
-std::uint16_t Id(std::uint16_t group, int index) { return static_cast<std::uint16_t>(group + index); }
+std::uint16_t Id(std::uint16_t group, int index) {
+  return static_cast<std::uint16_t>(group + index);
+}
 
 void AddBackgrounds(std::vector<ControlPlacement>& out) {
   for (int i = 0; i < kChannels; ++i)
@@ -40,7 +42,8 @@ void AddStrips(std::vector<ControlPlacement>& out) {
   for (int i = 0; i < kChannels; ++i) {
     out.push_back({ControlKind::SoloButton, Id(IDSOLO, i), StripX(i) + 5, 553, 34, 17, ""});
     out.push_back({ControlKind::MuteButton, Id(IDMUTE, i), StripX(i) + 5, 573, 34, 17, ""});
-    out.push_back({ControlKind::Label, 0, StripX(i) + 3, 612, 36, 13, "Ch " + std::to_string(i + 1)});
+    out.push_back(
+        {ControlKind::Label, 0, StripX(i) + 3, 612, 36, 13, "Ch " + std::to_string(i + 1)});
   }
 }
 
@@ -48,10 +51,10 @@ void AddMaster(std::vector<ControlPlacement>& out) {
   out.push_back({ControlKind::Background, 0, 440, 323, 88, 327, "", IDB_MASTER_PANEL});
   out.push_back({ControlKind::ValueBox, Id(IDFADERTEXT, 8), 446, 564, 32, 15, "0"});
   out.push_back({ControlKind::ValueBox, Id(IDFADERTEXT, 9), 490, 564, 32, 15, "0"});
-  out.push_back({ControlKind::MasterFader, Id(IDFADER, 8), 455, 338, 28, 213, "", IDB_MASTER_TRACK_LEFT,
-                 IDB_MASTER_THUMB_LEFT, 9});
-  out.push_back({ControlKind::MasterFader, Id(IDFADER, 9), 483, 338, 28, 213, "", IDB_MASTER_TRACK_RIGHT,
-                 IDB_MASTER_THUMB_RIGHT, 2});
+  out.push_back({ControlKind::MasterFader, Id(IDFADER, 8), 455, 338, 28, 213, "",
+                 IDB_MASTER_TRACK_LEFT, IDB_MASTER_THUMB_LEFT, 9});
+  out.push_back({ControlKind::MasterFader, Id(IDFADER, 9), 483, 338, 28, 213, "",
+                 IDB_MASTER_TRACK_RIGHT, IDB_MASTER_THUMB_RIGHT, 2});
   out.push_back({ControlKind::Label, IDOUTPUTLABEL, 445, 612, 78, 13, "Output 1 && 2"});
   out.push_back({ControlKind::GroupBox, 0, 447, 10, 120, 80, "Controls"});
   out.push_back({ControlKind::PushButton, IDCLEAROVERS, 457, 30, 100, 25, "Clear Overs"});
@@ -79,7 +82,9 @@ const std::vector<ControlPlacement>& MixerLayout() {
 
 bool IsParameterControl(std::uint16_t id) { return (static_cast<std::int16_t>(id) >> 14) == 1; }
 
-bool IsMeterControl(std::uint16_t id) { return IsParameterControl(id) && (id & kRefreshMeters) != 0; }
+bool IsMeterControl(std::uint16_t id) {
+  return IsParameterControl(id) && (id & kRefreshMeters) != 0;
+}
 
 bool IsTabStopField(std::uint16_t id) {
   const std::uint16_t group = id & 0xFFF0;

@@ -8,21 +8,21 @@
 #include <vector>
 
 enum class ControlKind {
-  Background,   // system static showing a bitmap, id 0
-  Meter,        // WMeter
-  MeterStatus,  // WMeterStatus, the level read-out under a meter
-  Knob,         // WKnob, pan
-  ValueBox,     // WEdit under a knob or fader
-  ChannelFader, // WChannelFader
-  MasterFader,  // WLinkedFader; the left and the right one are partners
+  Background,    // system static showing a bitmap, id 0
+  Meter,         // WMeter
+  MeterStatus,   // WMeterStatus, the level read-out under a meter
+  Knob,          // WKnob, pan
+  ValueBox,      // WEdit under a knob or fader
+  ChannelFader,  // WChannelFader
+  MasterFader,   // WLinkedFader; the left and the right one are partners
   SoloButton,
   MuteButton,
-  Label,        // WStatic
+  Label,  // WStatic
   GroupBox,
-  PushButton,   // "Clear Overs"
-  CheckBox,     // "Mixer Active"
-  ComboBox,     // the output pair
-  Picture,      // WImage with a key colour
+  PushButton,  // "Clear Overs"
+  CheckBox,    // "Mixer Active"
+  ComboBox,    // the output pair
+  Picture,     // WImage with a key colour
 };
 
 struct ControlPlacement {
@@ -30,7 +30,7 @@ struct ControlPlacement {
   std::uint16_t id;  // also the parameter id; 0 for decoration
   int x, y, cx, cy;  // client pixels
   std::string text;
-  int bitmap = 0;    // background, picture, meter image, master fader track
+  int bitmap = 0;  // background, picture, meter image, master fader track
   int thumbBitmap = 0;
   int thumbX = 0;
 };

@@ -70,4 +70,6 @@ INT_PTR CALLBACK PreferencesDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPA
   }
 }
 
-void RunPreferencesDialog(HWND owner) { RunModalDialog(owner, IDD_PREFERENCES, PreferencesDialogProc); }
+void RunPreferencesDialog(HWND owner) {
+  RunModalDialog(owner, IDD_PREFERENCES, PreferencesDialogProc);
+}

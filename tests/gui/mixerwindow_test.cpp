@@ -44,7 +44,8 @@ TEST_F(MixerWindow, OpensOneFixedSizeWindowWithTheMixerOnAndNothingToSave) {
   EXPECT_EQ(outer.bottom - outer.top, 694);
   const LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
   EXPECT_EQ(style & (WS_THICKFRAME | WS_MAXIMIZEBOX), 0);
-  EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX), WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
+  EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX),
+            WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
   EXPECT_NE(GetClassLongPtrA(window, GCLP_HICON), 0);
 
   HMENU file = GetSubMenu(GetMenu(window), 0);
@@ -104,7 +105,8 @@ TEST_F(MixerWindow, TheMetersFollowTheDeviceLevels) {
   EXPECT_TRUE(testsupport::PumpUntil([&] {
     const COLORREF colour = topSegment();
     return colour != unlit && colour != CLR_INVALID;
-  })) << std::hex << topSegment();
+  })) << std::hex
+      << topSegment();
 }
 
 TEST_F(MixerWindow, NoAtTheSavePromptClosesWithoutSaving) {

@@ -2,9 +2,8 @@
 // X-Tamber, with every message box and file dialog answered by the test.
 #pragma once
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <deque>
 #include <filesystem>
@@ -29,13 +28,14 @@ struct ShownBox {
 class MixerWindow : public ::testing::Test {
  protected:
   void SetUp() override {
-    platform::SetMessageBoxHook([this](void*, const char* text, const char* caption, unsigned type) {
-      boxes.push_back({text, caption, type});
-      if (answers.empty()) return platform::kIdCancel;
-      const int answer = answers.front();
-      answers.pop_front();
-      return answer;
-    });
+    platform::SetMessageBoxHook(
+        [this](void*, const char* text, const char* caption, unsigned type) {
+          boxes.push_back({text, caption, type});
+          if (answers.empty()) return platform::kIdCancel;
+          const int answer = answers.front();
+          answers.pop_front();
+          return answer;
+        });
     SetFileDialogHook([this](FileDialogKind kind, OPENFILENAMEA& request) {
       asked.push_back(kind == FileDialogKind::Open ? "Open" : request.lpstrTitle);
       if (nextPath.empty()) return false;

@@ -1,11 +1,11 @@
-#include <windows.h>
+#include "gui/preferencesdialog.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
 
-#include "gui/preferencesdialog.h"
 #include "resources/velmora_ids.h"
 #include "tests/velmora/prefsandbox.h"
 #include "velmora/velmora.h"

@@ -1,9 +1,8 @@
 // velmora_app.exe itself, started as a user would start it, on an in-process
 // simulated X-Tamber (KORVANE_SIMULATOR in its environment); the test reads
 // and drives its windows from outside.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <filesystem>
 #include <string>
@@ -27,7 +26,8 @@ class VelmoraProgram : public ::testing::Test {
  protected:
   void TearDown() override {
     if (process.hProcess) {
-      if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process.hProcess, 99);
+      if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT)
+        TerminateProcess(process.hProcess, 99);
       CloseHandle(process.hProcess);
       CloseHandle(process.hThread);
     }
@@ -97,7 +97,8 @@ std::string BoxText(HWND box) {
 }  // namespace
 
 TEST_F(VelmoraProgram, OpensItsQuotedCommandLineFileAndClosesUnaskedWhenNothingChanged) {
-  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "velmora program test";
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / "velmora program test";
   std::filesystem::create_directories(folder);
   const std::string path = (folder / "my mix.kmx").string();
   // Channel 2 at half gain in the first mix, written by an engine of this process.
@@ -109,7 +110,8 @@ TEST_F(VelmoraProgram, OpensItsQuotedCommandLineFileAndClosesUnaskedWhenNothingC
 
   Start("devices=1", "\"" + path + "\"");
   HWND window = nullptr;
-  ASSERT_TRUE(testsupport::Eventually([&] { return (window = ProgramWindow("ZWVELMORA")) != nullptr; }));
+  ASSERT_TRUE(
+      testsupport::Eventually([&] { return (window = ProgramWindow("ZWVELMORA")) != nullptr; }));
   HWND box = GetDlgItem(window, IDFADERTEXT + 1);
   EXPECT_TRUE(testsupport::Eventually([&] { return TextOf(box) == "-6.0"; })) << TextOf(box);
 
