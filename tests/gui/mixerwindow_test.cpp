@@ -1,7 +1,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "gui/mainwindow.h"
 #include "resources/velmora_ids.h"
 #include "tests/gui/mixerwindowfixture.h"
 #include "velmora/settingsfile.h"
@@ -188,7 +187,7 @@ TEST_F(MixerWindow, WithoutAnXTamberTheProgramSaysSoAndEndsWithoutAWindow) {
   EXPECT_EQ(boxes.back().text, "No Korvane detected");
   EXPECT_EQ(boxes.back().caption, "Error");
   EXPECT_EQ(boxes.back().type, static_cast<unsigned>(MB_OK | MB_ICONERROR));
-  EXPECT_EQ(FindWindowA(MainWindow::kClassName, nullptr), nullptr);
+  EXPECT_EQ(OwnMixerWindow(), nullptr);
 }
 
 TEST_F(MixerWindow, OpenLoadsTheChosenFileAndSaveNeverReplacesAFileUnasked) {
@@ -265,7 +264,7 @@ SeenInLoop seenInLoop;
 // through the menu as a user would.
 void CALLBACK LookThenExit(HWND, UINT, UINT_PTR timer, DWORD) {
   KillTimer(nullptr, timer);
-  const HWND main = FindWindowA(MainWindow::kClassName, nullptr);
+  const HWND main = OwnMixerWindow();
   char text[32] = "";
   GetDlgItemTextA(main, IDFADERTEXT + 3, text, sizeof text);
   seenInLoop = {KMXGetFloat(kChannel4Fader), text};
@@ -284,7 +283,7 @@ TEST_F(MixerWindow, TheProgramShowsItsCommandLineFileAndEndsWithCodeZero) {
   EXPECT_NEAR(seenInLoop.gain, 0.5, kFileStep);
   EXPECT_EQ(seenInLoop.gainText, "-6.0");  // refreshed after the load: the window existed
   EXPECT_TRUE(boxes.empty());              // a loaded file is nothing to save
-  EXPECT_EQ(FindWindowA(MainWindow::kClassName, nullptr), nullptr);
+  EXPECT_EQ(OwnMixerWindow(), nullptr);
 }
 
 TEST_F(MixerWindow, TabAndShiftTabWalkTheValueBoxesInCreationOrder) {

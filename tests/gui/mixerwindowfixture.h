@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "gui/mainwindow.h"
 #include "gui/modalui.h"
 #include "gui/velmoraapp.h"
 #include "korvaneobjects/korvanemastercontrol.h"
@@ -19,6 +20,23 @@
 #include "tests/velmora/prefsandbox.h"
 #include "velmora/velmora.h"
 #include "windows/settingsdialogs.h"
+
+// This thread's mixer window, or null. Tests in other processes may have
+// windows of the same class open at the same time.
+inline HWND OwnMixerWindow() {
+  HWND found = nullptr;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM context) -> BOOL {
+        char name[32] = "";
+        GetClassNameA(window, name, sizeof name);
+        if (lstrcmpA(name, MainWindow::kClassName) != 0) return TRUE;
+        *reinterpret_cast<HWND*>(context) = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
 
 struct ShownBox {
   std::string text, caption;
