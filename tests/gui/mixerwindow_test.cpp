@@ -88,6 +88,29 @@ TEST_F(MixerWindow, ChoosingAnOutputPairRelabelsAndReloadsTheStrips) {
   EXPECT_EQ(ControlText(IDFADERTEXT + 3), "-inf");
 }
 
+TEST_F(MixerWindow, SwitchingTheMixerOffShowsItsDefaultsAndOnAgainTheStoredMix) {
+  Open();
+  KMXSetFloat(kChannel4Fader, 1.0);
+  KMXSetFloat(IDFADER + 8, 0.5);
+  const HWND active = GetDlgItem(window, IDMIXERACTIVE);
+  auto click = [&] {
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDMIXERACTIVE, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(active));
+  };
+
+  click();
+  EXPECT_EQ(SendMessageA(active, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_EQ(ControlText(IDFADERTEXT + 3), "-inf");
+  EXPECT_EQ(ControlText(IDFADERTEXT + 8), " 0.0");
+  EXPECT_TRUE(testsupport::Eventually([&] { return !machine->State(0).mixerEnabled; }));
+
+  click();
+  EXPECT_EQ(SendMessageA(active, BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(ControlText(IDFADERTEXT + 3), " 0.0");
+  EXPECT_EQ(ControlText(IDFADERTEXT + 8), "-6.0");
+  EXPECT_TRUE(testsupport::Eventually([&] { return machine->State(0).mixerEnabled; }));
+}
+
 TEST_F(MixerWindow, TheMetersFollowTheDeviceLevels) {
   Open();
   // Channel 3 at full scale: its meter lights up to the top segment.
