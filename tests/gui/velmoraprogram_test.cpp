@@ -139,3 +139,25 @@ TEST_F(VelmoraProgram, WithoutAnXTamberItSaysSoAndEndsWithCodeZero) {
   ASSERT_FALSE(texts.empty());
   EXPECT_EQ(texts.back(), "No Korvane detected");
 }
+
+TEST(VelmoraProgramFile, CarriesItsIconVersionAndManifest) {
+  const std::string program = ProgramPath();
+  HMODULE image = LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(image, nullptr);
+  EXPECT_NE(FindResourceA(image, MAKEINTRESOURCEA(31234), MAKEINTRESOURCEA(14)), nullptr);  // icon
+  EXPECT_NE(FindResourceA(image, MAKEINTRESOURCEA(125), MAKEINTRESOURCEA(4)), nullptr);     // menu
+  EXPECT_NE(FindResourceA(image, MAKEINTRESOURCEA(130), MAKEINTRESOURCEA(5)), nullptr);  // dialog
+  EXPECT_NE(FindResourceA(image, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)), nullptr);   // manifest
+  FreeLibrary(image);
+
+  DWORD ignored = 0;
+  std::vector<char> version(GetFileVersionInfoSizeA(program.c_str(), &ignored));
+  ASSERT_FALSE(version.empty());
+  ASSERT_TRUE(
+      GetFileVersionInfoA(program.c_str(), 0, static_cast<DWORD>(version.size()), version.data()));
+  char* product = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueA(version.data(), "\\StringFileInfo\\040904b0\\ProductName",
+                             reinterpret_cast<void**>(&product), &length));
+  EXPECT_STREQ(product, "Korvane Velmora");
+}
