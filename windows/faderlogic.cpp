@@ -23,7 +23,9 @@ double FaderLogic::Clamp(double value) const {
 
 double FaderLogic::ValueToPos(double value) const { return GainToPosition(value, IsMaster()); }
 
-double FaderLogic::PosToValue(double position) const { return PositionToGain(position, IsMaster()); }
+double FaderLogic::PosToValue(double position) const {
+  return PositionToGain(position, IsMaster());
+}
 
 int FaderLogic::ThumbPos(double value) const {
   return static_cast<int>(ValueToPos(value) + kThumbOffset + kPixelSnap);

@@ -53,7 +53,9 @@ class FaderLogic {
   // the press again, so rounding never adds up.
   double DragValue(double startValue, int startY, int y, int weight) const;
   // One arrow key: pixels -1 is one pixel up (louder), +1 one down.
-  double StepValue(double value, int pixels) const { return PosToValue(ValueToPos(value) + pixels); }
+  double StepValue(double value, int pixels) const {
+    return PosToValue(ValueToPos(value) + pixels);
+  }
 
   // This fader of a linked pair is set to target (clamped); the partner keeps
   // its distance in travel pixels. When the partner would leave the travel it

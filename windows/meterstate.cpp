@@ -22,8 +22,7 @@ constexpr double kRangeDb = 48.0;
 }  // namespace
 
 MeterState::MeterState(int segments)
-    : segments(ValidSegments(segments)),
-      allMask(((std::uint32_t{1} << this->segments) - 1) << 1) {}
+    : segments(ValidSegments(segments)), allMask(((std::uint32_t{1} << this->segments) - 1) << 1) {}
 
 std::uint32_t MeterState::LevelMask(double level) {
   // A level outside -1..0 (or NaN) from a faulty producer still lights a
@@ -76,7 +75,9 @@ void MeterState::Update(double level, int over) {
   SetOver(over);
 }
 
-std::uint32_t MeterState::SegmentMask() const { return ((levelMask | peakMask) & allMask) | overMask; }
+std::uint32_t MeterState::SegmentMask() const {
+  return ((levelMask | peakMask) & allMask) | overMask;
+}
 
 std::string MeterState::PeakText() const {
   if (heldPeak == 0.0) return "-inf";

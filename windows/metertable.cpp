@@ -17,9 +17,10 @@ int TruncatedOver(double over) {
 }  // namespace
 
 MeterTable::MeterTable()
-    : meters{MeterState(kSegments), MeterState(kSegments), MeterState(kSegments), MeterState(kSegments),
-             MeterState(kSegments), MeterState(kSegments), MeterState(kSegments), MeterState(kSegments),
-             MeterState(kSegments), MeterState(kSegments)} {}
+    : meters{MeterState(kSegments), MeterState(kSegments), MeterState(kSegments),
+             MeterState(kSegments), MeterState(kSegments), MeterState(kSegments),
+             MeterState(kSegments), MeterState(kSegments), MeterState(kSegments),
+             MeterState(kSegments)} {}
 
 void MeterTable::Update(const double* values) {
   std::lock_guard<std::mutex> hold(lock);

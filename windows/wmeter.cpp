@@ -53,8 +53,8 @@ void WMeter::DrawSegments(HDC hdc, std::uint32_t mask) {
                     MeterSegmentTop(i) + kMeterSegmentRows};
     if (mask & (std::uint32_t{1} << i)) {
       if (imageSelection) {
-        BitBlt(hdc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, imageDc.Get(),
-               rect.left, rect.top, SRCCOPY);
+        BitBlt(hdc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+               imageDc.Get(), rect.left, rect.top, SRCCOPY);
       }
     } else {
       FillRect(hdc, &rect, unlitBrush.Get());

@@ -45,7 +45,9 @@ class WidgetTest : public toolkittest::ToolkitTest {
     }
   }
 
-  static void SetPref(std::uint16_t id, std::int32_t value) { velmoraPrefs::Instance()->SetPref(id, value); }
+  static void SetPref(std::uint16_t id, std::int32_t value) {
+    velmoraPrefs::Instance()->SetPref(id, value);
+  }
 
   // The mouse and keyboard, as the window receives them. keys: MK_CONTROL, MK_SHIFT.
   static void Press(HWND hwnd, int x, int y, WPARAM keys = 0) {
@@ -54,7 +56,9 @@ class WidgetTest : public toolkittest::ToolkitTest {
   static void MoveTo(HWND hwnd, int x, int y, WPARAM keys = 0) {
     SendMessageA(hwnd, WM_MOUSEMOVE, MK_LBUTTON | keys, MAKELPARAM(x, y));
   }
-  static void Release(HWND hwnd, int x, int y) { SendMessageA(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(x, y)); }
+  static void Release(HWND hwnd, int x, int y) {
+    SendMessageA(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+  }
   static void Key(HWND hwnd, WPARAM key) { SendMessageA(hwnd, WM_KEYDOWN, key, 0); }
 
   // Whether the window has anything waiting to be repainted.

@@ -96,7 +96,8 @@ TEST_F(KnobTest, IndicatorIsDrawnOnItsCircle) {
     double pan;
     int x, y;  // the dot's top-left corner
   };
-  for (const Case& c : {Case{0.0, 19, 13}, Case{1.0, 24, 24}, Case{-1.0, 14, 24}, Case{-0.5, 13, 17}}) {
+  for (const Case& c :
+       {Case{0.0, 19, 13}, Case{1.0, 24, 24}, Case{-1.0, 14, 24}, Case{-0.5, 13, 17}}) {
     KMXSetFloat(0x4042, c.pan);
     knob->Refresh();
     EXPECT_EQ(Pixel(hwnd, c.x + 2, c.y + 2), kDot) << c.pan;

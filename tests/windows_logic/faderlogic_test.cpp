@@ -38,7 +38,7 @@ TEST(FaderLogic, HitRectangleRunsFrom18AboveTo16BelowTheReferenceRow) {
 
 TEST(FaderLogic, PressOnTrackPutsTheReferenceRowUnderThePointer) {
   EXPECT_EQ(channel.JumpValue(59), 1.0);
-  EXPECT_EQ(channel.JumpValue(0), 2.0);  // above the travel: the top
+  EXPECT_EQ(channel.JumpValue(0), 2.0);               // above the travel: the top
   EXPECT_NEAR(channel.JumpValue(118), 0.0823, 5e-5);  // position 100
 }
 
@@ -48,7 +48,8 @@ TEST(FaderLogic, CoarseDragMovesInPositionSpaceFineDragInTwentiethsOfADecibel) {
   EXPECT_EQ(channel.DragValue(1.0, 200, 200, 1), 1.0);
   EXPECT_NEAR(channel.DragValue(1.0, 200, 180, FaderLogic::kFineWeight), 1.122018, 1e-6);  // +1 dB
   EXPECT_NEAR(channel.DragValue(1.0, 200, 240, FaderLogic::kFineWeight), 0.794328, 1e-6);  // -2 dB
-  EXPECT_EQ(channel.DragValue(0.0, 200, 0, FaderLogic::kFineWeight), 0.0) << "minus infinity dB stays";
+  EXPECT_EQ(channel.DragValue(0.0, 200, 0, FaderLogic::kFineWeight), 0.0)
+      << "minus infinity dB stays";
 }
 
 TEST(FaderLogic, ArrowStepsOnePixelAndMayReachOnePastTheEnd) {

@@ -25,7 +25,8 @@ TEST(KnobLogic, RotaryModeTurnsToThePointersAngle) {
   EXPECT_EQ(RotaryValue({0, 40}), -1.0);  // beyond the travel, left side
   EXPECT_EQ(RotaryValue({38, 40}), 1.0);
   EXPECT_EQ(RotaryValue({19, 20}), 0.0);  // the exact centre
-  EXPECT_NEAR(KnobDragValue(kKnobRotary, -0.75, {0, 0}, {39, 20}, kKnobFineWeight), 90.0 / 130, 1e-12)
+  EXPECT_NEAR(KnobDragValue(kKnobRotary, -0.75, {0, 0}, {39, 20}, kKnobFineWeight), 90.0 / 130,
+              1e-12)
       << "weight and start play no part";
 }
 
@@ -33,8 +34,10 @@ TEST(KnobLogic, LinearModesMove64PixelsPerUnit) {
   EXPECT_EQ(KnobDragValue(kKnobHorizontal, 0.0, {10, 10}, {42, 10}, 1), 0.5);
   EXPECT_EQ(KnobDragValue(kKnobHorizontal, 0.0, {10, 10}, {42, 10}, kKnobFineWeight), 0.125);
   EXPECT_EQ(KnobDragValue(kKnobHorizontal, 0.0, {10, 10}, {210, 10}, 1), 1.0);
-  EXPECT_EQ(KnobDragValue(kKnobHorizontal, 0.25, {10, 10}, {10, 90}, 1), 0.25) << "vertical travel ignored";
-  EXPECT_EQ(KnobDragValue(kKnobVertical, 0.0, {10, 10}, {10, 42}, 1), -0.5) << "down is toward left";
+  EXPECT_EQ(KnobDragValue(kKnobHorizontal, 0.25, {10, 10}, {10, 90}, 1), 0.25)
+      << "vertical travel ignored";
+  EXPECT_EQ(KnobDragValue(kKnobVertical, 0.0, {10, 10}, {10, 42}, 1), -0.5)
+      << "down is toward left";
   EXPECT_EQ(KnobDragValue(kKnobVertical, 0.0, {10, 10}, {10, -22}, 1), 0.5);
   EXPECT_EQ(KnobDragValue(kKnobVertical, -0.5, {10, 10}, {10, 400}, 1), -1.0);
 }

@@ -15,7 +15,7 @@ namespace {
 TEST(MeterTable, UpdateFeedsEachMeterItsLevelAndOverFlag) {
   MeterTable table;
   double values[kMeterValueCount] = {};
-  values[0] = 1.0;                // meter 0 full scale
+  values[0] = 1.0;                  // meter 0 full scale
   values[kOutputLevels + 1] = 0.5;  // meter 9 at -24 dB
   values[kInputOvers + 3] = 1.0;
   values[kInputOvers + 4] = 0.9;  // truncated to 0
