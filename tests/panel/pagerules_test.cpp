@@ -37,7 +37,8 @@ TEST(PanelPageTags, TheTopByteOfTheItemDataNamesThePage) {
 }
 
 TEST(BufferSliders, TheStreamSliderFollowsTheDriversRangeAndStep) {
-  const std::optional<SliderScale> stream = StreamSliderScale(BufferSetting{{1000, 20000, 500, 4000}});
+  const std::optional<SliderScale> stream =
+      StreamSliderScale(BufferSetting{{1000, 20000, 500, 4000}});
   ASSERT_TRUE(stream);
   EXPECT_EQ(stream->minimum, 2u);
   EXPECT_EQ(stream->maximum, 40u);
@@ -100,7 +101,8 @@ TEST(ClockMasterList, ThePcRowSetsTheRateByHandAndADeviceRowNamesItsDevice) {
   EXPECT_EQ(master.deviceId, 0x102u);
   EXPECT_EQ(rateMode, 1u);
   // 0xFFFFFFFF is a device index out of range, not the PC row.
-  EXPECT_FALSE(ChooseClockMaster(static_cast<std::intptr_t>(0xFFFFFFFFu), devices, &master, &rateMode));
+  EXPECT_FALSE(
+      ChooseClockMaster(static_cast<std::intptr_t>(0xFFFFFFFFu), devices, &master, &rateMode));
   EXPECT_FALSE(ChooseClockMaster(2, devices, &master, &rateMode));
   EXPECT_EQ(master.deviceId, 0x102u);
 }

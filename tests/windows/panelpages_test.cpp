@@ -96,10 +96,12 @@ TEST_F(SyncPage, OneRowIsTheClockMasterAndApplySendsItInsideAStreamingRestart) {
   Click(page->Item(IDC_SOURCES_APPLY));
   std::vector<std::uint32_t> sent;
   for (const simulator::RequestRecord& request : machine->Requests())
-    if (request.device == -1 && request.code >= DriverRequest::kStartStreaming - 0x200) sent.push_back(request.code);
-  const std::vector<std::uint32_t> order = {DriverRequest::kStopStreaming, DriverRequest::kSetClockMaster,
-                                            DriverRequest::kSetRateMode, DriverRequest::kSetSyncSource,
-                                            DriverRequest::kSetSyncSource, DriverRequest::kStartStreaming};
+    if (request.device == -1 && request.code >= DriverRequest::kStartStreaming - 0x200)
+      sent.push_back(request.code);
+  const std::vector<std::uint32_t> order = {
+      DriverRequest::kStopStreaming, DriverRequest::kSetClockMaster,
+      DriverRequest::kSetRateMode,   DriverRequest::kSetSyncSource,
+      DriverRequest::kSetSyncSource, DriverRequest::kStartStreaming};
   std::vector<std::uint32_t> setRequests;
   for (std::uint32_t code : sent)
     if (std::find(order.begin(), order.end(), code) != order.end()) setRequests.push_back(code);
@@ -117,7 +119,8 @@ TEST_F(SyncPage, OneRowIsTheClockMasterAndApplySendsItInsideAStreamingRestart) {
 }
 
 TEST_F(SyncPage, AnApplyThatCannotStopStreamingSendsNothingAndCanBeTriedAgain) {
-  ASSERT_EQ(machine->SetFault(tc::kFaultRequestFailure, DriverRequest::kStopStreaming, 0xE0000076), 0u);
+  ASSERT_EQ(machine->SetFault(tc::kFaultRequestFailure, DriverRequest::kStopStreaming, 0xE0000076),
+            0u);
   Check(1, true);
   Click(page->Item(IDC_SOURCES_APPLY));
   ASSERT_EQ(messages.size(), 1u);
@@ -201,7 +204,8 @@ TEST_F(SyncPage, TheRateListShowsTheDriversRatesAndItsApplySendsTheChoice) {
   ChooseRate(0);
   Click(page->Item(IDC_RATE_APPLY));
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0], L"A WDM sound device is currently in use.\nSampling rate cannot be changed.");
+  EXPECT_EQ(messages[0],
+            L"A WDM sound device is currently in use.\nSampling rate cannot be changed.");
   EXPECT_EQ(types[0], static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
   EXPECT_EQ(SendMessageW(Combo(), CB_GETCURSEL, 0, 0), 3);
 }
@@ -233,7 +237,8 @@ TEST_F(SettingsPage, TheSlidersShowTheDriversDepthsInMillisecondsAndSamples) {
   // 5 ms at 48 kHz are 240 samples, shown as the next multiple of 32.
   EXPECT_EQ(Text(page->Item(IDC_ASIO_TEXT)), L"5.0 ms\n256 samples");
   EXPECT_EQ(Text(page->Item(IDC_WDM_TEXT)), L"10.0 ms\n480 samples");
-  for (int apply : {IDC_STREAM_APPLY, IDC_ASIO_APPLY, IDC_WDM_APPLY}) EXPECT_FALSE(Enabled(page->Item(apply)));
+  for (int apply : {IDC_STREAM_APPLY, IDC_ASIO_APPLY, IDC_WDM_APPLY})
+    EXPECT_FALSE(Enabled(page->Item(apply)));
 
   // A rate changed elsewhere shows in the samples at the next refresh, even
   // though this page refreshes before the Synchronisation page.
@@ -285,7 +290,9 @@ TEST_F(SettingsPage, DropOutsArePolledOnlyWhileThePageIsShown) {
   EXPECT_TRUE(page->Polling());
 
   // A failed read empties the count and the poll goes on.
-  ASSERT_EQ(machine->SetFault(tc::kFaultRequestFailure, DriverRequest::kGetAsioStatistics, 0xE0000001), 0u);
+  ASSERT_EQ(
+      machine->SetFault(tc::kFaultRequestFailure, DriverRequest::kGetAsioStatistics, 0xE0000001),
+      0u);
   EXPECT_TRUE(PumpUntil([&] { return Text(page->Item(IDC_DROPOUTS)).empty(); }));
   EXPECT_TRUE(page->Polling());
 }
@@ -293,8 +300,10 @@ TEST_F(SettingsPage, DropOutsArePolledOnlyWhileThePageIsShown) {
 TEST_F(SettingsPage, WithTheDriverClosedEverySliderIsDisabledAndEveryTextEmpty) {
   CDriverData::Instance().Close();
   View().RefreshAllPages();
-  for (int slider : {IDC_STREAM_SLIDER, IDC_ASIO_SLIDER, IDC_WDM_SLIDER}) EXPECT_FALSE(Enabled(page->Item(slider)));
-  for (int text : {IDC_STREAM_TEXT, IDC_ASIO_TEXT, IDC_WDM_TEXT}) EXPECT_EQ(Text(page->Item(text)), L"");
+  for (int slider : {IDC_STREAM_SLIDER, IDC_ASIO_SLIDER, IDC_WDM_SLIDER})
+    EXPECT_FALSE(Enabled(page->Item(slider)));
+  for (int text : {IDC_STREAM_TEXT, IDC_ASIO_TEXT, IDC_WDM_TEXT})
+    EXPECT_EQ(Text(page->Item(text)), L"");
 }
 
 }  // namespace

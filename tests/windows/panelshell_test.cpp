@@ -20,17 +20,21 @@ struct TreeEntry {
   PanelPage page;
   const wchar_t* title;
 };
-// The tree's order: Streams is offered after Synchronisation and Settings.
+// The tree's order: Streams is offered right after Synchronisation.
 const TreeEntry kTree[] = {
-    {PanelPage::kDevices, L"Devices"},          {PanelPage::kInputChannels, L"Input Channels"},
-    {PanelPage::kOutputChannels, L"Output Channels"}, {PanelPage::kSync, L"Synchronisation"},
-    {PanelPage::kSettings, L"Settings"},        {PanelPage::kStreams, L"Streams"},
+    {PanelPage::kDevices, L"Devices"},
+    {PanelPage::kInputChannels, L"Input Channels"},
+    {PanelPage::kOutputChannels, L"Output Channels"},
+    {PanelPage::kSync, L"Synchronisation"},
+    {PanelPage::kStreams, L"Streams"},
+    {PanelPage::kSettings, L"Settings"},
 };
 
 std::vector<HTREEITEM> TreeItems(HWND tree) {
   std::vector<HTREEITEM> items;
-  for (auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)); item != nullptr;
-       item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item))))
+  for (auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+       item != nullptr; item = reinterpret_cast<HTREEITEM>(SendMessageW(
+                            tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item))))
     items.push_back(item);
   return items;
 }
@@ -70,7 +74,8 @@ TEST_F(PanelWindow, StartsOnTheDevicesPageInAFixedWindowTitledFromTheStringTable
   RECT client, form, page, tree;
   GetClientRect(Frame(), &client);
   GetWindowRect(view.Handle(), &form);
-  EXPECT_EQ(client.bottom, form.bottom - form.top + application->MainWindow()->GetStatusBar().Height());
+  EXPECT_EQ(client.bottom,
+            form.bottom - form.top + application->MainWindow()->GetStatusBar().Height());
   GetWindowRect(view.Tree(), &tree);
   GetWindowRect(view.Page(PanelPage::kDevices).Handle(), &page);
   EXPECT_GT(page.left, tree.right);
@@ -103,9 +108,11 @@ TEST_F(PanelWindow, EachTreeItemShowsItsPageAloneAndItsTitleInTheStatusBar) {
 TEST_F(PanelWindow, TheMenuRoutesItsCommandsAndShowsTheirPromptsThenReady) {
   Open();
   HMENU menu = GetMenu(Frame());
-  SendMessageW(Frame(), WM_MENUSELECT, MAKEWPARAM(ID_APP_EXIT, MF_STRING), reinterpret_cast<LPARAM>(menu));
+  SendMessageW(Frame(), WM_MENUSELECT, MAKEWPARAM(ID_APP_EXIT, MF_STRING),
+               reinterpret_cast<LPARAM>(menu));
   EXPECT_EQ(StatusText(0), L"Close the control panel");
-  SendMessageW(Frame(), WM_MENUSELECT, MAKEWPARAM(ID_APP_ABOUT, MF_STRING), reinterpret_cast<LPARAM>(menu));
+  SendMessageW(Frame(), WM_MENUSELECT, MAKEWPARAM(ID_APP_ABOUT, MF_STRING),
+               reinterpret_cast<LPARAM>(menu));
   EXPECT_EQ(StatusText(0), L"Show the control panel's version");
   SendMessageW(Frame(), WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
   EXPECT_EQ(StatusText(0), L"Ready");
@@ -121,7 +128,8 @@ TEST_F(PanelWindow, TheMenuRoutesItsCommandsAndShowsTheirPromptsThenReady) {
     return dialog.Result();
   });
   SendMessageW(Frame(), WM_COMMAND, ID_APP_ABOUT, 0);
-  EXPECT_EQ(shown.rfind(L"Korvane FireWire Control Panel V2.11.0\n\n", 0), 0u) << app::ToAnsi(shown);
+  EXPECT_EQ(shown.rfind(L"Korvane FireWire Control Panel V2.11.0\n\n", 0), 0u)
+      << app::ToAnsi(shown);
 
   // A second start's message switches to the Settings page.
   PostMessageW(Frame(), WM_SHOW_SETTINGS, 0, 0);
@@ -149,12 +157,15 @@ TEST_F(PanelWindow, QueuedDriverNotificationsRefreshEveryPageOnce) {
   ASSERT_EQ(Driver().SetAsioBuffer(BufferSetting{{6000, 0, 0, 0}}), 0u);
   ASSERT_EQ(Driver().StopStreaming(), 0u);
   int counts[kPanelPageCount];
-  for (int page = 0; page < kPanelPageCount; ++page) counts[page] = view.Page(static_cast<PanelPage>(page)).RefreshCount();
+  for (int page = 0; page < kPanelPageCount; ++page)
+    counts[page] = view.Page(static_cast<PanelPage>(page)).RefreshCount();
   SendMessageW(view.Handle(), WM_DRIVER_NOTIFY, 0, 0);
   for (int page = 0; page < kPanelPageCount; ++page)
-    EXPECT_EQ(view.Page(static_cast<PanelPage>(page)).RefreshCount(), counts[page] + 1) << "page " << page;
+    EXPECT_EQ(view.Page(static_cast<PanelPage>(page)).RefreshCount(), counts[page] + 1)
+        << "page " << page;
   SendMessageW(view.Handle(), WM_DRIVER_NOTIFY, 0, 0);
-  EXPECT_EQ(view.Page(PanelPage::kSync).RefreshCount(), counts[static_cast<int>(PanelPage::kSync)] + 1);
+  EXPECT_EQ(view.Page(PanelPage::kSync).RefreshCount(),
+            counts[static_cast<int>(PanelPage::kSync)] + 1);
   Driver().StartStreaming();
 }
 
@@ -181,7 +192,9 @@ TEST_F(PanelWindow, ADriverMissingAtStartIsTakenUpWhenItsDevicesArrive) {
 TEST_F(PanelWindow, ADriverThatWentAwayIsOpenedAgainWhenItsDevicesArrive) {
   CQDL_CPLView& view = Open();
   ASSERT_EQ(view.SyncPage().List().Count(), 3);
-  ASSERT_EQ(machine->SetFault(tc::kFaultRequestFailure, DriverRequest::kGetDeviceList, ERROR_DEVICE_REMOVED), 0u);
+  ASSERT_EQ(machine->SetFault(tc::kFaultRequestFailure, DriverRequest::kGetDeviceList,
+                              ERROR_DEVICE_REMOVED),
+            0u);
   view.RefreshAllPages();
   EXPECT_FALSE(CDriverData::Instance().IsOpen());
   EXPECT_EQ(view.SyncPage().List().Count(), 0);
@@ -207,8 +220,8 @@ struct Process {
     std::wstring command = L"\"" + ProgramPath() + L"\" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    return CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info) !=
-           FALSE;
+    return CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &info) != FALSE;
   }
   bool Ended() const { return WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0; }
   DWORD ExitCode() const {
