@@ -10,6 +10,10 @@
 #include "panel/driverrecords.h"
 #include "platform/deviceio.h"
 
+// Whether a request failed because the driver's device is no longer there (it
+// was removed or its driver unloaded): the handle is then useless.
+bool DriverIsGone(std::uint32_t status);
+
 class CDriverControl {
  public:
   CDriverControl() = default;
@@ -26,7 +30,8 @@ class CDriverControl {
   bool IsOpen() const;
 
   // One synchronous request: 0, the system's error or the driver's status.
-  // kDriverNotOpen on a closed instance, with neither buffer touched.
+  // kDriverNotOpen on a closed instance, with neither buffer touched. A
+  // request that finds the driver gone closes the instance.
   DriverStatus Call(std::uint32_t code, const void* in, std::uint32_t inSize, void* out,
                     std::uint32_t outSize);
 
