@@ -7,13 +7,13 @@ bool HasAsioOption(std::wstring_view commandLine) {
   constexpr std::wstring_view kOption = L"-asio";
   std::size_t at = 0;
   while (at < commandLine.size()) {
-    while (at < commandLine.size() && std::iswspace(commandLine[at])) ++at;
+    while (at < commandLine.size() && std::iswspace(static_cast<std::wint_t>(commandLine[at]))) ++at;
     std::size_t end = at;
-    while (end < commandLine.size() && !std::iswspace(commandLine[end])) ++end;
+    while (end < commandLine.size() && !std::iswspace(static_cast<std::wint_t>(commandLine[end]))) ++end;
     const std::wstring_view token = commandLine.substr(at, end - at);
     if (token.size() == kOption.size() &&
         std::equal(token.begin(), token.end(), kOption.begin(),
-                   [](wchar_t a, wchar_t b) { return std::towlower(a) == b; }))
+                   [](wchar_t a, wchar_t b) { return std::towlower(static_cast<std::wint_t>(a)) == static_cast<std::wint_t>(b); }))
       return true;
     at = end;
   }

@@ -1,0 +1,27 @@
+// The rename dialogs of the Devices and Channels pages: one edit field that
+// shows a name field of a copied driver record and, on "OK", writes what was
+// typed back into it as the driver takes it (ANSI, whole characters, at most
+// 39 bytes and the zero byte). "Cancel" leaves the copy as it was.
+#pragma once
+
+#include <string>
+
+#include "panel/app/dialog.h"
+#include "panel/driverrecords.h"
+#include "panel/res/resource.h"
+
+class CNameDlg : public app::Dialog {
+ public:
+  CNameDlg(unsigned templateId, int editId, char (&field)[kNameField])
+      : app::Dialog(templateId), editId_(editId), field_(field) {}
+
+ protected:
+  void OnInitDialog() override;
+  void DoDataExchange(app::DataExchange& exchange) override;
+  void OnOK() override;
+
+ private:
+  int editId_;
+  char (&field_)[kNameField];
+  std::wstring text_;
+};
