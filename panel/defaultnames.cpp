@@ -11,7 +11,8 @@ bool DefaultNames::NameDevice(DeviceInfo& device) {
 
 bool DefaultNames::NameChannel(ChannelInfo& channel, int index) {
   if (!SameName(channel.channelName, channel.hardwareName)) return false;
-  const auto key = std::make_tuple(channel.deviceId, channel.direction != 0 ? 1u : 0u, channel.channelId);
+  const auto key =
+      std::make_tuple(channel.deviceId, channel.direction != 0 ? 1u : 0u, channel.channelId);
   if (!channels_.insert(key).second) return false;
   SetName(channel.channelName, DefaultChannelName(channel.direction, index));
   return true;

@@ -7,13 +7,16 @@ bool HasAsioOption(std::wstring_view commandLine) {
   constexpr std::wstring_view kOption = L"-asio";
   std::size_t at = 0;
   while (at < commandLine.size()) {
-    while (at < commandLine.size() && std::iswspace(static_cast<std::wint_t>(commandLine[at]))) ++at;
+    while (at < commandLine.size() && std::iswspace(static_cast<std::wint_t>(commandLine[at])))
+      ++at;
     std::size_t end = at;
-    while (end < commandLine.size() && !std::iswspace(static_cast<std::wint_t>(commandLine[end]))) ++end;
+    while (end < commandLine.size() && !std::iswspace(static_cast<std::wint_t>(commandLine[end])))
+      ++end;
     const std::wstring_view token = commandLine.substr(at, end - at);
     if (token.size() == kOption.size() &&
-        std::equal(token.begin(), token.end(), kOption.begin(),
-                   [](wchar_t a, wchar_t b) { return std::towlower(static_cast<std::wint_t>(a)) == static_cast<std::wint_t>(b); }))
+        std::equal(token.begin(), token.end(), kOption.begin(), [](wchar_t a, wchar_t b) {
+          return std::towlower(static_cast<std::wint_t>(a)) == static_cast<std::wint_t>(b);
+        }))
       return true;
     at = end;
   }
@@ -21,9 +24,9 @@ bool HasAsioOption(std::wstring_view commandLine) {
 }
 
 namespace {
-constexpr std::uint32_t kPageTags[kPanelPageCount] = {kPageTagSettings,       kPageTagDevices,
-                                                      kPageTagInputChannels,  kPageTagOutputChannels,
-                                                      kPageTagStreams,        kPageTagSync};
+constexpr std::uint32_t kPageTags[kPanelPageCount] = {kPageTagSettings,      kPageTagDevices,
+                                                      kPageTagInputChannels, kPageTagOutputChannels,
+                                                      kPageTagStreams,       kPageTagSync};
 }
 
 std::uint32_t PageTag(PanelPage page) { return kPageTags[static_cast<int>(page)]; }
@@ -69,8 +72,9 @@ ClockMasterCheck CheckClockMasterRow(int row, bool checked, int checkedRow) {
   return {checkedRow, false, false, false};
 }
 
-bool ChooseClockMaster(std::intptr_t itemData, const std::vector<std::unique_ptr<DeviceInfo>>& devices,
-                       ClockMaster* master, std::uint32_t* rateMode) {
+bool ChooseClockMaster(std::intptr_t itemData,
+                       const std::vector<std::unique_ptr<DeviceInfo>>& devices, ClockMaster* master,
+                       std::uint32_t* rateMode) {
   if (itemData == kPcDriverRow) {
     master->kind = kClockMasterPc;
     master->deviceId = 0;

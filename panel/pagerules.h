@@ -77,18 +77,19 @@ constexpr std::intptr_t kPcDriverRow = -1;
 // What the clock-master list does when the check box of `row` changed to
 // `checked` while `checkedRow` was the master's row (-1: none).
 struct ClockMasterCheck {
-  int checkedRow;        // the master's row afterwards
-  bool uncheckOthers;    // every other row loses its check
-  bool checkAgain;       // the row's check comes back: the master cannot be unchecked
-  bool choiceChanged;    // a new master was chosen (the sources "Apply" is due)
+  int checkedRow;      // the master's row afterwards
+  bool uncheckOthers;  // every other row loses its check
+  bool checkAgain;     // the row's check comes back: the master cannot be unchecked
+  bool choiceChanged;  // a new master was chosen (the sources "Apply" is due)
 };
 ClockMasterCheck CheckClockMasterRow(int row, bool checked, int checkedRow);
 
 // The clock master and rate mode for the row with `itemData`: the PC driver
 // (its rate is then set by hand) or device `itemData` of `devices`. False,
 // and nothing changed, for an index without a device.
-bool ChooseClockMaster(std::intptr_t itemData, const std::vector<std::unique_ptr<DeviceInfo>>& devices,
-                       ClockMaster* master, std::uint32_t* rateMode);
+bool ChooseClockMaster(std::intptr_t itemData,
+                       const std::vector<std::unique_ptr<DeviceInfo>>& devices, ClockMaster* master,
+                       std::uint32_t* rateMode);
 
 // The row of the rate list to select: the first rate equal to the current
 // one, -1 for none.

@@ -18,5 +18,6 @@ int RankingMoveTarget(int row, int count, int step) {
 void RankInDisplayOrder(std::vector<std::unique_ptr<DeviceInfo>>& devices,
                         const std::vector<std::size_t>& order) {
   for (std::size_t rank = 0; rank < order.size(); ++rank)
-    if (order[rank] < devices.size() && devices[order[rank]]) devices[order[rank]]->rank = static_cast<std::uint32_t>(rank);
+    if (order[rank] < devices.size() && devices[order[rank]])
+      devices[order[rank]]->rank = static_cast<std::uint32_t>(rank);
 }

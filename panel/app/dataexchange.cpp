@@ -25,7 +25,8 @@ void DataExchange::Check(int id, int& value) {
 
 void DataExchange::Radio(int firstId, int count, int& value) {
   if (!saving_) {
-    for (int i = 0; i < count; ++i) CheckDlgButton(dialog_, firstId + i, i == value ? BST_CHECKED : BST_UNCHECKED);
+    for (int i = 0; i < count; ++i)
+      CheckDlgButton(dialog_, firstId + i, i == value ? BST_CHECKED : BST_UNCHECKED);
     return;
   }
   value = -1;

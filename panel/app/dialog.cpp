@@ -34,8 +34,8 @@ INT_PTR Dialog::RunModal(HWND owner) {
 bool Dialog::CreateModeless(HWND parent) {
   modal_ = false;
   result_ = 0;
-  HWND created = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), parent,
-                                    &Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
+  HWND created = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_),
+                                    parent, &Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
   return created != nullptr;
 }
 

@@ -32,10 +32,12 @@ FrameWindow::~FrameWindow() {
 
 bool FrameWindow::Create(const std::wstring& title, unsigned menuId, unsigned iconId) {
   RegisterFrameClass(iconId);
-  HMENU menu = menuId != 0 ? LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(menuId)) : nullptr;
+  HMENU menu =
+      menuId != 0 ? LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(menuId)) : nullptr;
   // The object reaches its window procedure through the creation parameter.
-  HWND created = CreateWindowExW(0, kClassName, title.c_str(), Style(), CW_USEDEFAULT, CW_USEDEFAULT,
-                                 400, 300, nullptr, menu, GetModuleHandleW(nullptr), this);
+  HWND created =
+      CreateWindowExW(0, kClassName, title.c_str(), Style(), CW_USEDEFAULT, CW_USEDEFAULT, 400, 300,
+                      nullptr, menu, GetModuleHandleW(nullptr), this);
   if (created == nullptr && menu != nullptr) DestroyMenu(menu);
   return created != nullptr;
 }
@@ -53,7 +55,8 @@ void FrameWindow::ResizeParentToFit() {
   if (hwnd_ == nullptr || view_ == nullptr) return;
   const SIZE form = view_->FormSize();
   RECT wanted{0, 0, form.cx, form.cy + statusBar_.Height()};
-  AdjustWindowRectEx(&wanted, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), GetMenu(hwnd_) != nullptr,
+  AdjustWindowRectEx(&wanted, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)),
+                     GetMenu(hwnd_) != nullptr,
                      static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
   SetWindowPos(hwnd_, nullptr, 0, 0, wanted.right - wanted.left, wanted.bottom - wanted.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -64,8 +67,8 @@ void FrameWindow::ResizeParentToFit() {
   if (missing > 0) {
     RECT window;
     GetWindowRect(hwnd_, &window);
-    SetWindowPos(hwnd_, nullptr, 0, 0, window.right - window.left, window.bottom - window.top + missing,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd_, nullptr, 0, 0, window.right - window.left,
+                 window.bottom - window.top + missing, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   RecalcLayout();
 }
@@ -127,7 +130,8 @@ bool FrameWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
 
 LRESULT CALLBACK FrameWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
-    auto* created = reinterpret_cast<FrameWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    auto* created =
+        reinterpret_cast<FrameWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     created->hwnd_ = hwnd;
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
   }

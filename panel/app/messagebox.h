@@ -9,8 +9,8 @@
 
 namespace app {
 
-using MessageBoxHook =
-    std::function<int(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type)>;
+using MessageBoxHook = std::function<int(HWND owner, const std::wstring& text,
+                                         const std::wstring& caption, UINT type)>;
 
 // An empty hook restores MessageBoxW.
 void SetMessageBoxHook(MessageBoxHook hook);

@@ -11,7 +11,8 @@ std::wstring LoadResString(unsigned id) {
   const wchar_t* text = nullptr;
   // With a zero buffer size the call hands out the resource's own text,
   // which is not zero-terminated: its length is the result.
-  const int length = LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<wchar_t*>(&text), 0);
+  const int length =
+      LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<wchar_t*>(&text), 0);
   if (length <= 0 || text == nullptr) return {};
   return std::wstring(text, static_cast<std::size_t>(length));
 }
@@ -33,7 +34,8 @@ std::wstring FromAnsi(std::string_view text) {
 std::string ToAnsi(std::wstring_view text) {
   if (text.empty()) return {};
   const int size = static_cast<int>(text.size());
-  const int length = WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  const int length =
+      WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
   std::string narrow(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
   if (length > 0)
     WideCharToMultiByte(CP_ACP, 0, text.data(), size, narrow.data(), length, nullptr, nullptr);

@@ -7,8 +7,9 @@
 namespace app {
 
 bool StatusBar::Create(HWND parent, int id) {
-  hwnd_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | CCS_BOTTOM, 0, 0, 0, 0, parent,
-                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+  hwnd_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | CCS_BOTTOM, 0, 0, 0, 0,
+                          parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                          GetModuleHandleW(nullptr), nullptr);
   return hwnd_ != nullptr;
 }
 
@@ -42,14 +43,18 @@ void StatusBar::Layout() {
 }
 
 void StatusBar::SetPaneText(int pane, const std::wstring& text) {
-  if (hwnd_ != nullptr) SendMessageW(hwnd_, SB_SETTEXTW, static_cast<WPARAM>(pane), reinterpret_cast<LPARAM>(text.c_str()));
+  if (hwnd_ != nullptr)
+    SendMessageW(hwnd_, SB_SETTEXTW, static_cast<WPARAM>(pane),
+                 reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 std::wstring StatusBar::PaneText(int pane) const {
   if (hwnd_ == nullptr) return {};
-  const LRESULT length = LOWORD(SendMessageW(hwnd_, SB_GETTEXTLENGTHW, static_cast<WPARAM>(pane), 0));
+  const LRESULT length =
+      LOWORD(SendMessageW(hwnd_, SB_GETTEXTLENGTHW, static_cast<WPARAM>(pane), 0));
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  SendMessageW(hwnd_, SB_GETTEXTW, static_cast<WPARAM>(pane), reinterpret_cast<LPARAM>(text.data()));
+  SendMessageW(hwnd_, SB_GETTEXTW, static_cast<WPARAM>(pane),
+               reinterpret_cast<LPARAM>(text.data()));
   text.resize(static_cast<std::size_t>(length));
   return text;
 }

@@ -23,7 +23,8 @@ void CChannelsPage::OnInitDialog() {
   list_.AddExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP);
   EnableItem(IDC_EDIT_CHANNEL_NAME, false);
   CDriverData& driver = Driver();
-  if (driver.GetAsioNameMode(&driver.asioNameMode) == 0) asioNameCheck_ = driver.asioNameMode != 0 ? 1 : 0;
+  if (driver.GetAsioNameMode(&driver.asioNameMode) == 0)
+    asioNameCheck_ = driver.asioNameMode != 0 ? 1 : 0;
   FillList();
 }
 
@@ -75,7 +76,8 @@ void CChannelsPage::FillList() {
 void CChannelsPage::ComputeAsioNames() {
   if (Handle() == nullptr) return;
   for (int row = 0; row < list_.Count(); ++row)
-    list_.SetText(row, 2, AsioDisplayText(asioNameCheck_ != 0, list_.Text(row, 0), list_.Text(row, 1)));
+    list_.SetText(row, 2,
+                  AsioDisplayText(asioNameCheck_ != 0, list_.Text(row, 0), list_.Text(row, 1)));
 }
 
 void CChannelsPage::UpdateSelection() {

@@ -17,7 +17,8 @@
 
 class CChannelsPage : public CPanelPage {
  public:
-  explicit CChannelsPage(std::uint32_t direction) : CPanelPage(IDD_CHANNELS), direction_(direction) {}
+  explicit CChannelsPage(std::uint32_t direction)
+      : CPanelPage(IDD_CHANNELS), direction_(direction) {}
   std::uint32_t Direction() const { return direction_; }
 
   // The page of the other direction, which follows this one's check box.

@@ -34,7 +34,6 @@ void CDevicesPage::OnInitDialog() {
   list_.InsertColumn(1, app::LoadResString(IDS_COLUMN_SERIAL_NUMBER), 220);
   list_.AddExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP);
   SetDlgItemTextW(Handle(), IDC_RANKING_HELP, app::LoadResString(IDS_RANKING_HELP).c_str());
-  EnableItem(IDC_RANKING_APPLY, false);
   FillList();
 }
 
@@ -52,13 +51,17 @@ void CDevicesPage::FillList() {
   }
   if (selected >= 0 && selected < list_.Count()) list_.SelectAndFocus(selected);
   UpdateButtons();
+  // The rows show the driver's ranking again: moves not applied are gone,
+  // and there is nothing left to apply.
+  EnableItem(IDC_RANKING_APPLY, false);
   ShowDeviceCount(driver.devices.size());
 }
 
 void CDevicesPage::InsertDeviceRow(int row, std::size_t index) {
   const DeviceInfo* device = DeviceAt(static_cast<LPARAM>(index));
   if (device == nullptr) return;
-  const int at = list_.InsertRow(row, app::FromAnsi(NameText(device->name)), static_cast<LPARAM>(index));
+  const int at =
+      list_.InsertRow(row, app::FromAnsi(NameText(device->name)), static_cast<LPARAM>(index));
   list_.SetText(at, 1, app::FromAnsi(SerialNumberText(*device)));
 }
 
@@ -66,7 +69,8 @@ void CDevicesPage::ShowDeviceCount(std::size_t count) {
   const std::wstring text =
       app::Format(L"%i ", static_cast<int>(count)) + app::LoadResString(IDS_DEVICES_CONNECTED);
   HWND bar = GetDlgItem(GetAncestor(Handle(), GA_ROOT), app::kStatusBarId);
-  if (bar != nullptr) SendMessageW(bar, SB_SETTEXTW, kDeviceCountPane, reinterpret_cast<LPARAM>(text.c_str()));
+  if (bar != nullptr)
+    SendMessageW(bar, SB_SETTEXTW, kDeviceCountPane, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void CDevicesPage::UpdateButtons() {
@@ -93,12 +97,12 @@ void CDevicesPage::Move(int step) {
 void CDevicesPage::ApplyRanking() {
   CDriverData& driver = Driver();
   std::vector<std::size_t> order;
-  for (int row = 0; row < list_.Count(); ++row) order.push_back(static_cast<std::size_t>(list_.ItemData(row)));
+  for (int row = 0; row < list_.Count(); ++row)
+    order.push_back(static_cast<std::size_t>(list_.ItemData(row)));
   RankInDisplayOrder(driver.devices, order);
   driver.StoreDevices();
   FillList();
   if (devicesChanged_) devicesChanged_();
-  EnableItem(IDC_RANKING_APPLY, false);
 }
 
 void CDevicesPage::Rename() {

@@ -17,7 +17,9 @@ class CDevicesPage : public CPanelPage {
 
   // Called after a rename or an Apply of this page: the pages that show the
   // devices' names and ranking reload.
-  void SetDevicesChangedHandler(std::function<void()> handler) { devicesChanged_ = std::move(handler); }
+  void SetDevicesChangedHandler(std::function<void()> handler) {
+    devicesChanged_ = std::move(handler);
+  }
 
   void FillList();
   CListView& List() { return list_; }

@@ -10,13 +10,15 @@ void CListView::InsertColumn(int column, const std::wstring& title, int width) {
   // Widths are given for the usual 8-point dialog font (4 dialog units are
   // 6 pixels); a larger font gets wider columns, so titles keep their room.
   RECT units{4, 0, 0, 0};
-  if (MapDialogRect(GetParent(hwnd_), &units) && units.left > 6) width = MulDiv(width, units.left, 6);
+  if (MapDialogRect(GetParent(hwnd_), &units) && units.left > 6)
+    width = MulDiv(width, units.left, 6);
   LVCOLUMNW info{};
   info.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
   info.pszText = const_cast<wchar_t*>(title.c_str());
   info.cx = width;
   info.iSubItem = column;
-  SendMessageW(hwnd_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&info));
+  SendMessageW(hwnd_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column),
+               reinterpret_cast<LPARAM>(&info));
 }
 
 int CListView::InsertRow(int row, const std::wstring& text, LPARAM data) {
@@ -53,12 +55,15 @@ LPARAM CListView::ItemData(int row) const {
   return item.lParam;
 }
 
-int CListView::Count() const { return static_cast<int>(SendMessageW(hwnd_, LVM_GETITEMCOUNT, 0, 0)); }
+int CListView::Count() const {
+  return static_cast<int>(SendMessageW(hwnd_, LVM_GETITEMCOUNT, 0, 0));
+}
 
 void CListView::DeleteAll() { SendMessageW(hwnd_, LVM_DELETEALLITEMS, 0, 0); }
 
 int CListView::SelectedRow() const {
-  return static_cast<int>(SendMessageW(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  return static_cast<int>(
+      SendMessageW(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
 void CListView::SelectAndFocus(int row) {
@@ -68,4 +73,6 @@ void CListView::SelectAndFocus(int row) {
 
 bool CListView::IsChecked(int row) const { return ListView_GetCheckState(hwnd_, row) != 0; }
 
-void CListView::SetChecked(int row, bool checked) { ListView_SetCheckState(hwnd_, row, checked ? TRUE : FALSE); }
+void CListView::SetChecked(int row, bool checked) {
+  ListView_SetCheckState(hwnd_, row, checked ? TRUE : FALSE);
+}

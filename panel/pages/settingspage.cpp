@@ -28,9 +28,9 @@ void CSettingsPage::DoDataExchange(app::DataExchange& exchange) {
 
 bool CSettingsPage::LoadBuffer(int slider, BufferSetting& setting, bool stream) {
   CDriverData& driver = Driver();
-  const auto status = stream ? driver.GetStreamBuffer(&setting)
-                             : slider == IDC_ASIO_SLIDER ? driver.GetAsioBuffer(&setting)
-                                                         : driver.GetWdmBuffer(&setting);
+  const auto status = stream                      ? driver.GetStreamBuffer(&setting)
+                      : slider == IDC_ASIO_SLIDER ? driver.GetAsioBuffer(&setting)
+                                                  : driver.GetWdmBuffer(&setting);
   std::optional<SliderScale> scale;
   if (status == 0) scale = stream ? StreamSliderScale(setting) : DeviceSliderScale(setting);
   if (status == 0 && !scale)
@@ -83,8 +83,9 @@ void CSettingsPage::UpdateTexts() {
     BufferSetting& setting;
     std::wstring& text;
   };
-  for (DeviceSlider device : {DeviceSlider{asioLoaded_, IDC_ASIO_SLIDER, IDC_ASIO_APPLY, asio_, asioText_},
-                              DeviceSlider{wdmLoaded_, IDC_WDM_SLIDER, IDC_WDM_APPLY, wdm_, wdmText_}}) {
+  for (DeviceSlider device :
+       {DeviceSlider{asioLoaded_, IDC_ASIO_SLIDER, IDC_ASIO_APPLY, asio_, asioText_},
+        DeviceSlider{wdmLoaded_, IDC_WDM_SLIDER, IDC_WDM_APPLY, wdm_, wdmText_}}) {
     if (!device.loaded) continue;
     std::uint32_t& depth = device.setting.words[DeviceBuffer::kDepth];
     const std::uint32_t before = depth;

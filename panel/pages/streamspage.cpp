@@ -20,7 +20,9 @@ void CStreamsPage::OnInitDialog() {
   list_.AddExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP);
 }
 
-void CStreamsPage::DoDataExchange(app::DataExchange& exchange) { exchange.Text(IDC_STREAM_DETAIL, detail_); }
+void CStreamsPage::DoDataExchange(app::DataExchange& exchange) {
+  exchange.Text(IDC_STREAM_DETAIL, detail_);
+}
 
 void CStreamsPage::FillList() {
   if (Handle() == nullptr) return;
@@ -48,7 +50,8 @@ void CStreamsPage::ShowDetail() {
   const LPARAM index = row >= 0 ? list_.ItemData(row) : -1;
   DeviceStreams streams{};
   if (index >= 0 && static_cast<std::size_t>(index) < driver.devices.size() &&
-      driver.GetDeviceStreams(driver.devices[static_cast<std::size_t>(index)]->deviceId, &streams) == 0)
+      driver.GetDeviceStreams(driver.devices[static_cast<std::size_t>(index)]->deviceId,
+                              &streams) == 0)
     detail_ = app::FromAnsi(StreamsDetailText(streams));
   UpdateData(false);
 }

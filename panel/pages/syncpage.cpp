@@ -72,7 +72,8 @@ void CSyncPage::FillList() {
       const int row = list_.InsertRow(static_cast<int>(i) + 1, L"", static_cast<LPARAM>(i));
       list_.SetText(row, 1, app::FromAnsi(NameText(device.name)));
       list_.SetText(row, 2, app::FromAnsi(DescribeSource(driver.syncInfos[i]->current)));
-      if (driver.clockMaster.kind == kClockMasterDevice && device.deviceId == driver.clockMaster.deviceId) {
+      if (driver.clockMaster.kind == kClockMasterDevice &&
+          device.deviceId == driver.clockMaster.deviceId) {
         list_.SetChecked(row, true);
         checkedRow_ = row;
       }
@@ -94,8 +95,10 @@ void CSyncPage::FillRates() {
     const std::uint32_t count = std::min(driver.rateInfo.rateCount, kMaxRates);
     for (std::uint32_t i = 0; i < count; ++i) {
       const std::wstring text = app::FromAnsi(RateItemText(driver.rateInfo.rates[i]));
-      const LRESULT item = SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-      if (item >= 0) SendMessageW(combo, CB_SETITEMDATA, static_cast<WPARAM>(item), driver.rateInfo.rates[i]);
+      const LRESULT item =
+          SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+      if (item >= 0)
+        SendMessageW(combo, CB_SETITEMDATA, static_cast<WPARAM>(item), driver.rateInfo.rates[i]);
     }
     SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(CurrentRateIndex(driver.rateInfo)), 0);
   }
@@ -121,7 +124,8 @@ void CSyncPage::UpdateControls() {
 void CSyncPage::UpdateRateCombo() {
   HWND combo = Item(IDC_RATE_COMBO);
   const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
-  if (count > 0 && SendMessageW(combo, CB_GETCURSEL, 0, 0) < 0) SendMessageW(combo, CB_SETCURSEL, 0, 0);
+  if (count > 0 && SendMessageW(combo, CB_GETCURSEL, 0, 0) < 0)
+    SendMessageW(combo, CB_SETCURSEL, 0, 0);
   EnableWindow(combo, count > 0 && Driver().rateMode != 1 ? TRUE : FALSE);
 }
 
@@ -136,8 +140,8 @@ void CSyncPage::OnListChanged(int row) {
     if (check.checkAgain) list_.SetChecked(row, true);
     if (check.choiceChanged) EnableItem(IDC_SOURCES_APPLY, true);
     checkedRow_ = check.checkedRow < list_.Count() ? check.checkedRow : -1;
-    if (checkedRow_ >= 0 &&
-        ChooseClockMaster(list_.ItemData(checkedRow_), driver.devices, &driver.clockMaster, &driver.rateMode))
+    if (checkedRow_ >= 0 && ChooseClockMaster(list_.ItemData(checkedRow_), driver.devices,
+                                              &driver.clockMaster, &driver.rateMode))
       ShowMasterKind();
     ready_ = true;
   }
@@ -147,7 +151,8 @@ void CSyncPage::OnListChanged(int row) {
 void CSyncPage::OnRateModeClicked() {
   UpdateData(true);
   Driver().rateMode = radio_ != 0 ? 1 : 0;
-  EnableItem(IDC_RATE_COMBO, Driver().rateMode == 0 && SendMessageW(Item(IDC_RATE_COMBO), CB_GETCOUNT, 0, 0) > 0);
+  EnableItem(IDC_RATE_COMBO,
+             Driver().rateMode == 0 && SendMessageW(Item(IDC_RATE_COMBO), CB_GETCOUNT, 0, 0) > 0);
   EnableItem(IDC_SOURCES_APPLY, true);
 }
 
@@ -176,9 +181,11 @@ void CSyncPage::ApplyRate() {
   HWND combo = Item(IDC_RATE_COMBO);
   const LRESULT item = SendMessageW(combo, CB_GETCURSEL, 0, 0);
   if (item >= 0) {
-    const auto rate = static_cast<std::uint32_t>(SendMessageW(combo, CB_GETITEMDATA, static_cast<WPARAM>(item), 0));
+    const auto rate = static_cast<std::uint32_t>(
+        SendMessageW(combo, CB_GETITEMDATA, static_cast<WPARAM>(item), 0));
     driver.rateInfo.currentRate = rate;
-    if (driver.SetSampleRate(rate) == kDriverWdmDeviceInUse) ShowWarning(app::LoadResString(IDS_WDM_IN_USE));
+    if (driver.SetSampleRate(rate) == kDriverWdmDeviceInUse)
+      ShowWarning(app::LoadResString(IDS_WDM_IN_USE));
   }
   FillList();
   FillRates();
@@ -194,7 +201,9 @@ void CSyncPage::ChangeMode() {
   const int row = list_.SelectedRow();
   if (row < 0) return;
   const LPARAM device = list_.ItemData(row);
-  if (device == kPcDriverRow || device < 0 || static_cast<std::size_t>(device) >= driver.syncInfos.size()) return;
+  if (device == kPcDriverRow || device < 0 ||
+      static_cast<std::size_t>(device) >= driver.syncInfos.size())
+    return;
   SyncInfo& info = *driver.syncInfos[static_cast<std::size_t>(device)];
   CSyncModeDlg dialog(info);
   if (dialog.DoModal(GetAncestor(Handle(), GA_ROOT)) != IDOK) return;
@@ -208,13 +217,15 @@ void CSyncPage::ChangeMode() {
 
 LRESULT CSyncPage::OnNotify(const NMHDR& header) {
   if (header.idFrom != IDC_SYNC_LIST) return 0;
-  if (header.code == LVN_ITEMCHANGED) OnListChanged(reinterpret_cast<const NMLISTVIEW&>(header).iItem);
+  if (header.code == LVN_ITEMCHANGED)
+    OnListChanged(reinterpret_cast<const NMLISTVIEW&>(header).iItem);
   if (header.code == NM_DBLCLK) ChangeMode();
   return 0;
 }
 
 bool CSyncPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  if (message == WM_COMMAND && LOWORD(wParam) == IDC_RATE_COMBO && HIWORD(wParam) == CBN_SELCHANGE) {
+  if (message == WM_COMMAND && LOWORD(wParam) == IDC_RATE_COMBO &&
+      HIWORD(wParam) == CBN_SELCHANGE) {
     EnableItem(IDC_RATE_APPLY, true);
     result = 0;
     return true;

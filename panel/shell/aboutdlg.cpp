@@ -10,7 +10,9 @@ constexpr wchar_t kCredit[] = L"Driver control panel for the X-Tamber FireWire a
 
 CAboutDlg::CAboutDlg()
     : app::Dialog(IDD_ABOUTBOX),
-      text_(app::Format(L"%ls V%d.%d.%d\n\n%ls", app::LoadResString(IDS_WINDOW_TITLE).c_str(), kVersionMajor,
-                        kVersionMinor, kVersionBuild, kCredit)) {}
+      text_(app::Format(L"%ls V%d.%d.%d\n\n%ls", app::LoadResString(IDS_WINDOW_TITLE).c_str(),
+                        kVersionMajor, kVersionMinor, kVersionBuild, kCredit)) {}
 
-void CAboutDlg::DoDataExchange(app::DataExchange& exchange) { exchange.Text(IDC_ABOUT_TEXT, text_); }
+void CAboutDlg::DoDataExchange(app::DataExchange& exchange) {
+  exchange.Text(IDC_ABOUT_TEXT, text_);
+}

@@ -13,20 +13,24 @@ DWORD CMainFrame::Style() const {
 bool CMainFrame::OnCreate() {
   app::StatusBar& bar = GetStatusBar();
   if (!bar.Create(Handle())) return false;
-  if (!bar.SetPanes({{app::StatusBar::Pane::kStretch, 200}, {app::StatusBar::Pane::kNormal, 150}})) return false;
+  if (!bar.SetPanes({{app::StatusBar::Pane::kStretch, 200}, {app::StatusBar::Pane::kNormal, 150}}))
+    return false;
   SetWindowTextW(Handle(), app::LoadResString(IDS_WINDOW_TITLE).c_str());
   HINSTANCE module = GetModuleHandleW(nullptr);
   SendMessageW(Handle(), WM_SETICON, ICON_BIG,
-               reinterpret_cast<LPARAM>(LoadImageW(module, MAKEINTRESOURCEW(IDI_PANEL), IMAGE_ICON, 32, 32, 0)));
+               reinterpret_cast<LPARAM>(
+                   LoadImageW(module, MAKEINTRESOURCEW(IDI_PANEL), IMAGE_ICON, 32, 32, 0)));
   SendMessageW(Handle(), WM_SETICON, ICON_SMALL,
-               reinterpret_cast<LPARAM>(LoadImageW(module, MAKEINTRESOURCEW(IDI_PANEL), IMAGE_ICON, 16, 16, 0)));
+               reinterpret_cast<LPARAM>(
+                   LoadImageW(module, MAKEINTRESOURCEW(IDI_PANEL), IMAGE_ICON, 16, 16, 0)));
   return true;
 }
 
 bool CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   if (message == WM_SHOW_SETTINGS) {
     // The frame's one view is the panel's.
-    if (auto* view = static_cast<CQDL_CPLView*>(GetActiveView())) view->SelectPage(PanelPage::kSettings);
+    if (auto* view = static_cast<CQDL_CPLView*>(GetActiveView()))
+      view->SelectPage(PanelPage::kSettings);
     result = 0;
     return true;
   }

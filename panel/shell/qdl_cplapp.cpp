@@ -15,7 +15,8 @@ namespace {
 // The notifier's thread reaches the view through here; posting never waits
 // for the window's thread.
 bool PostToWindow(void* window, std::uint32_t message, std::uint32_t wParam, std::uint32_t lParam) {
-  return PostMessageW(static_cast<HWND>(window), message, wParam, static_cast<LPARAM>(lParam)) != FALSE;
+  return PostMessageW(static_cast<HWND>(window), message, wParam, static_cast<LPARAM>(lParam)) !=
+         FALSE;
 }
 }  // namespace
 
@@ -58,8 +59,9 @@ void CQDL_CPLApp::ActivateRunningCopy() const {
 }
 
 bool CQDL_CPLApp::OpenMainWindow(bool asioOption) {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
-                                                     ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES |
+                                                     ICC_BAR_CLASSES | ICC_STANDARD_CLASSES |
+                                                     ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
   SetPostMessageHook(&PostToWindow);
   template_ = std::make_unique<app::SingleDocTemplate>(

@@ -26,15 +26,15 @@ struct PageEntry {
   int image;
 };
 
-// The tree's items in order. The Streams page comes last: it is a status
-// page, read after the settings it reports on.
+// The tree's items in order. The Streams page follows Synchronisation: its
+// plugs' states are what the synchronisation settings lead to.
 constexpr PageEntry kTreeItems[] = {
     {PanelPage::kDevices, IDS_TITLE_DEVICES, 1},
     {PanelPage::kInputChannels, IDS_TITLE_INPUT_CHANNELS, 3},
     {PanelPage::kOutputChannels, IDS_TITLE_OUTPUT_CHANNELS, 3},
     {PanelPage::kSync, IDS_TITLE_SYNC, 5},
-    {PanelPage::kSettings, IDS_TITLE_SETTINGS, 2},
     {PanelPage::kStreams, IDS_TITLE_STREAMS, 4},
+    {PanelPage::kSettings, IDS_TITLE_SETTINGS, 2},
 };
 
 unsigned TitleOf(PanelPage page) {
@@ -43,11 +43,13 @@ unsigned TitleOf(PanelPage page) {
   return 0;
 }
 
-constexpr unsigned kTreeIcons[] = {IDI_PANEL, IDI_DEVICES, IDI_SETTINGS, IDI_CHANNELS, IDI_STREAMS, IDI_SYNC};
+constexpr unsigned kTreeIcons[] = {IDI_PANEL,    IDI_DEVICES, IDI_SETTINGS,
+                                   IDI_CHANNELS, IDI_STREAMS, IDI_SYNC};
 
 }  // namespace
 
-CQDL_CPLView::CQDL_CPLView(bool asioOption) : app::FormView(IDD_QDL_CPL_FORM), asioOption_(asioOption) {
+CQDL_CPLView::CQDL_CPLView(bool asioOption)
+    : app::FormView(IDD_QDL_CPL_FORM), asioOption_(asioOption) {
   // Names and ranking show on the Channels pages and in the clock-master list.
   devices_.SetDevicesChangedHandler([this] {
     inputs_.Refresh();
@@ -67,12 +69,18 @@ CQDL_CPLView::~CQDL_CPLView() {
 
 CPanelPage& CQDL_CPLView::Page(PanelPage page) {
   switch (page) {
-    case PanelPage::kSettings: return settings_;
-    case PanelPage::kDevices: return devices_;
-    case PanelPage::kInputChannels: return inputs_;
-    case PanelPage::kOutputChannels: return outputs_;
-    case PanelPage::kStreams: return streams_;
-    case PanelPage::kSync: break;
+    case PanelPage::kSettings:
+      return settings_;
+    case PanelPage::kDevices:
+      return devices_;
+    case PanelPage::kInputChannels:
+      return inputs_;
+    case PanelPage::kOutputChannels:
+      return outputs_;
+    case PanelPage::kStreams:
+      return streams_;
+    case PanelPage::kSync:
+      break;
   }
   return sync_;
 }
@@ -107,7 +115,8 @@ void CQDL_CPLView::CreatePages() {
   for (int i = 0; i < kPanelPageCount; ++i) {
     CPanelPage& page = Page(static_cast<PanelPage>(i));
     if (!page.CreateModeless(Handle())) continue;
-    SetWindowPos(page.Handle(), nullptr, origin.left, origin.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(page.Handle(), nullptr, origin.left, origin.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(page.Handle(), SW_SHOW);
   }
   HideAllPages();
@@ -162,7 +171,8 @@ std::optional<PanelPage> CQDL_CPLView::ShownPage() const {
 
 void CQDL_CPLView::OnTreeSelectionChanged() {
   HideAllPages();
-  HTREEITEM selected = reinterpret_cast<HTREEITEM>(SendMessageW(Tree(), TVM_GETNEXTITEM, TVGN_CARET, 0));
+  HTREEITEM selected =
+      reinterpret_cast<HTREEITEM>(SendMessageW(Tree(), TVM_GETNEXTITEM, TVGN_CARET, 0));
   if (selected == nullptr) return;
   TVITEMW item{};
   item.mask = TVIF_PARAM;
@@ -188,9 +198,10 @@ void CQDL_CPLView::OnDeviceChange(WPARAM event, LPARAM data) {
   const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(data);
   if (header == nullptr || header->dbch_devicetype != DBT_DEVTYP_DEVICEINTERFACE) return;
   const auto* broadcast = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_W*>(header);
-  const std::size_t nameBytes = header->dbch_size > offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name)
-                                    ? header->dbch_size - offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name)
-                                    : 0;
+  const std::size_t nameBytes =
+      header->dbch_size > offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name)
+          ? header->dbch_size - offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name)
+          : 0;
   if (wcsnlen(broadcast->dbcc_name, nameBytes / sizeof(wchar_t)) <= 4) return;
 
   CDriverData& driver = CDriverData::Instance();

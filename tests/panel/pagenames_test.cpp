@@ -27,8 +27,9 @@ std::string Western(std::wstring_view character) {
 
 // UTF-8 as the system's code page: up to four bytes a character.
 std::string Utf8(std::wstring_view character) {
-  const std::uint32_t c = character.size() == 2 ? 0x10000 + ((character[0] - 0xD800u) << 10) + (character[1] - 0xDC00u)
-                                                : static_cast<std::uint32_t>(character[0]);
+  const std::uint32_t c =
+      character.size() == 2 ? 0x10000 + ((character[0] - 0xD800u) << 10) + (character[1] - 0xDC00u)
+                            : static_cast<std::uint32_t>(character[0]);
   if (c < 0x80) return std::string(1, static_cast<char>(c));
   if (c < 0x800) return {static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
   if (c < 0x10000)

@@ -4,36 +4,20 @@
 
 namespace {
 
-TEST(Ranking, ButtonsFollowTheSelectedRow) {
+TEST(Ranking, ButtonsMovesAndRanksFollowTheRows) {
+  // One device cannot move; with none selected nothing is possible.
   const RankingButtons alone = RankingButtonsFor(0, 1);
-  EXPECT_TRUE(alone.rename);
-  EXPECT_FALSE(alone.up || alone.down || alone.help);
-
-  const RankingButtons middle = RankingButtonsFor(1, 3);
-  EXPECT_TRUE(middle.rename && middle.up && middle.down && middle.help);
-  const RankingButtons top = RankingButtonsFor(0, 3);
-  EXPECT_TRUE(!top.up && top.down && top.help);
-  const RankingButtons bottom = RankingButtonsFor(2, 3);
-  EXPECT_TRUE(bottom.up && !bottom.down);
-
+  EXPECT_TRUE(alone.rename && !alone.up && !alone.down && !alone.help);
   const RankingButtons none = RankingButtonsFor(-1, 3);
   EXPECT_FALSE(none.rename || none.up || none.down || none.help);
-}
-
-TEST(Ranking, MovesStopAtTheEnds) {
-  EXPECT_EQ(RankingMoveTarget(1, 3, -1), 0);
+  const RankingButtons bottom = RankingButtonsFor(2, 3);
+  EXPECT_TRUE(bottom.up && !bottom.down && bottom.help);
   EXPECT_EQ(RankingMoveTarget(0, 3, -1), 0);
-  EXPECT_EQ(RankingMoveTarget(1, 3, +1), 2);
   EXPECT_EQ(RankingMoveTarget(2, 3, +1), 2);
-}
 
-TEST(Ranking, RowsGiveTheirDevicesTheirPositionAsRank) {
   std::vector<std::unique_ptr<DeviceInfo>> devices;
-  for (std::uint32_t i = 0; i < 3; ++i) {
-    devices.push_back(std::make_unique<DeviceInfo>());
-    devices.back()->deviceId = 0x100 + i;
-    devices.back()->rank = 9;
-  }
+  for (int i = 0; i < 3; ++i)
+    devices.push_back(std::make_unique<DeviceInfo>(DeviceInfo{0, 9, {}, {}}));
   // The third device moved up twice; an index without a device is passed over.
   RankInDisplayOrder(devices, {2, 0, 1, 7});
   EXPECT_EQ(devices[0]->rank, 1u);

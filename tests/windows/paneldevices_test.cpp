@@ -42,9 +42,9 @@ class DevicePages : public PanelWindow {
   }
   int SetRequests(std::uint32_t code) {
     const auto requests = machine->Requests();
-    return static_cast<int>(std::count_if(requests.begin(), requests.end(), [code](const auto& request) {
-      return request.device == -1 && request.code == code;
-    }));
+    return static_cast<int>(std::count_if(
+        requests.begin(), requests.end(),
+        [code](const auto& request) { return request.device == -1 && request.code == code; }));
   }
 
   std::wstring shownName;
@@ -67,7 +67,8 @@ TEST_F(DevicePages, UnitsNamedAfterTheirSerialNumberGetTheDefaultNameOnce) {
   for (int row = 0; row < 3; ++row) {
     EXPECT_EQ(list.Text(row, 0), kDefaultName);
     EXPECT_EQ(NameText(Driver().devices[static_cast<std::size_t>(row)]->name), "Korvane X-Tamber");
-    EXPECT_EQ(list.Text(row, 1), app::FromAnsi(Driver().devices[static_cast<std::size_t>(row)]->serialNumber));
+    EXPECT_EQ(list.Text(row, 1),
+              app::FromAnsi(Driver().devices[static_cast<std::size_t>(row)]->serialNumber));
   }
   EXPECT_EQ(StatusText(1), L"3 Device(s) connected.");
 
@@ -99,10 +100,16 @@ TEST_F(DevicePages, UpDownAndApplyRankTheDevicesAndTheChannelsFollow) {
   const std::uint32_t third = Driver().devices[2]->deviceId;
   const std::uint32_t first = Driver().devices[0]->deviceId;
 
-  // Down then Up leaves the middle device where it was; the third moves to the top.
+  // A move not applied is gone with the next refresh, and so is "Apply".
   Click(page.Item(IDC_DOWN));
   EXPECT_EQ(page.List().SelectedRow(), 2);
-  Click(page.Item(IDC_UP));
+  EXPECT_TRUE(Enabled(page.Item(IDC_RANKING_APPLY)));
+  View().RefreshAllPages();
+  EXPECT_FALSE(Enabled(page.Item(IDC_RANKING_APPLY)));
+  EXPECT_EQ(
+      CDriverData::Instance().devices[static_cast<std::size_t>(page.List().ItemData(2))]->deviceId,
+      third);
+
   page.List().SelectAndFocus(2);
   Click(page.Item(IDC_UP));
   Click(page.Item(IDC_UP));
@@ -110,7 +117,8 @@ TEST_F(DevicePages, UpDownAndApplyRankTheDevicesAndTheChannelsFollow) {
   EXPECT_FALSE(Enabled(page.Item(IDC_UP)));
   EXPECT_TRUE(Enabled(page.Item(IDC_RANKING_APPLY)));
   ASSERT_EQ(Driver().LoadDevices(), 0u);
-  EXPECT_EQ(Driver().devices[0]->deviceId, first) << "the driver hears of the order only with Apply";
+  EXPECT_EQ(Driver().devices[0]->deviceId, first)
+      << "the driver hears of the order only with Apply";
 
   Click(page.Item(IDC_RANKING_APPLY));
   EXPECT_FALSE(Enabled(page.Item(IDC_RANKING_APPLY)));
@@ -142,7 +150,9 @@ TEST_F(DevicePages, ARenameStoresWhatTheNameFieldHolds) {
   EXPECT_EQ(page.List().Text(0, 0), fifty.substr(0, 39));
 
   // Text beyond ASCII goes to the driver in the system's code page.
-  const std::wstring accented = L"B\xFChne S\xFC" L"d \xC9tage";
+  const std::wstring accented =
+      L"B\xFChne S\xFC"
+      L"d \xC9tage";
   AnswerRename(IDC_DEVICE_NAME, accented);
   Click(page.Item(IDC_EDIT_DEVICE_NAME));
   ASSERT_EQ(Driver().LoadDevices(), 0u);
@@ -215,8 +225,10 @@ TEST_F(DevicePages, StreamsShowEachPlugAndTheDriversErrorForAFailedConnect) {
   const std::wstring detail = Streams().DetailText();
   EXPECT_EQ(detail.substr(0, detail.find(L'\n')), L"AudioOutPlug: successfully connected");
   EXPECT_NE(detail.find(L"\n   Isochronous stream number: 2\n"), std::wstring::npos);
-  EXPECT_NE(detail.find(L"\n\nSynchInPlug: connect failed (Error code 0xE0000073: Bandwidth allocation failed.)"),
-            std::wstring::npos);
+  EXPECT_NE(
+      detail.find(
+          L"\n\nSynchInPlug: connect failed (Error code 0xE0000073: Bandwidth allocation failed.)"),
+      std::wstring::npos);
   EXPECT_EQ(Text(Streams().Item(IDC_STREAM_DETAIL)), detail);
 }
 
@@ -224,7 +236,8 @@ TEST_F(DevicePages, AUnitArrivingAndLeavingShowsOnThePageOnDisplay) {
   OpenOn(PanelPage::kDevices);
   CListView& devices = Devices().List();
   ASSERT_EQ(machine->SetDeviceCount(4), 0u);
-  ASSERT_TRUE(PumpUntil([&] { return devices.Count() == 4 && devices.Text(3, 0) == kDefaultName; }));
+  ASSERT_TRUE(
+      PumpUntil([&] { return devices.Count() == 4 && devices.Text(3, 0) == kDefaultName; }));
   EXPECT_EQ(StatusText(1), L"4 Device(s) connected.");
 
   View().SelectPage(PanelPage::kStreams);

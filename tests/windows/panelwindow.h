@@ -25,12 +25,13 @@ class PanelWindow : public KernelDriver {
   void SetUp() override {
     KernelDriver::SetUp();
     ASSERT_EQ(machine->Reset(2), 0u);
-    app::SetMessageBoxHook([this](HWND, const std::wstring& text, const std::wstring& caption, UINT type) {
-      messages.push_back(text);
-      captions.push_back(caption);
-      types.push_back(type);
-      return IDOK;
-    });
+    app::SetMessageBoxHook(
+        [this](HWND, const std::wstring& text, const std::wstring& caption, UINT type) {
+          messages.push_back(text);
+          captions.push_back(caption);
+          types.push_back(type);
+          return IDOK;
+        });
     application = std::make_unique<CQDL_CPLApp>();
   }
   void TearDown() override {
@@ -49,7 +50,9 @@ class PanelWindow : public KernelDriver {
   }
   CQDL_CPLView& View() { return *application->View(); }
   HWND Frame() { return application->MainWindow()->Handle(); }
-  std::wstring StatusText(int pane) { return application->MainWindow()->GetStatusBar().PaneText(pane); }
+  std::wstring StatusText(int pane) {
+    return application->MainWindow()->GetStatusBar().PaneText(pane);
+  }
 
   static std::wstring Text(HWND window) {
     wchar_t text[512] = {};
