@@ -53,9 +53,6 @@ TEST(PageNames, ATypedNameKeepsWholeCharactersWithinThirtyNineBytes) {
   ASSERT_EQ(ideographs.size(), 38u);
   EXPECT_EQ(ideographs.substr(36), "\x88\x62");
 
-  // Accented Latin letters are one byte each in a Western code page.
-  EXPECT_EQ(FitName(L"M\xFCller B\xFChne", Western), "M\xFCller B\xFChne");
-
   // Under UTF-8 thirteen euro signs (three bytes each) fill the field exactly;
   // a fourteenth does not fit. A surrogate pair travels as one character.
   EXPECT_EQ(FitName(std::wstring(14, L'\x20AC'), Utf8).size(), 39u);
@@ -71,7 +68,6 @@ TEST(PageNames, ATypedNameKeepsWholeCharactersWithinThirtyNineBytes) {
   SetName(device.name, FitName(fifty, Western));
   EXPECT_EQ(device.name[38], 'x');
   EXPECT_EQ(device.name[39], '\0');
-  EXPECT_EQ(FitName(L"", Western), "");
 }
 
 TEST(PageNames, AsioDisplayNamesKeepThirtyTwoCharacters) {
