@@ -24,6 +24,11 @@ class FormView : public Dialog {
   // Once the frame, document and view exist, before the frame is shown.
   virtual void OnInitialUpdate() {}
 
+ protected:
+  // A view lives as long as its frame: Enter and Escape do not end it.
+  void OnOK() override {}
+  void OnCancel() override {}
+
  private:
   FrameWindow* frame_ = nullptr;
   Document* document_ = nullptr;

@@ -210,6 +210,30 @@ TEST_F(SyncPage, TheRateListShowsTheDriversRatesAndItsApplySendsTheChoice) {
   EXPECT_EQ(SendMessageW(Combo(), CB_GETCURSEL, 0, 0), 3);
 }
 
+TEST_F(SyncPage, ADriverWhoseCountsAndNamesOverrunTheirRecordsIsShownWithinThem) {
+  ASSERT_EQ(machine->SetFault(tc::kFaultUnterminatedNames, 1), 0u);
+  View().RefreshAllPages();
+  ASSERT_EQ(page->List().Count(), 3);
+  for (int row = 1; row < page->List().Count(); ++row)
+    EXPECT_EQ(page->List().Text(row, 1).size(), kNameMaxChars);
+
+  // Counts past their records' room: the lists stop at the room.
+  ASSERT_EQ(machine->SetFault(tc::kFaultOversizeCounts, 1), 0u);
+  View().RefreshAllPages();
+  EXPECT_LE(SendMessageW(Combo(), CB_GETCOUNT, 0, 0), static_cast<LRESULT>(kMaxRates));
+  Driver().LoadSyncInfo();  // the made-up identifiers past the real units fail
+  ASSERT_FALSE(Driver().syncInfos.empty());
+  int modes = -1;
+  app::Dialog::SetModalHook([&](app::Dialog& dialog, HWND owner) -> INT_PTR {
+    if (!dialog.CreateModeless(owner)) return -1;
+    modes = static_cast<CSyncModeDlg&>(dialog).List().Count();
+    Click(dialog.Item(IDCANCEL));
+    return dialog.Result();
+  });
+  CSyncModeDlg(*Driver().syncInfos[0]).DoModal(Frame());
+  EXPECT_EQ(modes, static_cast<int>(kMaxSyncModes));
+}
+
 class SettingsPage : public PanelWindow {
  protected:
   void SetUp() override {

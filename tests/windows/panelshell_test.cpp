@@ -105,6 +105,21 @@ TEST_F(PanelWindow, EachTreeItemShowsItsPageAloneAndItsTitleInTheStatusBar) {
   }
 }
 
+TEST_F(PanelWindow, EnterAndEscapeNeverCloseTheViewOrAPage) {
+  CQDL_CPLView& view = Open(true);
+  // What the dialog manager sends for the two keys.
+  for (WORD key : {IDOK, IDCANCEL}) {
+    SendMessageW(view.Handle(), WM_COMMAND, MAKEWPARAM(key, BN_CLICKED), 0);
+    for (int page = 0; page < kPanelPageCount; ++page)
+      SendMessageW(view.Page(static_cast<PanelPage>(page)).Handle(), WM_COMMAND,
+                   MAKEWPARAM(key, BN_CLICKED), 0);
+  }
+  EXPECT_TRUE(IsWindow(view.Handle()));
+  for (int page = 0; page < kPanelPageCount; ++page)
+    EXPECT_TRUE(IsWindow(view.Page(static_cast<PanelPage>(page)).Handle())) << "page " << page;
+  EXPECT_EQ(view.ShownPage(), PanelPage::kSettings);
+}
+
 TEST_F(PanelWindow, TheMenuRoutesItsCommandsAndShowsTheirPromptsThenReady) {
   Open();
   HMENU menu = GetMenu(Frame());
