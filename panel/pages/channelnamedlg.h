@@ -7,8 +7,11 @@
 class CChannelNameDlg : public CNameDlg {
  public:
   explicit CChannelNameDlg(const ChannelInfo& channel)
-      : CNameDlg(IDD_CHANNEL_NAME, IDC_CHANNEL_NAME, channel_.channelName), channel_(channel) {}
+      : CNameDlg(IDD_CHANNEL_NAME, IDC_CHANNEL_NAME), channel_(channel) {}
   const ChannelInfo& Channel() const { return channel_; }
+
+ protected:
+  NameFieldRef NameField() override { return channel_.channelName; }
 
  private:
   ChannelInfo channel_;

@@ -7,8 +7,11 @@
 class CDeviceNameDlg : public CNameDlg {
  public:
   explicit CDeviceNameDlg(const DeviceInfo& device)
-      : CNameDlg(IDD_DEVICE_NAME, IDC_DEVICE_NAME, device_.name), device_(device) {}
+      : CNameDlg(IDD_DEVICE_NAME, IDC_DEVICE_NAME), device_(device) {}
   const DeviceInfo& Device() const { return device_; }
+
+ protected:
+  NameFieldRef NameField() override { return device_.name; }
 
  private:
   DeviceInfo device_;

@@ -4,12 +4,12 @@
 #include "panel/drivertext.h"
 #include "panel/pages/ansiname.h"
 
-void CNameDlg::OnInitDialog() { text_ = app::FromAnsi(NameText(field_)); }
+void CNameDlg::OnInitDialog() { text_ = app::FromAnsi(NameText(NameField())); }
 
 void CNameDlg::DoDataExchange(app::DataExchange& exchange) { exchange.Text(editId_, text_); }
 
 void CNameDlg::OnOK() {
   UpdateData(true);
-  SetName(field_, AnsiName(text_));
+  SetName(NameField(), AnsiName(text_));
   End(IDOK);
 }

@@ -12,16 +12,17 @@
 
 class CNameDlg : public app::Dialog {
  public:
-  CNameDlg(unsigned templateId, int editId, char (&field)[kNameField])
-      : app::Dialog(templateId), editId_(editId), field_(field) {}
+  CNameDlg(unsigned templateId, int editId) : app::Dialog(templateId), editId_(editId) {}
 
  protected:
+  // The name field of the derived dialog's record.
+  using NameFieldRef = char (&)[kNameField];
+  virtual NameFieldRef NameField() = 0;
   void OnInitDialog() override;
   void DoDataExchange(app::DataExchange& exchange) override;
   void OnOK() override;
 
  private:
   int editId_;
-  char (&field_)[kNameField];
   std::wstring text_;
 };
