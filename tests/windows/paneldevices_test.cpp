@@ -158,6 +158,8 @@ TEST_F(DevicePages, ARenameStoresWhatTheNameFieldHolds) {
     EXPECT_EQ(NameText(Driver().devices[0]->name), "B\xFChne S\xFC" "d \xC9tage");
   }
   EXPECT_EQ(page.List().Text(0, 0), accented);
+  // The Channels pages show the new name at once, before any notification is read.
+  EXPECT_EQ(Channels(PanelPage::kInputChannels).List().Text(0, 0), accented);
 
   ASSERT_EQ(machine->ClearLogs(), 0u);
   AnswerRename(IDC_DEVICE_NAME, L"never sent", IDCANCEL);
@@ -242,6 +244,11 @@ TEST_F(DevicePages, AUnitArrivingAndLeavingShowsOnThePageOnDisplay) {
   EXPECT_EQ(devices.Count(), 2);
   EXPECT_EQ(StatusText(1), L"2 Device(s) connected.");
   EXPECT_EQ(Channels(PanelPage::kOutputChannels).List().Count(), 16);
+
+  ASSERT_EQ(machine->SetDeviceCount(0), 0u);
+  ASSERT_TRUE(PumpUntil([&] { return devices.Count() == 0; }));
+  EXPECT_EQ(StatusText(1), L"0 Device(s) connected.");
+  EXPECT_FALSE(Enabled(Devices().Item(IDC_EDIT_DEVICE_NAME)));
 }
 
 }  // namespace
