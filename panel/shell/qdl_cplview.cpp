@@ -50,6 +50,14 @@ constexpr unsigned kTreeIcons[] = {IDI_PANEL,    IDI_DEVICES, IDI_SETTINGS,
 
 CQDL_CPLView::CQDL_CPLView(bool asioOption)
     : app::FormView(IDD_QDL_CPL_FORM), asioOption_(asioOption) {
+  // Names and ranking show on the Channels pages and in the clock-master list.
+  devices_.SetDevicesChangedHandler([this] {
+    inputs_.Refresh();
+    outputs_.Refresh();
+    sync_.FillList();
+  });
+  inputs_.SetOtherPage(&outputs_);
+  outputs_.SetOtherPage(&inputs_);
   // A driver that is not there yet is opened when its devices arrive.
   CDriverData::Instance().Open();
 }
