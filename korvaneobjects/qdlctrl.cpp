@@ -5,7 +5,9 @@
 
 #include "platform/errors.h"
 
-const platform::Guid DeviceInterfaceGuid = {
+using namespace korvane;
+
+const platform::Guid korvane::DeviceInterfaceGuid = {
     0x73F85346, 0xAF20, 0x4235, {0xB6, 0x24, 0xB6, 0x9A, 0xE6, 0x79, 0x2F, 0x5B}};
 
 platform::DeviceInfoSet CreateDeviceList(const platform::Guid* guid) {

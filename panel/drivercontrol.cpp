@@ -4,6 +4,8 @@
 
 #include "platform/log.h"
 
+using namespace qdl;
+
 namespace {
 
 // Counts come from the driver. One too large would have every page that walks

@@ -8,6 +8,8 @@
 #include "platform/event.h"
 #include "platform/log.h"
 
+using namespace qdl;
+
 namespace {
 
 std::atomic<std::uint32_t> stopWaitMs{10000};

@@ -18,6 +18,8 @@
 #include "panel/notifypost.h"
 #include "simulator/simulatedmachine.h"
 
+using namespace qdl;
+
 namespace {
 
 std::mutex postedLock;
