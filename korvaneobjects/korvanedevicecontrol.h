@@ -50,7 +50,7 @@ class KorvaneDeviceControl {
   // Builds the frame of `command` with `payload` into `request` (which must be
   // held under the device lock) and sends it.
   korvane::DriverStatus Transact(std::uint8_t command, const std::uint8_t* payload,
-                        std::uint32_t payloadSize);
+                                 std::uint32_t payloadSize);
 
   CQdlCtrl* client;
   korvane::FcpRequest request;

@@ -34,7 +34,8 @@ void CQdlCtrl::FreeBuffers() {
 
 const char* CQdlCtrl::DevicePath() const {
   if (!interfaceDetail) return "";
-  return reinterpret_cast<const platform::DeviceInterfaceDetail*>(interfaceDetail.get())->devicePath;
+  return reinterpret_cast<const platform::DeviceInterfaceDetail*>(interfaceDetail.get())
+      ->devicePath;
 }
 
 DriverStatus CQdlCtrl::OpenDevice(std::uint32_t index, platform::DeviceInfoSet set,
@@ -129,8 +130,8 @@ DriverStatus CQdlCtrl::IoControl(std::uint32_t code, const void* in, std::uint32
   DriverStatus status;
   {
     std::lock_guard<std::recursive_mutex> hold(lock);
-    status = platform::Devices().IoControl(device, code, in, inSize, out, outSize, &bytes,
-                                           &overlapped);
+    status =
+        platform::Devices().IoControl(device, code, in, inSize, out, outSize, &bytes, &overlapped);
     // The FCP transaction pends until the device answers or the driver gives
     // up after its time-out, so the wait needs no limit of its own.
     if (status == platform::kErrorIoPending)

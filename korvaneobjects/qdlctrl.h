@@ -27,20 +27,22 @@ class CQdlCtrl {
   // driver's interface version. Not thread-safe: called only while no other
   // thread uses the object.
   korvane::DriverStatus OpenDevice(std::uint32_t index, platform::DeviceInfoSet set,
-                          const platform::Guid* guid);
+                                   const platform::Guid* guid);
   void CloseDevice();
   bool IsOpen() const { return device != nullptr; }
   // The path of the opened interface, or "" before the first open.
   const char* DevicePath() const;
 
   korvane::DriverStatus GetVersion(korvane::DriverVersion* version);
-  korvane::DriverStatus SendFCPRequest(const korvane::FcpRequest* request, korvane::FcpResponse* response);
-  korvane::DriverStatus IoControl(std::uint32_t code, const void* in, std::uint32_t inSize, void* out,
-                         std::uint32_t outSize, std::uint32_t* bytesReturned = nullptr);
+  korvane::DriverStatus SendFCPRequest(const korvane::FcpRequest* request,
+                                       korvane::FcpResponse* response);
+  korvane::DriverStatus IoControl(std::uint32_t code, const void* in, std::uint32_t inSize,
+                                  void* out, std::uint32_t outSize,
+                                  std::uint32_t* bytesReturned = nullptr);
 
  private:
   korvane::DriverStatus ReadInterfaceDetail(platform::DeviceInfoSet set,
-                                   const platform::DeviceInterfaceData& data);
+                                            const platform::DeviceInterfaceData& data);
   void FreeBuffers();
 
   platform::DeviceHandle device = nullptr;

@@ -28,7 +28,7 @@ class CDriverControl {
   // One synchronous request: 0, the system's error or the driver's status.
   // kDriverNotOpen on a closed instance, with neither buffer touched.
   qdl::DriverStatus Call(std::uint32_t code, const void* in, std::uint32_t inSize, void* out,
-                    std::uint32_t outSize);
+                         std::uint32_t outSize);
 
   // The typed requests. An output is written only when the request succeeds;
   // a reply shorter than its record reads as zeros past its end.
@@ -49,7 +49,8 @@ class CDriverControl {
   qdl::DriverStatus GetRateInfo(RateInfo* info);
   qdl::DriverStatus SetSampleRate(std::uint32_t rateHz);
   qdl::DriverStatus GetSyncInfo(std::uint32_t deviceId, SyncInfo* info);
-  qdl::DriverStatus SetSyncSource(std::uint32_t deviceId, std::uint32_t type, std::uint32_t sourceId);
+  qdl::DriverStatus SetSyncSource(std::uint32_t deviceId, std::uint32_t type,
+                                  std::uint32_t sourceId);
   qdl::DriverStatus GetDeviceInfo(std::uint32_t deviceId, DeviceInfo* info);
   qdl::DriverStatus SetDeviceInfo(const DeviceInfo& info);
   qdl::DriverStatus GetDeviceStreams(std::uint32_t deviceId, DeviceStreams* streams);

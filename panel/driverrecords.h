@@ -16,10 +16,11 @@ namespace qdl {
 // the driver, or a Windows system error code passed through.
 using DriverStatus = std::uint32_t;
 
-constexpr DriverStatus kDriverFailed = 0xE0000001;              // also: the wait thread did not end
-constexpr DriverStatus kDriverNotOpen = 0xE0000013;             // a request on a closed instance
-constexpr DriverStatus kDriverIncompatibleVersion = 0xE0000014;  // interface version not 2.10 or later 2.x
-constexpr DriverStatus kDriverWdmDeviceInUse = 0xE0000047;      // the rate cannot change now
+constexpr DriverStatus kDriverFailed = 0xE0000001;   // also: the wait thread did not end
+constexpr DriverStatus kDriverNotOpen = 0xE0000013;  // a request on a closed instance
+// The interface version is not 2.10 or a later 2.x.
+constexpr DriverStatus kDriverIncompatibleVersion = 0xE0000014;
+constexpr DriverStatus kDriverWdmDeviceInUse = 0xE0000047;  // the rate cannot change now
 
 struct DriverVersion {
   std::uint8_t interfaceMajor;  // must be 2

@@ -185,9 +185,13 @@ std::string KMXFormatValue(std::uint16_t id, double value) {
     case IDPANTEXT:
       // Formatted into the buffer: GCC 12 takes "<" + std::to_string(..) at -O3
       // for an overlapping copy (a false -Wrestrict) and -Werror stops the build.
-      if (value < 0.0) std::snprintf(text, sizeof text, "<%lld", PanSteps(-value));
-      else if (value > 0.0) std::snprintf(text, sizeof text, "%lld>", PanSteps(value));
-      else return "<0>";  // centre, and a value that is no number
+      if (value < 0.0) {
+        std::snprintf(text, sizeof text, "<%lld", PanSteps(-value));
+      } else if (value > 0.0) {
+        std::snprintf(text, sizeof text, "%lld>", PanSteps(value));
+      } else {
+        return "<0>";  // centre, and a value that is no number
+      }
       return text;
     case IDFADERTEXT:
       if (!(value > 0.001)) return "-inf";

@@ -45,7 +45,7 @@ static LARGE_INTEGER counterFrequency;
 static PDEVICE_OBJECT unitDevices[XT_MAX_UNITS];
 static PDEVICE_OBJECT controlDevice;
 static PDEVICE_OBJECT testControlDevice;
-static PKEVENT notifyEvent; /* referenced; signalled on configuration changes */
+static PKEVENT notifyEvent;     /* referenced; signalled on configuration changes */
 static PFILE_OBJECT notifyFile; /* the handle that registered it */
 
 /* Requests waiting for their time. */
@@ -70,13 +70,17 @@ static ULONGLONG NowUs(void) {
   return ticks / frequency * 1000000 + ticks % frequency * 1000000 / frequency;
 }
 
-static void LockMachine(void) { KeWaitForSingleObject(&machineLock, Executive, KernelMode, FALSE, NULL); }
+static void LockMachine(void) {
+  KeWaitForSingleObject(&machineLock, Executive, KernelMode, FALSE, NULL);
+}
 static void UnlockMachine(void) { KeReleaseMutex(&machineLock, FALSE); }
 
 /* The core speaks in what the caller of DeviceIoControl sees. The driver's own
  * statuses (customer codes) pass through the system unchanged; the few system
  * ones go back to the NTSTATUS that the system turns into them. */
 static NTSTATUS ToNtStatus(uint32_t status) {
+  /* A table: one code a line. */
+  /* clang-format off */
   switch (status) {
     case 0: return STATUS_SUCCESS;
     case 1: return STATUS_INVALID_DEVICE_REQUEST;
@@ -92,6 +96,7 @@ static NTSTATUS ToNtStatus(uint32_t status) {
     /* Any other system code comes out as ERROR_GEN_FAILURE (31). */
     default: return (status & 0x20000000) ? (NTSTATUS)status : STATUS_UNSUCCESSFUL;
   }
+  /* clang-format on */
 }
 
 static DeviceExtension* ExtensionOf(PDEVICE_OBJECT device) {
@@ -478,7 +483,8 @@ static NTSTATUS OnPnp(PDEVICE_OBJECT device, PIRP irp) {
   DeviceExtension* extension = ExtensionOf(device);
   PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(irp);
   NTSTATUS status;
-  if (extension->kind != KindUnit) return Complete(irp, irp->IoStatus.Status, irp->IoStatus.Information);
+  if (extension->kind != KindUnit)
+    return Complete(irp, irp->IoStatus.Status, irp->IoStatus.Information);
   if (!Enter(device, irp)) return CompleteUnheld(irp, STATUS_DELETE_PENDING, 0);
 
   switch (stack->MinorFunction) {
@@ -554,8 +560,8 @@ static ULONG UnitOfLink(const UNICODE_STRING* link) {
 }
 
 static NTSTATUS AddDevice(PDRIVER_OBJECT driver, PDEVICE_OBJECT pdo) {
-  static const GUID interfaceClass = {0x73F85346, 0xAF20, 0x4235,
-                                      {0xB6, 0x24, 0xB6, 0x9A, 0xE6, 0x79, 0x2F, 0x5B}};
+  static const GUID interfaceClass = {
+      0x73F85346, 0xAF20, 0x4235, {0xB6, 0x24, 0xB6, 0x9A, 0xE6, 0x79, 0x2F, 0x5B}};
   PDEVICE_OBJECT device = NULL;
   DeviceExtension* extension;
   ULONG unit;
@@ -589,8 +595,8 @@ static NTSTATUS AddDevice(PDRIVER_OBJECT driver, PDEVICE_OBJECT pdo) {
   return STATUS_SUCCESS;
 }
 
-static NTSTATUS CreateNamedDevice(PDRIVER_OBJECT driver, PCWSTR name, PCWSTR link,
-                                  DeviceKind kind, PDEVICE_OBJECT* created) {
+static NTSTATUS CreateNamedDevice(PDRIVER_OBJECT driver, PCWSTR name, PCWSTR link, DeviceKind kind,
+                                  PDEVICE_OBJECT* created) {
   UNICODE_STRING deviceName = Text(name), linkName = Text(link);
   PDEVICE_OBJECT device = NULL;
   DeviceExtension* extension;
@@ -666,8 +672,8 @@ NTSTATUS DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath) {
   if (NT_SUCCESS(status))
     status = PsCreateSystemThread(&thread, THREAD_ALL_ACCESS, NULL, NULL, NULL, TimerThread, NULL);
   if (NT_SUCCESS(status)) {
-    const NTSTATUS referenced =
-        ObReferenceObjectByHandle(thread, SYNCHRONIZE, NULL, KernelMode, (PVOID*)&timerThread, NULL);
+    const NTSTATUS referenced = ObReferenceObjectByHandle(thread, SYNCHRONIZE, NULL, KernelMode,
+                                                          (PVOID*)&timerThread, NULL);
     ZwClose(thread);
     if (!NT_SUCCESS(referenced)) timerThread = NULL;
   }

@@ -5,8 +5,8 @@
 
 #include <cstdio>
 #include <memory>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/log.h"
