@@ -1,7 +1,9 @@
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
 #include "resources/velmora_ids.h"
+#include "platform/log.h"
 #include "tests/gui/mixerwindowfixture.h"
 #include "velmora/settingsfile.h"
 
@@ -192,7 +194,14 @@ TEST_F(MixerWindow, AFileOnTheCommandLineIsLoadedQuotedOrPlain) {
   WriteHalfGainFile(path);
   ASSERT_FALSE(HasFatalFailure());
 
-  Open(("\"" + path + "\"").c_str());
+  const std::string quoted = "\"" + path + "\"";
+  {
+    platform::LogCapture log;
+    Open(quoted.c_str());
+    // The log names the command line as the user gave it, quotes and all.
+    const std::vector<std::string> lines = log.Lines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), quoted + "\n"), lines.end());
+  }
   EXPECT_NEAR(KMXGetFloat(kChannel4Fader), 0.5, kFileStep);
   EXPECT_TRUE(savedFlag);
   DestroyWindow(window);
