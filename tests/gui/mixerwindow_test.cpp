@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "resources/velmora_ids.h"
+#include "gui/mixerlayout.h"
 #include "platform/log.h"
 #include "tests/gui/mixerwindowfixture.h"
 #include "velmora/settingsfile.h"
@@ -43,6 +44,10 @@ TEST_F(MixerWindow, OpensOneFixedSizeWindowWithTheMixerOnAndNothingToSave) {
   GetWindowRect(window, &outer);
   EXPECT_EQ(outer.right - outer.left, 582);
   EXPECT_EQ(outer.bottom - outer.top, 694);
+  RECT client{};
+  GetClientRect(window, &client);  // whatever the system's caption and menu take
+  EXPECT_GE(client.right, kLayoutWidth);
+  EXPECT_GE(client.bottom, kLayoutHeight);
   const LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
   EXPECT_EQ(style & (WS_THICKFRAME | WS_MAXIMIZEBOX), 0);
   EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX),
