@@ -25,11 +25,6 @@ bool IsLastOverReset(const simulator::FrameRecord& record) {
          f[8] == 0x80;
 }
 
-std::size_t OverResets(simulator::SimulatedMachine& sim) {
-  const std::vector<simulator::FrameRecord> frames = sim.Frames(0);
-  return static_cast<std::size_t>(std::count_if(frames.begin(), frames.end(), IsLastOverReset));
-}
-
 }  // namespace
 
 EngineTest::EngineTest() {
@@ -61,9 +56,16 @@ void EngineTest::ResetEverything() {
 }
 
 bool EngineTest::CarriedOut(simulator::SimulatedMachine& sim) {
-  const std::size_t before = OverResets(sim);
+  // Only the frames that come after the fence is queued are looked at: a
+  // long log copied at every poll would hold the machine's lock against the
+  // loop that is to reach the fence.
+  std::size_t seen = sim.FrameCount(0);
   GetMasterControl()->ClearOvers();
-  return Eventually([&] { return OverResets(sim) > before; });
+  return Eventually([&] {
+    const std::vector<simulator::FrameRecord> fresh = sim.Frames(0, seen);
+    seen += fresh.size();
+    return std::any_of(fresh.begin(), fresh.end(), IsLastOverReset);
+  });
 }
 
 }  // namespace testsupport
