@@ -9,6 +9,7 @@
 
 #include "simulator/driversimulator.h"
 #include "tests/support/enginetest.h"
+#include "tests/support/eventually.h"
 
 namespace tc = simulator::testcontrol;
 
@@ -17,7 +18,7 @@ class KernelDriver : public testsupport::EngineTest {
   static void SetUpTestSuite() {
     machine = new simulator::DriverSimulator;
     // The driver host starts with the Wine session; give it time.
-    openStatus = machine->Open(20000);
+    openStatus = machine->Open(static_cast<std::uint32_t>(testsupport::kLivenessLimit.count()));
   }
   static void TearDownTestSuite() {
     delete machine;
