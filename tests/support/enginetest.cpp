@@ -17,8 +17,8 @@ namespace testsupport {
 
 namespace {
 
-// The last frame of a clear-overs, and of nothing else: the reset of channel
-// 15's over (bit 7 of the high over flags).
+// One of the last frames of a clear-overs, and of nothing else: the reset of
+// channel 15's over (bit 7 of the high over flags).
 bool IsLastOverReset(const simulator::FrameRecord& record) {
   const std::vector<std::uint8_t>& f = record.frame;
   return f.size() == 9 && f[6] == kCommandWriteParameter && f[7] == kParameterOverResetHigh &&
@@ -37,7 +37,7 @@ EngineTest::EngineTest() {
   });
 }
 
-// Also here, for a test whose TearDown never ran (a fatal failure in SetUp).
+// Also here, for a derived fixture whose TearDown does not call this one's.
 EngineTest::~EngineTest() { ResetEverything(); }
 
 void EngineTest::TearDown() { ResetEverything(); }
