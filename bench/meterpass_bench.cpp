@@ -25,16 +25,15 @@ void PumpPending() {
 void BM_MeterPass(benchmark::State& state) {
   simulator::ScopedMachine machine;
   // The program's start-up without its metering thread: the benchmark makes
-  // the passes itself.
-  KorvaneMasterControl* master = GetMasterControl();
-  master->SetMeterTarget(ChannelStrips::MeterTarget());
-  if (master->InitKorvaneMasterControl(&ChannelStrips::MeterUpdate) == 0) {
+  // the passes itself, from meter values of its own.
+  if (GetMasterControl()->InitKorvaneMasterControl(&ChannelStrips::MeterUpdate) == 0) {
     state.SkipWithError("no simulated X-Tamber");
     return;
   }
   HWND window = MainWindow::Create(GetModuleHandleA(nullptr));
-  double* values = *ChannelStrips::MeterTarget();
-  if (window == nullptr || values == nullptr) {
+  double values[20] = {};  // ten levels, then ten over flags
+  *ChannelStrips::MeterTarget() = values;
+  if (window == nullptr) {
     state.SkipWithError("no mixer window");
     DestroyMasterControl();
     return;
@@ -47,6 +46,7 @@ void BM_MeterPass(benchmark::State& state) {
     for (int meter = 0; meter < 10; ++meter) values[meter] = loud ? 0.9 - 0.05 * meter : 0.02;
     ChannelStrips::MeterUpdate();
   }
+  *ChannelStrips::MeterTarget() = nullptr;
   PumpPending();
   savedFlag = true;
   DestroyWindow(window);  // shuts the master control down
