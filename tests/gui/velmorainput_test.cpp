@@ -98,6 +98,15 @@ class VelmoraInput : public KernelDriver {
     ASSERT_TRUE(X("search --onlyvisible --name \"^Korvane Velmora$\" windowfocus --sync %1"));
   }
 
+  // What the display showed when something failed, for whoever reads the log.
+  void TearDown() override {
+    if (!HasFailure()) return;
+    const std::string shot = KORVANE_BINARY_DIR "/screenshots/velmorainput_test-failure.png";
+    if (RunUnix("/bin/sh -c \"mkdir -p " KORVANE_BINARY_DIR "/screenshots && import -window root " +
+                shot + "\"") == 0)
+      std::printf("the display at the failure: %s\n", shot.c_str());
+  }
+
   HWND Control(int id) const { return GetDlgItem(window, id); }
 
   ProgramProcess program;
