@@ -131,6 +131,14 @@ TEST_F(DevicePages, UpDownAndApplyRankTheDevicesAndTheChannelsFollow) {
   CListView& inputs = Channels(PanelPage::kInputChannels).List();
   ASSERT_GT(inputs.Count(), 0);
   EXPECT_EQ(panel.inputChannels[static_cast<std::size_t>(inputs.ItemData(0))]->deviceId, third);
+
+  // Another page's reload that lost the records (a failed request) leaves
+  // the rows without them: a move then keeps every row where it is.
+  page.List().SelectAndFocus(1);
+  CDriverData::Instance().devices.clear();
+  Click(page.Item(IDC_UP));
+  EXPECT_EQ(page.List().Count(), 3);
+  EXPECT_EQ(page.List().Text(1, 0), kDefaultName);
 }
 
 TEST_F(DevicePages, ARenameStoresWhatTheNameFieldHolds) {
