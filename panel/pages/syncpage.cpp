@@ -79,6 +79,7 @@ void CSyncPage::FillList() {
       }
     }
   }
+  list_.FitLastColumn();
   if (selected >= 0 && selected < list_.Count()) list_.SelectAndFocus(selected);
   std::uint32_t mode = 0;
   if (driver.GetRateMode(&mode) == 0) driver.rateMode = mode;
