@@ -5,6 +5,8 @@
 #include "platform/errors.h"
 #include "platform/log.h"
 
+using namespace qdl;
+
 namespace {
 
 // Counts come from the driver. One too large would have every page that walks
