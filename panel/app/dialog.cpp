@@ -1,10 +1,32 @@
 #include "panel/app/dialog.h"
 
+#include <algorithm>
+
 namespace app {
 namespace {
 Dialog::ModalHook& Hook() {
   static Dialog::ModalHook hook;
   return hook;
+}
+}  // namespace
+
+namespace {
+// Modal dialogs come up over the window they belong to, kept on its screen.
+void CenterOverOwner(HWND dialog) {
+  HWND owner = GetWindow(dialog, GW_OWNER);
+  if (owner == nullptr || !IsWindowVisible(owner) || IsIconic(owner)) return;
+  RECT over, rect;
+  GetWindowRect(owner, &over);
+  GetWindowRect(dialog, &rect);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  const RECT& work = monitor.rcWork;
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  int x = (over.left + over.right - width) / 2, y = (over.top + over.bottom - height) / 2;
+  x = std::max<int>(work.left, std::min<int>(x, work.right - width));
+  y = std::max<int>(work.top, std::min<int>(y, work.bottom - height));
+  SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 }  // namespace
 
@@ -48,6 +70,13 @@ void Dialog::End(INT_PTR result) {
     DestroyWindow(hwnd_);
 }
 
+void Dialog::EnableItem(int id, bool enable) {
+  HWND control = Item(id);
+  if (control == nullptr) return;
+  if (!enable && GetFocus() == control) SendMessageW(hwnd_, WM_NEXTDLGCTL, 0, FALSE);
+  EnableWindow(control, enable ? TRUE : FALSE);
+}
+
 bool Dialog::UpdateData(bool save) {
   if (hwnd_ == nullptr) return false;
   DataExchange exchange(hwnd_, save);
@@ -65,6 +94,7 @@ bool Dialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
     case WM_INITDIALOG:
       OnInitDialog();
       UpdateData(false);
+      if (modal_) CenterOverOwner(hwnd_);
       result = TRUE;  // the system sets the focus
       return true;
     case WM_COMMAND: {

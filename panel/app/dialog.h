@@ -23,7 +23,10 @@ class Dialog : public CommandTarget {
   HWND Handle() const { return hwnd_; }
   unsigned TemplateId() const { return templateId_; }
   HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
-  void EnableItem(int id, bool enable) { EnableWindow(Item(id), enable ? TRUE : FALSE); }
+  // A control disabled while it has the keyboard focus hands the focus to the
+  // next control first; otherwise the focus would go nowhere and the keyboard
+  // would do nothing until the user clicks somewhere.
+  void EnableItem(int id, bool enable);
 
   // Runs the dialog modally over `owner`; its end result (IDOK, IDCANCEL...).
   INT_PTR DoModal(HWND owner);

@@ -23,16 +23,23 @@ class FormView : public Dialog {
 
   // Once the frame, document and view exist, before the frame is shown.
   virtual void OnInitialUpdate() {}
+  // Remembers the control with the keyboard focus as the frame loses the
+  // activation (a dialog or another program comes up), so that the focus
+  // goes back to it, not to the form's first control, when the frame is
+  // active again.
+  void SaveFocusControl();
 
  protected:
   // A view lives as long as its frame: Enter and Escape do not end it.
   void OnOK() override {}
   void OnCancel() override {}
+  bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  private:
   FrameWindow* frame_ = nullptr;
   Document* document_ = nullptr;
   SIZE formSize_{};
+  HWND focus_ = nullptr;
 };
 
 }  // namespace app

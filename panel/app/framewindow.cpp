@@ -110,6 +110,9 @@ bool FrameWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
         return true;
       }
       return false;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE && view_ != nullptr) view_->SaveFocusControl();
+      return false;
     case WM_SETFOCUS:
       if (view_ != nullptr && view_->Handle() != nullptr) SetFocus(view_->Handle());
       result = 0;

@@ -69,6 +69,7 @@ void CChannelsPage::FillList() {
     }
   }
   ComputeAsioNames();
+  list_.FitLastColumn();
   if (selected >= 0 && selected < list_.Count()) list_.SelectAndFocus(selected);
   UpdateSelection();
 }

@@ -88,6 +88,8 @@ void CDevicesPage::Move(int step) {
   if (target == row) return;
   // The driver hears of the new order only with "Apply".
   const LPARAM index = list_.ItemData(row);
+  // Without its record the row could not be put back.
+  if (DeviceAt(index) == nullptr) return;
   SendMessageW(list_.Handle(), LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
   InsertDeviceRow(target, static_cast<std::size_t>(index));
   list_.SelectAndFocus(target);

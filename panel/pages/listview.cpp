@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 void CListView::AddExtendedStyle(DWORD style) {
   ListView_SetExtendedListViewStyleEx(hwnd_, style, style);
 }
@@ -17,8 +19,24 @@ void CListView::InsertColumn(int column, const std::wstring& title, int width) {
   info.pszText = const_cast<wchar_t*>(title.c_str());
   info.cx = width;
   info.iSubItem = column;
-  SendMessageW(hwnd_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column),
-               reinterpret_cast<LPARAM>(&info));
+  const auto inserted = SendMessageW(hwnd_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column),
+                                     reinterpret_cast<LPARAM>(&info));
+  if (inserted >= 0) widths_.insert(widths_.begin() + std::min<LRESULT>(inserted, widths_.size()), width);
+}
+
+void CListView::FitLastColumn() {
+  if (widths_.empty()) return;
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  int others = 0;
+  for (std::size_t column = 0; column + 1 < widths_.size(); ++column)
+    others += ListView_GetColumnWidth(hwnd_, static_cast<int>(column));
+  // Never narrower than a few characters' room: then scrolling is better.
+  constexpr int kLeast = 60;
+  const int room = static_cast<int>(client.right) - others;
+  const int width = std::min(widths_.back(), std::max(room, kLeast));
+  const int last = static_cast<int>(widths_.size()) - 1;
+  if (ListView_GetColumnWidth(hwnd_, last) != width) ListView_SetColumnWidth(hwnd_, last, width);
 }
 
 int CListView::InsertRow(int row, const std::wstring& text, LPARAM data) {

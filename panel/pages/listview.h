@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 class CListView {
  public:
@@ -13,6 +14,10 @@ class CListView {
 
   void AddExtendedStyle(DWORD style);
   void InsertColumn(int column, const std::wstring& title, int width);
+  // Narrows the last column, down from the width it was given, so that the
+  // columns fit the list beside its vertical scroll bar (when it has one)
+  // instead of needing a horizontal one for the last few pixels.
+  void FitLastColumn();
   // Inserts a row at `row` with `text` in column 0; the row the list gave it.
   int InsertRow(int row, const std::wstring& text, LPARAM data);
   void SetText(int row, int column, const std::wstring& text);
@@ -30,4 +35,5 @@ class CListView {
 
  private:
   HWND hwnd_ = nullptr;
+  std::vector<int> widths_;  // as inserted, by column
 };

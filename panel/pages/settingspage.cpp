@@ -38,9 +38,9 @@ bool CSettingsPage::LoadBuffer(int slider, BufferSetting& setting, bool stream) 
                   static_cast<unsigned>(setting.words[StreamBuffer::kStep]),
                   static_cast<unsigned>(setting.words[StreamBuffer::kMinimum]),
                   static_cast<unsigned>(setting.words[StreamBuffer::kMaximum]));
-  HWND control = Item(slider);
-  EnableWindow(control, scale ? TRUE : FALSE);
+  EnableItem(slider, scale.has_value());
   if (!scale) return false;
+  HWND control = Item(slider);
   SendMessageW(control, TBM_SETRANGEMIN, FALSE, static_cast<LPARAM>(scale->minimum));
   SendMessageW(control, TBM_SETRANGEMAX, TRUE, static_cast<LPARAM>(scale->maximum));
   SendMessageW(control, TBM_SETTICFREQ, scale->tickFrequency, 0);

@@ -79,6 +79,7 @@ void CSyncPage::FillList() {
       }
     }
   }
+  list_.FitLastColumn();
   if (selected >= 0 && selected < list_.Count()) list_.SelectAndFocus(selected);
   std::uint32_t mode = 0;
   if (driver.GetRateMode(&mode) == 0) driver.rateMode = mode;
@@ -126,7 +127,7 @@ void CSyncPage::UpdateRateCombo() {
   const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
   if (count > 0 && SendMessageW(combo, CB_GETCURSEL, 0, 0) < 0)
     SendMessageW(combo, CB_SETCURSEL, 0, 0);
-  EnableWindow(combo, count > 0 && Driver().rateMode != 1 ? TRUE : FALSE);
+  EnableItem(IDC_RATE_COMBO, count > 0 && Driver().rateMode != 1);
 }
 
 void CSyncPage::OnListChanged(int row) {

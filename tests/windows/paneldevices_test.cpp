@@ -131,6 +131,14 @@ TEST_F(DevicePages, UpDownAndApplyRankTheDevicesAndTheChannelsFollow) {
   CListView& inputs = Channels(PanelPage::kInputChannels).List();
   ASSERT_GT(inputs.Count(), 0);
   EXPECT_EQ(panel.inputChannels[static_cast<std::size_t>(inputs.ItemData(0))]->deviceId, third);
+
+  // Another page's reload that lost the records (a failed request) leaves
+  // the rows without them: a move then keeps every row where it is.
+  page.List().SelectAndFocus(1);
+  CDriverData::Instance().devices.clear();
+  Click(page.Item(IDC_UP));
+  EXPECT_EQ(page.List().Count(), 3);
+  EXPECT_EQ(page.List().Text(1, 0), kDefaultName);
 }
 
 TEST_F(DevicePages, ARenameStoresWhatTheNameFieldHolds) {
@@ -178,6 +186,14 @@ TEST_F(DevicePages, ChannelsGetDefaultNamesAndShowTheirAsioNamesOnBothPages) {
   EXPECT_EQ(inputs.List().Text(0, 2), L"In1");
   ASSERT_EQ(Driver().LoadChannels(0), 0u);
   EXPECT_EQ(NameText(Driver().inputChannels[2]->channelName), "In3");
+  // 24 rows need the vertical scroll bar; the columns still fit beside it.
+  HWND list = inputs.List().Handle();
+  RECT client;
+  GetClientRect(list, &client);
+  ASSERT_NE(GetWindowLongPtrW(list, GWL_STYLE) & WS_VSCROLL, 0);
+  EXPECT_LE(ListView_GetColumnWidth(list, 0) + ListView_GetColumnWidth(list, 1) +
+                ListView_GetColumnWidth(list, 2),
+            client.right);
 
   EXPECT_FALSE(Enabled(inputs.Item(IDC_EDIT_CHANNEL_NAME)));
   inputs.List().SelectAndFocus(0);

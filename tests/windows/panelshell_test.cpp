@@ -120,6 +120,69 @@ TEST_F(PanelWindow, EnterAndEscapeNeverCloseTheViewOrAPage) {
   EXPECT_EQ(view.ShownPage(), PanelPage::kSettings);
 }
 
+// Ends the modal dialog that this thread shows, once it is up, and keeps
+// where it stood.
+struct ModalProbe {
+  RECT shownAt{};
+  bool seen = false;
+} probe;
+
+void CALLBACK EndModalDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND dialog = nullptr;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM found) -> BOOL {
+        wchar_t title[64] = {};
+        GetWindowTextW(window, title, 64);
+        if (!IsWindowVisible(window) || std::wstring(title) != L"Edit Device Name") return TRUE;
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&dialog));
+  if (dialog == nullptr) return;
+  KillTimer(nullptr, timer);
+  GetWindowRect(dialog, &probe.shownAt);
+  probe.seen = true;
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+}
+
+TEST_F(PanelWindow, TheKeyboardGoesOnWorkingThroughAPagesButtonsAndItsDialogs) {
+  CQDL_CPLView& view = Open();
+  CPanelPage& page = view.Page(PanelPage::kDevices);
+  CListView& list = static_cast<CDevicesPage&>(page).List();
+  ASSERT_EQ(list.Count(), 2);
+  list.SelectAndFocus(1);
+  const LPARAM second = list.ItemData(1);
+
+  // Enter on a focused button of a page: the dialog manager runs for the view
+  // and sends the button's command there.
+  HWND up = page.Item(IDC_UP);
+  SetFocus(up);
+  ASSERT_EQ(GetFocus(), up);
+  SendMessageW(view.Handle(), WM_COMMAND, MAKEWPARAM(IDC_UP, BN_CLICKED),
+               reinterpret_cast<LPARAM>(up));
+  EXPECT_EQ(list.ItemData(0), second);
+  // Up is disabled in the top row; the focus it had stays on the page.
+  EXPECT_FALSE(Enabled(up));
+  HWND focus = GetFocus();
+  EXPECT_TRUE(focus != nullptr && IsChild(page.Handle(), focus) && Enabled(focus));
+
+  // The rename dialog comes up over the panel; once it ends, the focus is
+  // back on the button that opened it.
+  HWND rename = page.Item(IDC_EDIT_DEVICE_NAME);
+  SetFocus(rename);
+  probe = {};
+  ASSERT_NE(SetTimer(nullptr, 0, USER_TIMER_MINIMUM, &EndModalDialog), 0u);
+  Click(rename);
+  ASSERT_TRUE(probe.seen);
+  RECT frame;
+  GetWindowRect(Frame(), &frame);
+  EXPECT_NEAR((probe.shownAt.left + probe.shownAt.right) / 2, (frame.left + frame.right) / 2, 1);
+  EXPECT_NEAR((probe.shownAt.top + probe.shownAt.bottom) / 2, (frame.top + frame.bottom) / 2, 1);
+  testsupport::PumpPending();
+  EXPECT_EQ(GetFocus(), rename);
+}
+
 TEST_F(PanelWindow, TheMenuRoutesItsCommandsAndShowsTheirPromptsThenReady) {
   Open();
   HMENU menu = GetMenu(Frame());
