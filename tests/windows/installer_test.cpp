@@ -97,6 +97,19 @@ std::wstring InstallerPath() {
   return windows[0] == L'\\' ? L"Z:" + windows : windows;
 }
 
+// The product version of a program's version resource, one byte per part
+// (all of ours are below 256); 0 when it has none.
+unsigned ProductVersionOf(const std::wstring& path) {
+  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), nullptr);
+  std::string data(size, '\0');
+  if (size == 0 || !GetFileVersionInfoW(path.c_str(), 0, size, data.data())) return 0;
+  VS_FIXEDFILEINFO* info = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &length)) return 0;
+  return (HIWORD(info->dwProductVersionMS) << 24) | (LOWORD(info->dwProductVersionMS) << 16) |
+         (HIWORD(info->dwProductVersionLS) << 8) | LOWORD(info->dwProductVersionLS);
+}
+
 std::string ReadFile(const std::wstring& path) {
   std::ifstream in(path.c_str(), std::ios::binary);
   std::ostringstream text;
@@ -154,6 +167,13 @@ TEST_F(Installer, InstallsBothProgramsWithMenuEntriesAndAnUninstallEntry) {
   ASSERT_TRUE(GetFileAttributesExW((dir + L"\\velmora_app.exe").c_str(), GetFileExInfoStandard,
                                    &mixer));
   EXPECT_GE(kilobytes, mixer.nFileSizeLow / 1024);  // the programs, not the installer's guess
+
+  // Both programs carry the version the installer registers.
+  const unsigned product[] = {KORVANE_PRODUCT_VERSION_NUMBERS};
+  for (const wchar_t* file : {L"velmora_app.exe", L"qdl_cpl.exe"}) {
+    EXPECT_EQ(ProductVersionOf(dir + L"\\" + file),
+              (product[0] << 24) | (product[1] << 16) | (product[2] << 8) | product[3]);
+  }
 }
 
 TEST_F(Installer, UninstallingTakesBackWhatWasInstalledAndLeavesTheUsersFiles) {
