@@ -29,6 +29,11 @@ InstallDir "$PROGRAMFILES64\${MAKER}\X-Tamber"
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
 ShowInstDetails show
+BrandingText "${PRODUCT_NAME} ${PRODUCT_VERSION}"
+!ifdef ICON
+  Icon "${ICON}"
+  UninstallIcon "${ICON}"
+!endif
 ShowUninstDetails show
 
 VIProductVersion "${PRODUCT_VERSION}.0"

@@ -172,7 +172,8 @@ TEST_F(Installer, InstallsBothProgramsWithMenuEntriesAndAnUninstallEntry) {
   const unsigned product[] = {KORVANE_PRODUCT_VERSION_NUMBERS};
   for (const wchar_t* file : {L"velmora_app.exe", L"qdl_cpl.exe"}) {
     EXPECT_EQ(ProductVersionOf(dir + L"\\" + file),
-              (product[0] << 24) | (product[1] << 16) | (product[2] << 8) | product[3]);
+              (product[0] << 24) | (product[1] << 16) | (product[2] << 8) | product[3])
+        << "the PRODUCTVERSION of its .rc should read KORVANE_PRODUCT_VERSION_NUMBERS";
   }
 }
 
@@ -261,14 +262,15 @@ TEST_F(Installer, OpeningASettingsFileStartsTheMixerWithItsPath) {
 #ifdef KORVANE_INSTALLS_MIXER
   EXPECT_TRUE(testsupport::Eventually([&] {
     return ReadFile(log).find(settingsText + "\n") != std::string::npos;
-  })) << ReadFile(log);
+  })) << "its support log (does the entry point open it?) holds: " << ReadFile(log);
   // Closed as a user would; the file was just loaded, so nothing is unsaved.
   const DWORD id = GetProcessId(open.hProcess);
   EnumWindows(
       [](HWND window, LPARAM process) -> BOOL {
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
-        if (owner == static_cast<DWORD>(process)) PostMessageW(window, WM_CLOSE, 0, 0);
+        if (owner == static_cast<DWORD>(process) && IsWindowVisible(window))
+          PostMessageW(window, WM_CLOSE, 0, 0);
         return TRUE;
       },
       static_cast<LPARAM>(id));
