@@ -44,7 +44,7 @@ void BM_CoalesceDrain(benchmark::State& state) {
   }
   platform::SetLogSink(nullptr, nullptr);
 }
-BENCHMARK(BM_CoalesceDrain)->Arg(10)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CoalesceDrain)->RangeMultiplier(10)->Range(10, 10000)->Unit(benchmark::kMillisecond);
 
 void BM_FaderToFrame(benchmark::State& state) {
   platform::SetLogSink(&DiscardLog, nullptr);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <iterator>
 
+namespace korvane {
 namespace {
 
 struct StatusText {
@@ -55,3 +56,5 @@ char* FormatStatus(char* buffer, int size, DriverStatus code) {
   buffer[size - 1] = '\0';
   return buffer;
 }
+
+}  // namespace korvane

@@ -4,6 +4,10 @@
 
 #include <cstdint>
 
+// The engine's own names: the control panel has a DriverStatus of its own, so
+// a program or test that links both cannot mix them up.
+namespace korvane {
+
 using DriverStatus = std::uint32_t;
 
 constexpr DriverStatus kStatusSuccess = 0x00000000;
@@ -24,3 +28,5 @@ const char* StatusMessage(DriverStatus code);
 // Writes "Error code 0x%08X: %s" into `buffer`, at most `size` characters and
 // always zero-terminated; a null buffer or a size of 0 (or less) is left alone.
 char* FormatStatus(char* buffer, int size, DriverStatus code);
+
+}  // namespace korvane

@@ -29,7 +29,8 @@ class EngineMessage {
 
 class MixerEnableMessage final : public EngineMessage {
  public:
-  explicit MixerEnableMessage(std::uint8_t value) : EngineMessage(kMessageMixerEnable), value(value) {}
+  explicit MixerEnableMessage(std::uint8_t value)
+      : EngineMessage(kMessageMixerEnable), value(value) {}
   const std::uint8_t value;  // 1: enable
 };
 

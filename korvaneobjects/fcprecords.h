@@ -7,6 +7,10 @@
 
 #include "platform/deviceio.h"
 
+// In the engine's namespace: the control panel has a DriverVersion of another
+// layout, so a program or test that links both cannot mix them up.
+namespace korvane {
+
 // The driver's device-interface class.
 extern const platform::Guid DeviceInterfaceGuid;
 
@@ -42,3 +46,5 @@ struct FcpResponse {
 };
 static_assert(sizeof(FcpResponse) == 516);
 static_assert(offsetof(FcpResponse, frame) == 4);
+
+}  // namespace korvane

@@ -9,6 +9,8 @@
 // object of every process opens the same name.
 const char* const kDeviceLockName = "KORVANEDEVICECONTROL_DEVICELOCK_MUTEX_NAME";
 
+using namespace korvane;
+
 namespace {
 
 constexpr std::uint8_t kFrameHeader[6] = {

@@ -49,11 +49,11 @@ class KorvaneDeviceControl {
  private:
   // Builds the frame of `command` with `payload` into `request` (which must be
   // held under the device lock) and sends it.
-  DriverStatus Transact(std::uint8_t command, const std::uint8_t* payload,
-                        std::uint32_t payloadSize);
+  korvane::DriverStatus Transact(std::uint8_t command, const std::uint8_t* payload,
+                                 std::uint32_t payloadSize);
 
   CQdlCtrl* client;
-  FcpRequest request;
-  FcpResponse response;
+  korvane::FcpRequest request;
+  korvane::FcpResponse response;
   platform::NamedMutex deviceLock;
 };

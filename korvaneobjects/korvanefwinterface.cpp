@@ -10,6 +10,8 @@
 #include "platform/log.h"
 #include "platform/messagebox.h"
 
+using namespace korvane;
+
 namespace {
 
 std::atomic<KorvaneFWInterface*> registered{nullptr};

@@ -40,8 +40,7 @@ void DestroyMasterControl() {
   delete master;
 }
 
-KorvaneMasterControl::KorvaneMasterControl()
-    : fifo(new KorvaneFIFO), mixer(new KorvaneMix8Bus) {}
+KorvaneMasterControl::KorvaneMasterControl() : fifo(new KorvaneFIFO), mixer(new KorvaneMix8Bus) {}
 
 KorvaneMasterControl::~KorvaneMasterControl() { Shutdown(); }
 

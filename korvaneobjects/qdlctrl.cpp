@@ -5,7 +5,9 @@
 
 #include "platform/errors.h"
 
-const platform::Guid DeviceInterfaceGuid = {
+using namespace korvane;
+
+const platform::Guid korvane::DeviceInterfaceGuid = {
     0x73F85346, 0xAF20, 0x4235, {0xB6, 0x24, 0xB6, 0x9A, 0xE6, 0x79, 0x2F, 0x5B}};
 
 platform::DeviceInfoSet CreateDeviceList(const platform::Guid* guid) {
@@ -32,7 +34,8 @@ void CQdlCtrl::FreeBuffers() {
 
 const char* CQdlCtrl::DevicePath() const {
   if (!interfaceDetail) return "";
-  return reinterpret_cast<const platform::DeviceInterfaceDetail*>(interfaceDetail.get())->devicePath;
+  return reinterpret_cast<const platform::DeviceInterfaceDetail*>(interfaceDetail.get())
+      ->devicePath;
 }
 
 DriverStatus CQdlCtrl::OpenDevice(std::uint32_t index, platform::DeviceInfoSet set,
@@ -127,8 +130,8 @@ DriverStatus CQdlCtrl::IoControl(std::uint32_t code, const void* in, std::uint32
   DriverStatus status;
   {
     std::lock_guard<std::recursive_mutex> hold(lock);
-    status = platform::Devices().IoControl(device, code, in, inSize, out, outSize, &bytes,
-                                           &overlapped);
+    status =
+        platform::Devices().IoControl(device, code, in, inSize, out, outSize, &bytes, &overlapped);
     // The FCP transaction pends until the device answers or the driver gives
     // up after its time-out, so the wait needs no limit of its own.
     if (status == platform::kErrorIoPending)

@@ -26,21 +26,23 @@ class CQdlCtrl {
   // Opens interface number `index` (0-based) of `guid` in `set` and checks the
   // driver's interface version. Not thread-safe: called only while no other
   // thread uses the object.
-  DriverStatus OpenDevice(std::uint32_t index, platform::DeviceInfoSet set,
-                          const platform::Guid* guid);
+  korvane::DriverStatus OpenDevice(std::uint32_t index, platform::DeviceInfoSet set,
+                                   const platform::Guid* guid);
   void CloseDevice();
   bool IsOpen() const { return device != nullptr; }
   // The path of the opened interface, or "" before the first open.
   const char* DevicePath() const;
 
-  DriverStatus GetVersion(DriverVersion* version);
-  DriverStatus SendFCPRequest(const FcpRequest* request, FcpResponse* response);
-  DriverStatus IoControl(std::uint32_t code, const void* in, std::uint32_t inSize, void* out,
-                         std::uint32_t outSize, std::uint32_t* bytesReturned = nullptr);
+  korvane::DriverStatus GetVersion(korvane::DriverVersion* version);
+  korvane::DriverStatus SendFCPRequest(const korvane::FcpRequest* request,
+                                       korvane::FcpResponse* response);
+  korvane::DriverStatus IoControl(std::uint32_t code, const void* in, std::uint32_t inSize,
+                                  void* out, std::uint32_t outSize,
+                                  std::uint32_t* bytesReturned = nullptr);
 
  private:
-  DriverStatus ReadInterfaceDetail(platform::DeviceInfoSet set,
-                                   const platform::DeviceInterfaceData& data);
+  korvane::DriverStatus ReadInterfaceDetail(platform::DeviceInfoSet set,
+                                            const platform::DeviceInterfaceData& data);
   void FreeBuffers();
 
   platform::DeviceHandle device = nullptr;

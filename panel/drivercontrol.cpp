@@ -2,7 +2,10 @@
 
 #include <string>
 
+#include "platform/errors.h"
 #include "platform/log.h"
+
+using namespace qdl;
 
 namespace {
 
@@ -108,7 +111,20 @@ DriverStatus CDriverControl::Call(std::uint32_t code, const void* in, std::uint3
   std::lock_guard<std::recursive_mutex> hold(lock);
   if (handle == nullptr) return kDriverNotOpen;
   std::uint32_t bytes = 0;
-  return platform::Devices().IoControl(handle, code, in, inSize, out, outSize, &bytes, nullptr);
+  const std::uint32_t status =
+      platform::Devices().IoControl(handle, code, in, inSize, out, outSize, &bytes, nullptr);
+  // A handle to a driver that went away never works again; closed, the
+  // instance can be opened anew when the driver comes back.
+  if (DriverIsGone(status)) {
+    platform::Log("Driver request %08X: the driver is gone (%u); closing.\n", code, status);
+    Close();
+  }
+  return status;
+}
+
+bool DriverIsGone(std::uint32_t status) {
+  return status == platform::kErrorInvalidHandle || status == platform::kErrorDevNotExist ||
+         status == platform::kErrorDeviceNotConnected || status == platform::kErrorDeviceRemoved;
 }
 
 DriverStatus CDriverControl::GetDriverVersion(DriverVersion* version) {

@@ -1,5 +1,7 @@
 #include "panel/driverdata.h"
 
+using namespace qdl;
+
 namespace {
 
 // The typed request that fills the record of one identifier.

@@ -21,15 +21,15 @@ class CDriverData : public CDriverControl {
   // records of an earlier configuration behind. A record the driver does not
   // give is left out; the others are kept in the driver's order and the first
   // failure is returned.
-  DriverStatus LoadDevices();
-  DriverStatus LoadSyncInfo();
+  qdl::DriverStatus LoadDevices();
+  qdl::DriverStatus LoadSyncInfo();
   // `direction`: 0 the inputs, anything else the outputs.
-  DriverStatus LoadChannels(std::uint32_t direction);
+  qdl::DriverStatus LoadChannels(std::uint32_t direction);
 
   // Writes every cached record back, even past a failure; the first failure
   // is returned.
-  DriverStatus StoreDevices();
-  DriverStatus StoreSyncSources();
+  qdl::DriverStatus StoreDevices();
+  qdl::DriverStatus StoreSyncSources();
 
   std::uint32_t asioNameMode = 0;
   ClockMaster clockMaster{};

@@ -8,6 +8,8 @@
 #include "platform/event.h"
 #include "platform/log.h"
 
+using namespace qdl;
+
 namespace {
 
 std::atomic<std::uint32_t> stopWaitMs{10000};
@@ -19,11 +21,11 @@ std::atomic<int> liveWaitThreads{0};
 // a thread that Stop gave up on can still finish with it after the notifier
 // is gone; a later Start then works on a fresh one.
 struct CDriverNotifier::Shared {
-  platform::Event notify;            // signalled by the driver
-  platform::Event stop;              // signalled by Stop
-  platform::Event ended{true};       // the thread's last act; stays set
-  std::mutex targetLock;             // taken after the notifier's lock, never before
-  Target target;                     // guarded by `targetLock`
+  platform::Event notify;       // signalled by the driver
+  platform::Event stop;         // signalled by Stop
+  platform::Event ended{true};  // the thread's last act; stays set
+  std::mutex targetLock;        // taken after the notifier's lock, never before
+  Target target;                // guarded by `targetLock`
 };
 
 CDriverNotifier::CDriverNotifier() : shared(std::make_shared<Shared>()) {}

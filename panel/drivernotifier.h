@@ -19,11 +19,11 @@ class CDriverNotifier : public CDriverControl {
 
   // Opens this instance's handle, hands the driver the notification event and
   // starts the thread. A started instance answers 0 and stays as it is.
-  DriverStatus Start();
+  qdl::DriverStatus Start();
   // Ends the thread and closes the handle. kDriverFailed when the thread did
   // not end in time: it is left to end on its own, touching nothing of this
   // instance, and the handle is closed all the same.
-  DriverStatus Stop();
+  qdl::DriverStatus Stop();
   // Whether a wait thread runs (started and not yet stopped).
   bool IsRunning() const;
 

@@ -7,14 +7,29 @@
 #include <cstddef>
 #include <cstdint>
 
+// The panel's own names: the mixer's engine has a DriverStatus and a
+// DriverVersion of another layout, so a program or test that links both
+// cannot mix them up.
+namespace qdl {
+
 // The result of every driver operation: 0 for success, a 0xE000xxxx code of
 // the driver, or a Windows system error code passed through.
 using DriverStatus = std::uint32_t;
 
-constexpr DriverStatus kDriverFailed = 0xE0000001;              // also: the wait thread did not end
-constexpr DriverStatus kDriverNotOpen = 0xE0000013;             // a request on a closed instance
-constexpr DriverStatus kDriverIncompatibleVersion = 0xE0000014;  // interface version not 2.10 or later 2.x
-constexpr DriverStatus kDriverWdmDeviceInUse = 0xE0000047;      // the rate cannot change now
+constexpr DriverStatus kDriverFailed = 0xE0000001;   // also: the wait thread did not end
+constexpr DriverStatus kDriverNotOpen = 0xE0000013;  // a request on a closed instance
+// The interface version is not 2.10 or a later 2.x.
+constexpr DriverStatus kDriverIncompatibleVersion = 0xE0000014;
+constexpr DriverStatus kDriverWdmDeviceInUse = 0xE0000047;  // the rate cannot change now
+
+struct DriverVersion {
+  std::uint8_t interfaceMajor;  // must be 2
+  std::uint8_t interfaceMinor;  // must be 10 or more
+  std::uint8_t unused[10];
+};
+static_assert(sizeof(DriverVersion) == 12);
+
+}  // namespace qdl
 
 // The control device, opened as "\\.\" followed by this identifier.
 constexpr char kDriverInterfaceId[] = "{73F85346-AF20-4235-B624-B69AE6792F5B}";
@@ -62,13 +77,6 @@ constexpr std::uint32_t kMaxListedDevices = 64;
 constexpr std::uint32_t kMaxListedChannels = 256;  // per direction
 constexpr std::uint32_t kMaxSyncModes = 16;
 constexpr std::uint32_t kMaxRates = 8;
-
-struct DriverVersion {
-  std::uint8_t interfaceMajor;  // must be 2
-  std::uint8_t interfaceMinor;  // must be 10 or more
-  std::uint8_t unused[10];
-};
-static_assert(sizeof(DriverVersion) == 12);
 
 struct DeviceList {
   std::uint32_t count;

@@ -6,6 +6,8 @@
 #include <iterator>
 #include <limits>
 
+using namespace qdl;
+
 namespace {
 
 struct ErrorText {

@@ -51,7 +51,7 @@ constexpr char kOutputChannelPrefix[] = "Out";
 constexpr std::size_t kAsioNameMaxChars = 32;
 
 // "Error code 0x%08X: <text>"; a code without a text ends in ": ".
-std::string DescribeError(DriverStatus code);
+std::string DescribeError(qdl::DriverStatus code);
 
 // The type's name, then " (<name>)" when the source has a name. An unknown
 // type has an empty type name.

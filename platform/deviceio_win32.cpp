@@ -14,7 +14,8 @@ static_assert(sizeof(Guid) == sizeof(GUID));
 static_assert(sizeof(Overlapped) == sizeof(OVERLAPPED));
 static_assert(offsetof(Overlapped, event) == offsetof(OVERLAPPED, hEvent));
 static_assert(sizeof(DeviceInterfaceData) == sizeof(SP_DEVICE_INTERFACE_DATA));
-static_assert(offsetof(DeviceInterfaceData, reserved) == offsetof(SP_DEVICE_INTERFACE_DATA, Reserved));
+static_assert(offsetof(DeviceInterfaceData, reserved) ==
+              offsetof(SP_DEVICE_INTERFACE_DATA, Reserved));
 static_assert(sizeof(DevInfoData) == sizeof(SP_DEVINFO_DATA));
 static_assert(offsetof(DevInfoData, reserved) == offsetof(SP_DEVINFO_DATA, Reserved));
 static_assert(sizeof(DeviceInterfaceDetail) == sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A));
@@ -51,7 +52,9 @@ class SystemDeviceApi final : public DeviceApi {
                                    std::uint32_t* requiredSize, DevInfoData* devInfo) override {
     DWORD required = 0;
     BOOL ok = SetupDiGetDeviceInterfaceDetailA(
-        set, const_cast<SP_DEVICE_INTERFACE_DATA*>(reinterpret_cast<const SP_DEVICE_INTERFACE_DATA*>(data)),
+        set,
+        const_cast<SP_DEVICE_INTERFACE_DATA*>(
+            reinterpret_cast<const SP_DEVICE_INTERFACE_DATA*>(data)),
         reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(detail), detailSize, &required,
         reinterpret_cast<SP_DEVINFO_DATA*>(devInfo));
     DWORD error = ok ? ERROR_SUCCESS : GetLastError();

@@ -26,7 +26,8 @@ int WaitForEvents(Event* const* events, int count, std::uint32_t timeoutMs) {
   HANDLE handles[MAXIMUM_WAIT_OBJECTS];
   for (int i = 0; i < count; ++i) handles[i] = reinterpret_cast<HANDLE>(events[i]->impl_);
   const DWORD result = WaitForMultipleObjects(static_cast<DWORD>(count), handles, FALSE, timeoutMs);
-  if (result < WAIT_OBJECT_0 + static_cast<DWORD>(count)) return static_cast<int>(result - WAIT_OBJECT_0);
+  if (result < WAIT_OBJECT_0 + static_cast<DWORD>(count))
+    return static_cast<int>(result - WAIT_OBJECT_0);
   return result == WAIT_TIMEOUT ? kWaitTimeout : kWaitFailed;
 }
 

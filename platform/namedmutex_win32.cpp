@@ -17,8 +17,6 @@ bool NamedMutex::Lock(std::uint32_t timeoutMs) {
   return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
 }
 
-bool NamedMutex::Unlock() {
-  return impl_ && ReleaseMutex(static_cast<HANDLE>(impl_));
-}
+bool NamedMutex::Unlock() { return impl_ && ReleaseMutex(static_cast<HANDLE>(impl_)); }
 
 }  // namespace platform

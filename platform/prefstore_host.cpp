@@ -22,8 +22,8 @@ namespace {
 PrefStoreFault forcedFault = PrefStoreFault::kNone;
 
 constexpr char kDefaultFolder[] = "/var/tmp/korvane";
-constexpr std::size_t kMaxLine = 256;         // longer lines are ignored
-constexpr std::size_t kMaxFile = 64 * 1024;   // the rest of a larger file is ignored
+constexpr std::size_t kMaxLine = 256;        // longer lines are ignored
+constexpr std::size_t kMaxFile = 64 * 1024;  // the rest of a larger file is ignored
 
 std::string StorePath(const char* subkey) {
   const char* fromEnvironment = std::getenv("KORVANE_PREFS_FILE");

@@ -58,8 +58,8 @@ bool PrefStore::ReadDword(const char* name, std::uint32_t* value) const {
   DWORD type = 0;
   DWORD data = 0;
   DWORD size = sizeof data;  // a longer value fails with ERROR_MORE_DATA
-  const LONG result = RegQueryValueExA(impl_->key, name, nullptr, &type,
-                                       reinterpret_cast<BYTE*>(&data), &size);
+  const LONG result =
+      RegQueryValueExA(impl_->key, name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
   if (result != ERROR_SUCCESS || type != REG_DWORD || size != sizeof data) return false;
   *value = data;
   return true;

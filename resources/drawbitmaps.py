@@ -433,6 +433,17 @@ def thumb(w, h, body, round_left=True, round_right=True, line=(255, 255, 255)):
     return cv
 
 
+def aa_segment(cv, x0, y0, x1, y1, ink, width=1.1):
+    """An anti-aliased line in pixel-index coordinates (pixel (x, y) is the point x, y)."""
+    dx, dy = x1 - x0, y1 - y0
+    length2 = dx * dx + dy * dy
+    for y in range(int(min(y0, y1)) - 2, int(max(y0, y1)) + 3):
+        for x in range(int(min(x0, x1)) - 2, int(max(x0, x1)) + 3):
+            t = max(0.0, min(1.0, ((x - x0) * dx + (y - y0) * dy) / length2))
+            d = math.hypot(x - (x0 + t * dx), y - (y0 + t * dy))
+            cv.blend(x, y, ink, max(0.0, min(1.0, width / 2 + 0.5 - d)))
+
+
 def knob_face():
     """116: the pan knob, 42 x 42, with its scale on the strip's metal."""
     cv = Canvas(42, 42)
@@ -440,40 +451,44 @@ def knob_face():
     for y in range(42):
         for x in range(42):
             cv.px[y][x] = brushed(kx + x, ky + y)
-    cx, cy = 20.5, 21.5  # centre of the dot's orbit
+    # Everything below is in pixel-index coordinates, where the 4 x 4 dot's
+    # centre orbits (20.5, 21.5): the cap, its skirt and the ticks share it,
+    # so the dot sits the same distance inside the cap on both sides.
+    cx, cy = 20.5, 21.5
     # ticks: centre, both ends (130 degrees) and the halves between
     for deg, r0, r1, ink in ((0, 14.5, 19.5, UNITY_INK), (-130, 14.5, 19, SCALE_INK), (130, 14.5, 19, SCALE_INK),
-                             (-65, 15, 17.5, shade(SCALE_INK, 0.7)), (65, 15, 17.5, shade(SCALE_INK, 0.7))):
+                             (-65, 15, 18, shade(SCALE_INK, 0.7)), (65, 15, 18, shade(SCALE_INK, 0.7))):
         a = math.radians(deg)
-        for i in range(0, 41):
-            r = r0 + (r1 - r0) * i / 40
-            x = cx + r * math.sin(a) - 0.5
-            y = cy - r * math.cos(a) - 0.5
-            cv.blend(int(round(x)), int(round(y)), ink, 1.0)
+        sx, sy = math.sin(a), -math.cos(a)
+        if deg == 0:
+            # straight up: two crisp columns either side of the dot's centre line
+            for y in range(int(cy - r1 + 0.5), int(cy - r0 + 0.5) + 1):
+                cv.blend(20, y, ink, 1.0)
+                cv.blend(21, y, ink, 1.0)
+            continue
+        aa_segment(cv, cx + r0 * sx, cy + r0 * sy, cx + r1 * sx, cy + r1 * sy, ink)
     draw_text(cv, 2, 36, "L", SCALE_INK, FONT3x5)
     draw_text(cv, 37, 36, "R", SCALE_INK, FONT3x5)
     # body: a skirt with ridges and a shadow, then a flat lit cap
     for y in range(42):
         for x in range(42):
-            px, py = x + 0.5, y + 0.5
-            d = math.hypot(px - cx, py - cy)
+            d = math.hypot(x - cx, y - cy)
             if d <= 13.0:
                 shadow = min(1.0, 13.0 - d)
                 cv.blend(x + 1, y + 1, (5, 5, 6), 0.5 * shadow)
     for y in range(42):
         for x in range(42):
-            px, py = x + 0.5, y + 0.5
-            d = math.hypot(px - cx, py - cy)
-            ang = math.atan2(px - cx, cy - py)
-            if d <= 12.0:
-                cover = min(1.0, 12.0 - d + 0.5)
+            d = math.hypot(x - cx, y - cy)
+            ang = math.atan2(x - cx, cy - y)
+            if d <= 12.5:
+                cover = min(1.0, 12.5 - d)
                 if d > 9.6:
                     ridge = 0.8 + 0.2 * math.cos(ang * 24)
-                    light = 0.75 + 0.35 * (-(px - cx) - (py - cy)) / (d + 1e-9) * 0.7
+                    light = 0.75 + 0.35 * (-(x - cx) - (y - cy)) / (d + 1e-9) * 0.7
                     colour = shade((62, 64, 70), ridge * light)
                 else:
                     # the cap's top: a satin gradient lit from the upper left
-                    t = ((px - cx) + (py - cy)) / 19.2
+                    t = ((x - cx) + (y - cy)) / 19.2
                     colour = mix((118, 121, 128), (44, 46, 51), t + 0.5)
                     if d > 9.0:
                         colour = shade(colour, 0.7)

@@ -9,14 +9,13 @@
 #include <stdio.h>
 #include <windows.h>
 
-int main(void)
-{
-    if (GetDesktopWindow() == NULL) {
-        fprintf(stderr, "wine-keeper: no desktop window\n");
-        return 1;
-    }
-    puts("ready");
-    fflush(stdout);
-    Sleep(INFINITE);
-    return 0;
+int main(void) {
+  if (GetDesktopWindow() == NULL) {
+    fprintf(stderr, "wine-keeper: no desktop window\n");
+    return 1;
+  }
+  puts("ready");
+  fflush(stdout);
+  Sleep(INFINITE);
+  return 0;
 }

@@ -90,7 +90,8 @@ std::vector<FrameRecord> DriverSimulator::Frames(std::uint32_t unit) const {
   std::vector<FrameRecord> frames;
   for (const tc::FrameEntry& entry : ReadLog<tc::FrameEntry>(tc::kGetFrames, tc::kFrameLog)) {
     if (entry.unit != unit) continue;
-    const std::uint32_t length = entry.length < sizeof entry.frame ? entry.length : sizeof entry.frame;
+    const std::uint32_t length =
+        entry.length < sizeof entry.frame ? entry.length : sizeof entry.frame;
     frames.push_back(FrameRecord{entry.timeUs, entry.timeoutMs,
                                  std::vector<std::uint8_t>(entry.frame, entry.frame + length),
                                  entry.status});
@@ -101,8 +102,8 @@ std::vector<FrameRecord> DriverSimulator::Frames(std::uint32_t unit) const {
 std::vector<RequestRecord> DriverSimulator::Requests() const {
   std::vector<RequestRecord> requests;
   for (const tc::RequestEntry& entry : ReadLog<tc::RequestEntry>(tc::kGetRequests, tc::kRequestLog))
-    requests.push_back(
-        RequestRecord{entry.timeUs, entry.code, entry.inSize, entry.outSize, entry.unit, entry.status});
+    requests.push_back(RequestRecord{entry.timeUs, entry.code, entry.inSize, entry.outSize,
+                                     entry.unit, entry.status});
   return requests;
 }
 

@@ -16,16 +16,15 @@ namespace simulator::testcontrol {
 inline constexpr char kDevicePath[] = "\\\\.\\XTamberSimulator";
 
 // Device type 0x8A7E, functions 0x900.., buffered, any access.
-constexpr std::uint32_t Code(std::uint32_t function) {
-  return 0x8A7E0000u | (function << 2);
-}
+constexpr std::uint32_t Code(std::uint32_t function) { return 0x8A7E0000u | (function << 2); }
 constexpr std::uint32_t kReset = Code(0x900);           // in Reset
 constexpr std::uint32_t kSetDeviceCount = Code(0x901);  // in word
 constexpr std::uint32_t kSetFault = Code(0x902);        // in Fault
 constexpr std::uint32_t kGetFrames = Code(0x903);       // in word (first), out FramesReply + frames
 constexpr std::uint32_t kGetState = Code(0x904);        // in word (unit), out UnitState
-constexpr std::uint32_t kGetRequests = Code(0x905);     // in word (first), out RequestsReply + requests
-constexpr std::uint32_t kClearLogs = Code(0x906);       // no buffers
+constexpr std::uint32_t kGetRequests =
+    Code(0x905);                                   // in word (first), out RequestsReply + requests
+constexpr std::uint32_t kClearLogs = Code(0x906);  // no buffers
 // Answered by the kernel driver only: out word, a bit per unit whose device
 // node has started (all eight once the driver is fully up).
 constexpr std::uint32_t kGetStartedNodes = Code(0x907);
@@ -41,7 +40,6 @@ static_assert(sizeof(Reset) == 16);
 // Fault kinds and their words: see simulator/core/faults.h.
 using FaultKind = core::FaultKind;
 using enum core::FaultKind;
-
 
 struct Fault {
   std::uint32_t kind;

@@ -9,6 +9,8 @@
 #include "korvaneobjects/qdlctrl.h"
 #include "simulator/simulatedmachine.h"
 
+using namespace korvane;
+
 namespace {
 
 void PrintStatus(const char* what, DriverStatus status) {

@@ -8,15 +8,17 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <vector>
-#include <mutex>
 
 #include "panel/driverdata.h"
 #include "panel/drivernotifier.h"
 #include "panel/drivertext.h"
 #include "panel/notifypost.h"
 #include "simulator/simulatedmachine.h"
+
+using namespace qdl;
 
 namespace {
 
@@ -33,7 +35,8 @@ bool CountPost(void*, std::uint32_t, std::uint32_t, std::uint32_t) {
 
 bool WaitForPosts(int count) {
   std::unique_lock<std::mutex> hold(postedLock);
-  return postedChanged.wait_for(hold, std::chrono::seconds(5), [&] { return postedCount >= count; });
+  return postedChanged.wait_for(hold, std::chrono::seconds(5),
+                                [&] { return postedCount >= count; });
 }
 
 void PrintDevices(CDriverData& data) {
@@ -42,9 +45,11 @@ void PrintDevices(CDriverData& data) {
   std::printf("%zu device(s)%s\n", data.devices.size(), devices ? " (load incomplete)" : "");
   for (std::size_t i = 0; i < data.devices.size(); ++i) {
     const DeviceInfo& device = *data.devices[i];
-    std::printf("  %-40s serial %s, rank %u\n", NameText(device.name).c_str(),
-                std::string(device.serialNumber, strnlen(device.serialNumber, sizeof device.serialNumber)).c_str(),
-                static_cast<unsigned>(device.rank));
+    std::printf(
+        "  %-40s serial %s, rank %u\n", NameText(device.name).c_str(),
+        std::string(device.serialNumber, strnlen(device.serialNumber, sizeof device.serialNumber))
+            .c_str(),
+        static_cast<unsigned>(device.rank));
     if (syncs == 0 && i < data.syncInfos.size())
       std::printf("    synchronisation: %s\n", DescribeSource(data.syncInfos[i]->current).c_str());
     DeviceStreams streams{};
@@ -78,12 +83,14 @@ void PrintSettings(CDriverData& data) {
   if (data.GetStreamBuffer(&buffer) == 0)
     std::printf("Stream buffer: %s\n", DepthText(buffer.words[StreamBuffer::kDepth]).c_str());
   if (data.GetAsioBuffer(&buffer) == 0)
-    std::printf("ASIO buffer: %s\n", DeviceBufferText(buffer.words[DeviceBuffer::kDepth],
-                                                       buffer.words[DeviceBuffer::kGranularity], rate)
-                                          .c_str());
+    std::printf("ASIO buffer: %s\n",
+                DeviceBufferText(buffer.words[DeviceBuffer::kDepth],
+                                 buffer.words[DeviceBuffer::kGranularity], rate)
+                    .c_str());
   AsioStatistics statistics{};
   if (data.GetAsioStatistics(&statistics) == 0)
-    std::printf("ASIO drop-outs detected: %u\n", static_cast<unsigned>(statistics.words[kAsioDropOuts]));
+    std::printf("ASIO drop-outs detected: %u\n",
+                static_cast<unsigned>(statistics.words[kAsioDropOuts]));
 }
 
 // How long the panel waits on the driver: one request, and the refresh of the
@@ -108,7 +115,8 @@ void Measure(CDriverData& data) {
   }
   std::sort(requestUs.begin(), requestUs.end());
   std::sort(refreshMs.begin(), refreshMs.end());
-  std::printf("One request: p50 %.3f ms, p99 %.3f ms\n", requestUs[1000] / 1000, requestUs[1980] / 1000);
+  std::printf("One request: p50 %.3f ms, p99 %.3f ms\n", requestUs[1000] / 1000,
+              requestUs[1980] / 1000);
   std::printf("Refresh of %zu device(s), %zu + %zu channels: p50 %.1f ms, p99 %.1f ms\n",
               data.devices.size(), data.inputChannels.size(), data.outputChannels.size(),
               refreshMs[25], refreshMs[49]);
@@ -124,7 +132,8 @@ int main(int argc, char** argv) {
   CDriverData& data = CDriverData::Instance();
   const DriverStatus opened = data.Open();
   if (opened != 0) {
-    std::printf("Opening the driver's control device failed: 0x%08X\n", static_cast<unsigned>(opened));
+    std::printf("Opening the driver's control device failed: 0x%08X\n",
+                static_cast<unsigned>(opened));
     return 1;
   }
   if (argc > 1 && std::strcmp(argv[1], "--measure") == 0) {
@@ -144,7 +153,8 @@ int main(int argc, char** argv) {
   const std::uint32_t rate = data.rateInfo.currentRate;
   const std::uint32_t other = rate == 44100 ? 48000 : 44100;
   status = data.SetSampleRate(other);
-  std::printf("Sampling rate %u: 0x%08X\n", static_cast<unsigned>(other), static_cast<unsigned>(status));
+  std::printf("Sampling rate %u: 0x%08X\n", static_cast<unsigned>(other),
+              static_cast<unsigned>(status));
   const bool notified = status == 0 && WaitForPosts(1);
   if (rate != 0) data.SetSampleRate(rate);
   std::printf("Notification %s\n", notified ? "received" : "not received");

@@ -1,5 +1,7 @@
 #include "velmora/korvanemix8bus.h"
 
+#include <cmath>
+
 #include "platform/assert.h"
 #include "platform/log.h"
 
@@ -19,18 +21,48 @@ bool Checked(bool holds, const char* text) {
 // The 16-bit words of a mix block: unsigned, high byte first, truncated toward
 // zero. Values arrive in range; anything outside (or NaN) is pinned to the
 // ends rather than left to an undefined conversion.
+unsigned ToWord(double value) {
+  if (value >= 65535.0) return 65535;
+  return value > 0.0 ? static_cast<unsigned>(value) : 0;
+}
+
 void PutWord(std::uint8_t* out, double value) {
-  unsigned word = 0;
-  if (value >= 65535.0) {
-    word = 65535;
-  } else if (value > 0.0) {
-    word = static_cast<unsigned>(value);
-  }
+  const unsigned word = ToWord(value);
   out[0] = static_cast<std::uint8_t>(word >> 8);
   out[1] = static_cast<std::uint8_t>(word & 0xFF);
 }
 
-double GetWord(const std::uint8_t* in) { return in[0] * 256 + in[1]; }
+// What each kind of value becomes before truncation to its word.
+double FaderWord(double gain) { return gain / 2.0 * 65535; }
+double PanWord(double pan) { return (pan + 1.0) / 2.0 * 65535; }
+double MasterWord(double gain) { return gain * 65535; }
+
+unsigned GetWord(const std::uint8_t* in) { return in[0] * 256u + in[1]; }
+
+// The decoded value of a word, raised by as few units in the last place as it
+// takes to encode to that word again. Rounding in the division lands many
+// values a hair below their word, and truncation would then save a loaded file
+// with those words one lower (a pan word 0x0001 would come back as 0x0000).
+double Readable(unsigned word, double decoded, double (*encode)(double)) {
+  for (int step = 0; step < 16 && ToWord(encode(decoded)) < word; ++step)
+    decoded = std::nextafter(decoded, 3.0);  // upwards: 3 is above every range
+  return decoded;
+}
+
+double ReadFader(const std::uint8_t* in) {
+  const unsigned word = GetWord(in);
+  return Readable(word, word * 2.0 / 65535, FaderWord);
+}
+
+double ReadPan(const std::uint8_t* in) {
+  const unsigned word = GetWord(in);
+  return Readable(word, word / 65535.0 * 2 - 1, PanWord);
+}
+
+double ReadMaster(const std::uint8_t* in) {
+  const unsigned word = GetWord(in);
+  return Readable(word, word / 65535.0, MasterWord);
+}
 
 void InitMixer(Mixer* mixer) {
   *mixer = Mixer{};  // channel faders and pans 0.0, no flags, no solo
@@ -185,11 +217,9 @@ void KorvaneMix8Bus::Serialize(std::uint8_t* out) const {
   for (const Mixer* mixer : mixes) {
     for (int i = 0; i < kChannelCount; ++i) *out++ = mixer->Mute[i] == 1 ? 1 : 0;
     for (int i = 0; i < kChannelCount; ++i) *out++ = mixer->Solo[i] == 1 ? 1 : 0;
-    for (int i = 0; i < kChannelCount; ++i, out += 2) PutWord(out, mixer->Fader[i] / 2.0 * 65535);
-    for (int i = 0; i < kChannelCount; ++i, out += 2) {
-      PutWord(out, (mixer->Pan[i] + 1.0) / 2.0 * 65535);
-    }
-    for (int side = 0; side < 2; ++side, out += 2) PutWord(out, mixer->Fader[8 + side] * 65535);
+    for (int i = 0; i < kChannelCount; ++i, out += 2) PutWord(out, FaderWord(mixer->Fader[i]));
+    for (int i = 0; i < kChannelCount; ++i, out += 2) PutWord(out, PanWord(mixer->Pan[i]));
+    for (int side = 0; side < 2; ++side, out += 2) PutWord(out, MasterWord(mixer->Fader[8 + side]));
   }
 }
 
@@ -202,8 +232,8 @@ void KorvaneMix8Bus::Deserialize(const std::uint8_t* in) {
       mixer->Solo[i] = *in++ == 1 ? 1 : 0;
       mixer->soloCount += mixer->Solo[i];
     }
-    for (int i = 0; i < kChannelCount; ++i, in += 2) mixer->Fader[i] = GetWord(in) * 2.0 / 65535;
-    for (int i = 0; i < kChannelCount; ++i, in += 2) mixer->Pan[i] = GetWord(in) / 65535 * 2 - 1;
-    for (int side = 0; side < 2; ++side, in += 2) mixer->Fader[8 + side] = GetWord(in) / 65535;
+    for (int i = 0; i < kChannelCount; ++i, in += 2) mixer->Fader[i] = ReadFader(in);
+    for (int i = 0; i < kChannelCount; ++i, in += 2) mixer->Pan[i] = ReadPan(in);
+    for (int side = 0; side < 2; ++side, in += 2) mixer->Fader[8 + side] = ReadMaster(in);
   }
 }

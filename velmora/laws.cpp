@@ -9,9 +9,9 @@ namespace {
 // B^(p^u) reaches A + 1 at the reference position: 0 dB at 41 on a channel
 // fader, -A (gain 0.5) at 48 on a master.
 struct FaderLaw {
-  double top;    // dB at position 0
-  double u;      // exponent
-  double K;      // log10(B)
+  double top;  // dB at position 0
+  double u;    // exponent
+  double K;    // log10(B)
   double B;
   double limit;  // full travel
 };

@@ -202,9 +202,16 @@ std::string KMXFormatValue(std::uint16_t id, double value) {
   char text[32];
   switch (Group(id)) {
     case IDPANTEXT:
-      if (value < 0.0) return "<" + std::to_string(PanSteps(-value));
-      if (value > 0.0) return std::to_string(PanSteps(value)) + ">";
-      return "<0>";  // centre, and a value that is no number
+      // Formatted into the buffer: GCC 12 takes "<" + std::to_string(..) at -O3
+      // for an overlapping copy (a false -Wrestrict) and -Werror stops the build.
+      if (value < 0.0) {
+        std::snprintf(text, sizeof text, "<%lld", PanSteps(-value));
+      } else if (value > 0.0) {
+        std::snprintf(text, sizeof text, "%lld>", PanSteps(value));
+      } else {
+        return "<0>";  // centre, and a value that is no number
+      }
+      return text;
     case IDFADERTEXT:
       if (!(value > 0.001)) return "-inf";
       std::snprintf(text, sizeof text, "%4.1f", GainToDb(value));

@@ -14,8 +14,8 @@ struct PrefValue {
 
 // In the order the values are read from and written to the store.
 constexpr PrefValue kPrefValues[] = {
-    {kPrefPanFine, "panFineModPref", 2},     {kPrefPanCenter, "panCenterModPref", 0},
-    {kPrefPanMotion, "panMotionModPref", 1}, {kPrefFadeFine, "fadeFineModPref", 2},
+    {kPrefPanFine, "panFineModPref", 2},       {kPrefPanCenter, "panCenterModPref", 0},
+    {kPrefPanMotion, "panMotionModPref", 1},   {kPrefFadeFine, "fadeFineModPref", 2},
     {kPrefFadeCenter, "fadeCenterModPref", 0},
 };
 
@@ -49,8 +49,7 @@ velmoraPrefs::velmoraPrefs() {
       StorePrefs();
       break;
     case platform::PrefStoreOpen::kOpened:
-      platform::Log(
-          "KorvaneVelmora prefs found in registry. Creating and storing defaults.\n");
+      platform::Log("KorvaneVelmora prefs found in registry. Creating and storing defaults.\n");
       // Taken as stored, without a range test: a value no list entry matches
       // simply selects nothing in the dialog.
       for (const PrefValue& pref : kPrefValues) {

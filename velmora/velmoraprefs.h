@@ -6,8 +6,8 @@
 
 #include "platform/prefstore.h"
 
-constexpr std::uint16_t kPrefPanMotion = 0x4803;   // 0 Horizontal, 1 Rotary, 2 Vertical
-constexpr std::uint16_t kPrefPanFine = 0x4804;     // modifier: 0 Alt, 1 Control, 2 Shift
+constexpr std::uint16_t kPrefPanMotion = 0x4803;  // 0 Horizontal, 1 Rotary, 2 Vertical
+constexpr std::uint16_t kPrefPanFine = 0x4804;    // modifier: 0 Alt, 1 Control, 2 Shift
 constexpr std::uint16_t kPrefPanCenter = 0x4805;
 constexpr std::uint16_t kPrefFadeFine = 0x4806;
 constexpr std::uint16_t kPrefFadeCenter = 0x4807;
@@ -30,6 +30,6 @@ class velmoraPrefs {
   velmoraPrefs& operator=(const velmoraPrefs&) = delete;
 
   static velmoraPrefs* instance;
-  platform::PrefStore key;             // closed when no store could be opened
-  std::int32_t values[5];              // by id - kPrefPanMotion
+  platform::PrefStore key;  // closed when no store could be opened
+  std::int32_t values[5];   // by id - kPrefPanMotion
 };

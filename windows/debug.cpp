@@ -28,8 +28,9 @@ void TRACE(const char* format, ...) {
   const int length = std::vsnprintf(buffer, sizeof buffer, format, args);
   va_end(args);
   if (length < 0 || length >= static_cast<int>(sizeof buffer)) {
-    KORVANE_ASSERT(false, "TRACE buffer overflow");
+    // Written before the report, which may end the program.
     Write("TRACE buffer overflow\n");
+    KORVANE_ASSERT(false, "TRACE buffer overflow");
     return;
   }
   Write(buffer);

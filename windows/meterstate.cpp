@@ -1,5 +1,6 @@
 #include "windows/meterstate.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -30,7 +31,9 @@ std::uint32_t MeterState::LevelMask(double level) {
   const double lit = (level + 1.0) * segments;
   int n = segments;
   if (lit < segments) n = lit > 0 ? static_cast<int>(lit) : 0;
-  lastLevel = std::isnan(level) ? 0.0 : std::fmin(std::fabs(level), 2.0);
+  // The read-out agrees with the bar: beyond full scale reads full scale
+  // ("-0.0"), a level on the silent side of 0 reads silence ("-inf").
+  lastLevel = std::isnan(level) ? 0.0 : std::clamp(-level, 0.0, 1.0);
   return (allMask << n) & allMask;
 }
 

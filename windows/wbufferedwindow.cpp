@@ -8,14 +8,19 @@ WBufferedWindow::~WBufferedWindow() {
 
 bool WBufferedWindow::Create(HWND parent, int id, int x, int y, int cx, int cy, DWORD exStyle) {
   if (!WWindow::Create(parent, id, x, y, cx, cy, "", 0, exStyle)) return false;
+  // The metering thread may refresh the window from the moment it is bound:
+  // it must see either no surface or a whole one.
+  auto hold = surface.Hold();
   buffered = surface.Create(HWnd);
   return true;
 }
 
+// `buffered` is read under the lock too: on the metering thread this may run
+// while the window thread makes or releases the surface.
 void WBufferedWindow::Refresh() {
-  if (buffered) {
+  {
     auto hold = surface.Hold();
-    Draw(surface.Dc());
+    if (buffered) Draw(surface.Dc());
   }
   Invalidate();
 }

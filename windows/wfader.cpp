@@ -31,7 +31,7 @@ RECT WFader::ThumbRect() {
 }
 
 void WFader::Drag(POINT point, int weight) {
-  if (GetCapture() != HWnd) return;
+  if (!HWnd || GetCapture() != HWnd) return;  // unbound: no capture to hold
   SetValue(law.DragValue(dragStartValue, dragStart.y, point.y, weight));
 }
 

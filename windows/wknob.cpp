@@ -24,7 +24,7 @@ void WKnob::SetValue(double v) {
 }
 
 void WKnob::Drag(POINT point, int weight) {
-  if (GetCapture() != HWnd) return;
+  if (!HWnd || GetCapture() != HWnd) return;  // unbound: no capture to hold
   SetValue(KnobDragValue(KMXGetInteger(kPrefPanMotion), dragStartValue, ToKnobPoint(dragStart),
                          ToKnobPoint(point), weight));
 }

@@ -94,4 +94,8 @@ WWindow* WWindow::Get(HWND hwnd) {
 
 int WWindow::GetId() const { return GetDlgCtrlID(HWnd); }
 
-void WWindow::Invalidate() { InvalidateRect(HWnd, nullptr, FALSE); }
+// Unbound, there is nothing to repaint; a null handle would make the system
+// redraw every window on the screen, sending messages as it goes.
+void WWindow::Invalidate() {
+  if (HWnd) InvalidateRect(HWnd, nullptr, FALSE);
+}

@@ -38,7 +38,7 @@ class WWindow {
   static WWindow* Get(HWND hwnd);
 
   int GetId() const;
-  void Invalidate();  // the whole client area, no erase
+  void Invalidate();  // the whole client area, no erase; nothing when unbound
   HWND Handle() const { return HWnd; }
 
  protected:

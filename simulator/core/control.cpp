@@ -225,9 +225,8 @@ IoCompletion GetChannelList(Machine* machine, const HandleRef&, const IoRequest&
     const std::uint32_t count = unitCount * kChannelsPerDirection;
     StoreLe32(half, machine->control.faults.oversizeCounts ? kOversizeListCount : count);
     for (std::uint32_t i = 0; i < count; ++i)
-      StoreLe32(half + 4 + 4 * i,
-                ControlChannelId(*machine, units[i / kChannelsPerDirection], direction,
-                                 i % kChannelsPerDirection));
+      StoreLe32(half + 4 + 4 * i, ControlChannelId(*machine, units[i / kChannelsPerDirection],
+                                                   direction, i % kChannelsPerDirection));
   }
   return Reply(request, kChannelListSize);
 }
@@ -358,15 +357,15 @@ IoCompletion SetDeviceInfo(Machine* machine, const HandleRef&, const IoRequest& 
 
 // Which isochronous stream carries a plug while the machine streams. Audio
 // goes both ways for every unit; the synch stream runs from the clock master.
-void PutPlug(const Machine& machine, std::uint32_t unit, std::uint32_t position,
-             std::uint32_t plug, std::uint8_t* at) {
+void PutPlug(const Machine& machine, std::uint32_t unit, std::uint32_t position, std::uint32_t plug,
+             std::uint8_t* at) {
   const Control& control = machine.control;
   const bool unitIsMaster =
       control.clockMasterKind == 1 && control.clockMasterDevice == ControlDeviceId(machine, unit);
   bool used = plug < 2;
   std::uint32_t stream = 2 * position + plug;
-  if (plug == 2) used = unitIsMaster;                   // synch out: this unit clocks the rest
-  if (plug == 3) used = !unitIsMaster;                  // synch in: the unit follows
+  if (plug == 2) used = unitIsMaster;   // synch out: this unit clocks the rest
+  if (plug == 3) used = !unitIsMaster;  // synch in: the unit follows
   if (plug >= 2) stream = 16;
   FillBytes(at, 0, kPlugStatusSize);
   if (!control.streaming || !used) return;
@@ -404,7 +403,8 @@ IoCompletion GetChannelInfo(Machine* machine, const HandleRef&, const IoRequest&
   StoreLe32(request.out + 4, ControlDeviceId(*machine, ref.unit));
   StoreLe32(request.out + 8, ref.direction);
   PutName(control, request.out + 12, hardwareName);
-  PutName(control, request.out + 52, control.units[ref.unit].channelNames[ref.direction][ref.channel]);
+  PutName(control, request.out + 52,
+          control.units[ref.unit].channelNames[ref.direction][ref.channel]);
   return Reply(request, kChannelInfoSize);
 }
 

@@ -39,7 +39,7 @@ struct UnitSettings {
   char name[kNameField];
   std::uint32_t rank;
   char channelNames[2][kChannelsPerDirection][kNameField];  // [direction][channel]
-  std::uint32_t syncMode;                                    // index into the unit's modes
+  std::uint32_t syncMode;                                   // index into the unit's modes
   std::uint32_t plugFault[kPlugCount];  // non-zero: the plug's connect fails with it
 };
 
@@ -50,12 +50,12 @@ struct BufferWords {
 
 // Replies a misbehaving driver might give, for tests of the panel.
 struct ControlFaults {
-  bool absent;              // the control device does not exist
-  bool wdmInUse;            // a WDM sound device is playing: the rate cannot change
-  bool oversizeCounts;      // list and rate counts exceed their records
-  bool unterminatedNames;   // name fields come back without their zero byte
-  std::uint32_t failCode;   // non-zero: this request fails ...
-  std::uint32_t failStatus; // ... with this status
+  bool absent;               // the control device does not exist
+  bool wdmInUse;             // a WDM sound device is playing: the rate cannot change
+  bool oversizeCounts;       // list and rate counts exceed their records
+  bool unterminatedNames;    // name fields come back without their zero byte
+  std::uint32_t failCode;    // non-zero: this request fails ...
+  std::uint32_t failStatus;  // ... with this status
 };
 
 struct Control {

@@ -136,7 +136,8 @@ IoCompletion Dispatch(Machine* machine, const HandleRef& handle, const IoRequest
   if (request.outSize < rule->minOutSize || (rule->minOutSize > 0 && request.out == nullptr))
     return AtOnce(request, kStatusOutputTooSmall);
   const ControlFaults& faults = machine->control.faults;
-  if (handle.kind == HandleKind::kControl && faults.failCode == request.code && faults.failCode != 0)
+  if (handle.kind == HandleKind::kControl && faults.failCode == request.code &&
+      faults.failCode != 0)
     return AtOnce(request, faults.failStatus);
   return rule->serve(machine, handle, request);
 }

@@ -9,6 +9,8 @@ void MachineSetFault(Machine* machine, std::uint32_t kind, std::uint32_t a, std:
   ControlFaults& control = machine->control.faults;
   const std::uint32_t unit = a >> 8 & 0xFF;
   const std::uint32_t index = a & 0xFF;
+  // A table: one fault a line where it fits.
+  // clang-format off
   switch (kind) {
     case kFaultVersion:
       driver.interfaceMajor = static_cast<std::uint8_t>(a);
@@ -42,6 +44,7 @@ void MachineSetFault(Machine* machine, std::uint32_t kind, std::uint32_t a, std:
       break;
     default: break;
   }
+  // clang-format on
 }
 
 }  // namespace simulator::core

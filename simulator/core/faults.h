@@ -10,19 +10,19 @@ namespace simulator::core {
 struct Machine;
 
 enum FaultKind : std::uint32_t {
-  kFaultVersion = 1,       // a = major, b = minor
-  kFaultFcpStatus,         // a = status (0 none)
-  kFaultReplyDelayMs,      // a = milliseconds
-  kFaultReplyLength,       // a = length field (0 honest)
-  kFaultTruncate,          // a = on, b = frame bytes
-  kFaultByteCount,         // a = bytes (0 honest)
-  kFaultControlAbsent,     // a = on
-  kFaultWdmInUse,          // a = on
-  kFaultRequestFailure,    // a = request code (0 none), b = status
-  kFaultOversizeCounts,    // a = on
-  kFaultUnterminatedNames, // a = on
-  kFaultPlug,              // a = unit << 8 | plug, b = error (0 none)
-  kFaultFixedLevel,        // a = unit << 8 | channel, b = level (negative: music, 255 clips)
+  kFaultVersion = 1,        // a = major, b = minor
+  kFaultFcpStatus,          // a = status (0 none)
+  kFaultReplyDelayMs,       // a = milliseconds
+  kFaultReplyLength,        // a = length field (0 honest)
+  kFaultTruncate,           // a = on, b = frame bytes
+  kFaultByteCount,          // a = bytes (0 honest)
+  kFaultControlAbsent,      // a = on
+  kFaultWdmInUse,           // a = on
+  kFaultRequestFailure,     // a = request code (0 none), b = status
+  kFaultOversizeCounts,     // a = on
+  kFaultUnterminatedNames,  // a = on
+  kFaultPlug,               // a = unit << 8 | plug, b = error (0 none)
+  kFaultFixedLevel,         // a = unit << 8 | channel, b = level (negative: music, 255 clips)
 };
 
 // Sets one fault; an unknown kind, unit, plug or channel changes nothing.

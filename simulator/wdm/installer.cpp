@@ -28,7 +28,8 @@ namespace {
 
 constexpr int kUnits = 8;
 constexpr char kHardwareIds[] = "Root\\XTamberSim\0";  // a multi-string: ends in two zeros
-const GUID kMediaClass = {0x4D36E96C, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
+const GUID kMediaClass = {
+    0x4D36E96C, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
 
 bool CreateNode(int unit) {
   HDEVINFO set = SetupDiCreateDeviceInfoList(&kMediaClass, nullptr);
@@ -39,9 +40,9 @@ bool CreateNode(int unit) {
   node.cbSize = sizeof node;
   bool created = SetupDiCreateDeviceInfoA(set, instance, &kMediaClass, "Simulated X-Tamber",
                                           nullptr, 0, &node) &&
-                 SetupDiSetDeviceRegistryPropertyA(
-                     set, &node, SPDRP_HARDWAREID,
-                     reinterpret_cast<const BYTE*>(kHardwareIds), sizeof kHardwareIds) &&
+                 SetupDiSetDeviceRegistryPropertyA(set, &node, SPDRP_HARDWAREID,
+                                                   reinterpret_cast<const BYTE*>(kHardwareIds),
+                                                   sizeof kHardwareIds) &&
                  SetupDiCallClassInstaller(DIF_REGISTERDEVICE, set, &node);
   // A node that is there already is what we want.
   if (!created && GetLastError() == ERROR_DEVINST_ALREADY_EXISTS) created = true;
@@ -54,9 +55,9 @@ bool CreateNode(int unit) {
 // Whether the driver's test-control device answers, and if so which units'
 // device nodes have started, a bit each.
 bool AskStartedNodes(DWORD* started, DWORD* error) {
-  HANDLE device = CreateFileA(simulator::testcontrol::kDevicePath, GENERIC_READ | GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
+  HANDLE device =
+      CreateFileA(simulator::testcontrol::kDevicePath, GENERIC_READ | GENERIC_WRITE,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   if (device == INVALID_HANDLE_VALUE) {
     *error = GetLastError();
     return false;

@@ -7,7 +7,10 @@
  * All requests are buffered. Every call into the core runs under one mutex at
  * passive level. A request the core answers later (an FCP transaction waiting
  * for its unit) pends and is completed by the driver's timer thread at its
- * time, or cancelled. */
+ * time, or cancelled. A unit's requests hold its remove lock until they are
+ * completed, so removing the unit waits for them; removal and unloading first
+ * complete whatever still pends, so no caller is left waiting on a driver that
+ * has gone. */
 #include <ntifs.h>
 
 #include "simulator/wdm/coreglue.h"
@@ -32,6 +35,8 @@ typedef struct {
   PDEVICE_OBJECT lower;
   UNICODE_STRING interfaceName;
   BOOLEAN started;
+  IO_REMOVE_LOCK removeLock; /* units only */
+  BOOLEAN removing;          /* under pendingLock: the unit takes no more waiting requests */
 } DeviceExtension;
 
 static KMUTEX machineLock;
@@ -40,7 +45,7 @@ static LARGE_INTEGER counterFrequency;
 static PDEVICE_OBJECT unitDevices[XT_MAX_UNITS];
 static PDEVICE_OBJECT controlDevice;
 static PDEVICE_OBJECT testControlDevice;
-static PKEVENT notifyEvent; /* referenced; signalled on configuration changes */
+static PKEVENT notifyEvent;     /* referenced; signalled on configuration changes */
 static PFILE_OBJECT notifyFile; /* the handle that registered it */
 
 /* Requests waiting for their time. */
@@ -65,13 +70,17 @@ static ULONGLONG NowUs(void) {
   return ticks / frequency * 1000000 + ticks % frequency * 1000000 / frequency;
 }
 
-static void LockMachine(void) { KeWaitForSingleObject(&machineLock, Executive, KernelMode, FALSE, NULL); }
+static void LockMachine(void) {
+  KeWaitForSingleObject(&machineLock, Executive, KernelMode, FALSE, NULL);
+}
 static void UnlockMachine(void) { KeReleaseMutex(&machineLock, FALSE); }
 
 /* The core speaks in what the caller of DeviceIoControl sees. The driver's own
  * statuses (customer codes) pass through the system unchanged; the few system
  * ones go back to the NTSTATUS that the system turns into them. */
 static NTSTATUS ToNtStatus(uint32_t status) {
+  /* A table: one code a line. */
+  /* clang-format off */
   switch (status) {
     case 0: return STATUS_SUCCESS;
     case 1: return STATUS_INVALID_DEVICE_REQUEST;
@@ -87,12 +96,38 @@ static NTSTATUS ToNtStatus(uint32_t status) {
     /* Any other system code comes out as ERROR_GEN_FAILURE (31). */
     default: return (status & 0x20000000) ? (NTSTATUS)status : STATUS_UNSUCCESSFUL;
   }
+  /* clang-format on */
 }
 
-static NTSTATUS Complete(PIRP irp, NTSTATUS status, ULONG_PTR information) {
+static DeviceExtension* ExtensionOf(PDEVICE_OBJECT device) {
+  return (DeviceExtension*)device->DeviceExtension;
+}
+
+static BOOLEAN IsUnit(PDEVICE_OBJECT device) {
+  return device != NULL && ExtensionOf(device)->kind == KindUnit;
+}
+
+/* A request to a unit takes the unit's remove lock; one that arrives while the
+ * unit is being removed is refused. The other devices live as long as the
+ * driver and need none. */
+static BOOLEAN Enter(PDEVICE_OBJECT device, PIRP irp) {
+  return !IsUnit(device) || NT_SUCCESS(IoAcquireRemoveLock(&ExtensionOf(device)->removeLock, irp));
+}
+
+/* Completes a request that holds no remove lock. */
+static NTSTATUS CompleteUnheld(PIRP irp, NTSTATUS status, ULONG_PTR information) {
   irp->IoStatus.Status = status;
   irp->IoStatus.Information = NT_SUCCESS(status) ? information : 0;
   IoCompleteRequest(irp, IO_NO_INCREMENT);
+  return status;
+}
+
+/* Completes a request that Enter let in, and lets go of its unit's remove
+ * lock. The device is read first: the request is gone once completed. */
+static NTSTATUS Complete(PIRP irp, NTSTATUS status, ULONG_PTR information) {
+  const PDEVICE_OBJECT device = IoGetCurrentIrpStackLocation(irp)->DeviceObject;
+  CompleteUnheld(irp, status, information);
+  if (IsUnit(device)) IoReleaseRemoveLock(&ExtensionOf(device)->removeLock, irp);
   return status;
 }
 
@@ -154,7 +189,7 @@ static void UpdateInterfaces(void) {
     DeviceExtension* extension;
     int present;
     if (!device) continue;
-    extension = (DeviceExtension*)device->DeviceExtension;
+    extension = ExtensionOf(device);
     LockMachine();
     present = XtUnitPresent(unit);
     UnlockMachine();
@@ -183,6 +218,13 @@ static void CancelPending(PDEVICE_OBJECT device, PIRP irp) {
   Complete(irp, STATUS_CANCELLED, 0);
 }
 
+/* Called with pendingLock held: whether nothing would be left to complete a
+ * request that waited now, its unit being removed or the driver unloading. */
+static BOOLEAN NoOneLeftToComplete(PIRP irp) {
+  const PDEVICE_OBJECT device = IoGetCurrentIrpStackLocation(irp)->DeviceObject;
+  return stopping || (IsUnit(device) && ExtensionOf(device)->removing);
+}
+
 static NTSTATUS Pend(PIRP irp, ULONGLONG dueUs, NTSTATUS status, ULONG_PTR information) {
   KIRQL irql;
   PendingInfo* info = InfoOf(irp);
@@ -193,7 +235,7 @@ static NTSTATUS Pend(PIRP irp, ULONGLONG dueUs, NTSTATUS status, ULONG_PTR infor
   KeAcquireSpinLock(&pendingLock, &irql);
   InsertTailList(&pendingList, &irp->Tail.Overlay.ListEntry);
   IoSetCancelRoutine(irp, CancelPending);
-  if (irp->Cancel && IoSetCancelRoutine(irp, NULL) != NULL) {
+  if ((irp->Cancel || NoOneLeftToComplete(irp)) && IoSetCancelRoutine(irp, NULL) != NULL) {
     RemoveEntryList(&irp->Tail.Overlay.ListEntry);
     KeReleaseSpinLock(&pendingLock, irql);
     Complete(irp, STATUS_CANCELLED, 0);
@@ -204,11 +246,24 @@ static NTSTATUS Pend(PIRP irp, ULONGLONG dueUs, NTSTATUS status, ULONG_PTR infor
   return STATUS_PENDING;
 }
 
-/* Takes the requests that match out of the list: those due by `nowUs`, or
- * all of `file`'s when a file is given. A request whose cancel routine is
- * already running stays for that routine to take. */
-static void TakePending(ULONGLONG nowUs, PFILE_OBJECT file, LIST_ENTRY* taken,
-                        ULONGLONG* nextDueUs) {
+/* Which pending requests to take: those due by `dueByUs`, or all of `file`'s
+ * or of `device`'s when one is given. */
+typedef struct {
+  ULONGLONG dueByUs;
+  PFILE_OBJECT file;
+  PDEVICE_OBJECT device;
+} PendingMatch;
+
+static BOOLEAN Matches(const PendingMatch* match, PIRP irp) {
+  const PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(irp);
+  if (match->file) return stack->FileObject == match->file;
+  if (match->device) return stack->DeviceObject == match->device;
+  return InfoOf(irp)->dueUs <= match->dueByUs;
+}
+
+/* Takes the requests that match out of the list. A request whose cancel
+ * routine is already running stays for that routine to take. */
+static void TakePending(const PendingMatch* match, LIST_ENTRY* taken, ULONGLONG* nextDueUs) {
   KIRQL irql;
   LIST_ENTRY* entry;
   KeAcquireSpinLock(&pendingLock, &irql);
@@ -216,8 +271,7 @@ static void TakePending(ULONGLONG nowUs, PFILE_OBJECT file, LIST_ENTRY* taken,
     PIRP irp = CONTAINING_RECORD(entry, IRP, Tail.Overlay.ListEntry);
     PendingInfo* info = InfoOf(irp);
     LIST_ENTRY* next = entry->Flink;
-    const BOOLEAN matches = file ? IoGetCurrentIrpStackLocation(irp)->FileObject == file
-                                 : info->dueUs <= nowUs;
+    const BOOLEAN matches = Matches(match, irp);
     if (matches && IoSetCancelRoutine(irp, NULL) != NULL) {
       RemoveEntryList(entry);
       InsertTailList(taken, entry);
@@ -240,14 +294,22 @@ static void CompleteTaken(LIST_ENTRY* taken, BOOLEAN cancelled) {
   }
 }
 
+/* Ends every pending request that matches as cancelled. */
+static void CancelMatching(const PendingMatch* match) {
+  LIST_ENTRY taken;
+  InitializeListHead(&taken);
+  TakePending(match, &taken, NULL);
+  CompleteTaken(&taken, TRUE);
+}
+
 static VOID TimerThread(PVOID context) {
   (void)context;
   while (!stopping) {
     LIST_ENTRY taken;
     ULONGLONG nextDueUs = ~0ull;
-    const ULONGLONG nowUs = NowUs();
+    const PendingMatch due = {NowUs(), NULL, NULL};
     InitializeListHead(&taken);
-    TakePending(nowUs, NULL, &taken, &nextDueUs);
+    TakePending(&due, &taken, &nextDueUs);
     CompleteTaken(&taken, FALSE);
     if (nextDueUs == ~0ull) {
       KeWaitForSingleObject(&pendingChanged, Executive, KernelMode, FALSE, NULL);
@@ -265,10 +327,11 @@ static VOID TimerThread(PVOID context) {
 /* ---- Dispatch ---- */
 
 static NTSTATUS OnCreate(PDEVICE_OBJECT device, PIRP irp) {
-  DeviceExtension* extension = (DeviceExtension*)device->DeviceExtension;
+  DeviceExtension* extension = ExtensionOf(device);
   PFILE_OBJECT file = IoGetCurrentIrpStackLocation(irp)->FileObject;
   uint64_t ref = 0;
   int opened = 1;
+  if (!Enter(device, irp)) return CompleteUnheld(irp, STATUS_DELETE_PENDING, 0);
   LockMachine();
   if (extension->kind == KindUnit)
     opened = XtOpenUnit(extension->unit, &ref);
@@ -283,18 +346,16 @@ static NTSTATUS OnCreate(PDEVICE_OBJECT device, PIRP irp) {
 /* A handle that closes takes its waiting requests with it, and the driver
  * lets go of the notification event it registered. Windows does this at
  * cleanup; Wine sends only the close, so both run it (the second finds
- * nothing left to do). */
+ * nothing left to do). A close never fails, even on a unit being removed. */
 static NTSTATUS OnCleanupOrClose(PDEVICE_OBJECT device, PIRP irp) {
-  PFILE_OBJECT file = IoGetCurrentIrpStackLocation(irp)->FileObject;
-  LIST_ENTRY taken;
-  (void)device;
+  PendingMatch ofFile = {0, NULL, NULL};
+  const BOOLEAN entered = Enter(device, irp);
+  ofFile.file = IoGetCurrentIrpStackLocation(irp)->FileObject;
   LockMachine();
-  ForgetNotifyEventOf(file);
+  ForgetNotifyEventOf(ofFile.file);
   UnlockMachine();
-  InitializeListHead(&taken);
-  TakePending(0, file, &taken, NULL);
-  CompleteTaken(&taken, TRUE);
-  return Complete(irp, STATUS_SUCCESS, 0);
+  if (ofFile.file) CancelMatching(&ofFile);
+  return entered ? Complete(irp, STATUS_SUCCESS, 0) : CompleteUnheld(irp, STATUS_SUCCESS, 0);
 }
 
 /* A bit for each unit whose device node has started: until all have, a unit
@@ -306,7 +367,7 @@ static NTSTATUS AnswerStartedNodes(PIRP irp, ULONG outSize) {
   KeWaitForSingleObject(&pnpLock, Executive, KernelMode, FALSE, NULL);
   for (unit = 0; unit < XT_MAX_UNITS; ++unit) {
     const PDEVICE_OBJECT node = unitDevices[unit];
-    if (node && ((DeviceExtension*)node->DeviceExtension)->started) started |= 1u << unit;
+    if (node && ExtensionOf(node)->started) started |= 1u << unit;
   }
   KeReleaseMutex(&pnpLock, FALSE);
   RtlCopyMemory(irp->AssociatedIrp.SystemBuffer, &started, sizeof started);
@@ -314,7 +375,7 @@ static NTSTATUS AnswerStartedNodes(PIRP irp, ULONG outSize) {
 }
 
 static NTSTATUS OnDeviceControl(PDEVICE_OBJECT device, PIRP irp) {
-  DeviceExtension* extension = (DeviceExtension*)device->DeviceExtension;
+  DeviceExtension* extension = ExtensionOf(device);
   PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(irp);
   const ULONG code = stack->Parameters.DeviceIoControl.IoControlCode;
   const ULONG inSize = stack->Parameters.DeviceIoControl.InputBufferLength;
@@ -326,6 +387,7 @@ static NTSTATUS OnDeviceControl(PDEVICE_OBJECT device, PIRP irp) {
   BOOLEAN registering;
   XtCompletion done;
 
+  if (!Enter(device, irp)) return CompleteUnheld(irp, STATUS_DELETE_PENDING, 0);
   /* Every request of the product and of the test control is buffered. */
   if ((code & 3) != METHOD_BUFFERED) return Complete(irp, STATUS_INVALID_DEVICE_REQUEST, 0);
   /* A request built inside the kernel may come without a handle. */
@@ -394,11 +456,36 @@ static NTSTATUS ForwardAndWait(DeviceExtension* extension, PIRP irp) {
   return irp->IoStatus.Status;
 }
 
+/* Passes a unit's request down to the device node below and lets go of the
+ * remove lock it took. */
+static NTSTATUS PassDown(DeviceExtension* extension, PIRP irp) {
+  NTSTATUS status;
+  IoSkipCurrentIrpStackLocation(irp);
+  status = IoCallDriver(extension->lower, irp);
+  IoReleaseRemoveLock(&extension->removeLock, irp);
+  return status;
+}
+
+/* The unit's requests still waiting end now rather than at their time, and
+ * none waits any more; then removal waits for those still being dispatched. */
+static void DrainForRemoval(PDEVICE_OBJECT device, PIRP irp) {
+  DeviceExtension* extension = ExtensionOf(device);
+  const PendingMatch ofUnit = {0, NULL, device};
+  KIRQL irql;
+  KeAcquireSpinLock(&pendingLock, &irql);
+  extension->removing = TRUE;
+  KeReleaseSpinLock(&pendingLock, irql);
+  CancelMatching(&ofUnit);
+  IoReleaseRemoveLockAndWait(&extension->removeLock, irp);
+}
+
 static NTSTATUS OnPnp(PDEVICE_OBJECT device, PIRP irp) {
-  DeviceExtension* extension = (DeviceExtension*)device->DeviceExtension;
+  DeviceExtension* extension = ExtensionOf(device);
   PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(irp);
   NTSTATUS status;
-  if (extension->kind != KindUnit) return Complete(irp, irp->IoStatus.Status, irp->IoStatus.Information);
+  if (extension->kind != KindUnit)
+    return Complete(irp, irp->IoStatus.Status, irp->IoStatus.Information);
+  if (!Enter(device, irp)) return CompleteUnheld(irp, STATUS_DELETE_PENDING, 0);
 
   switch (stack->MinorFunction) {
     case IRP_MN_START_DEVICE:
@@ -423,6 +510,7 @@ static NTSTATUS OnPnp(PDEVICE_OBJECT device, PIRP irp) {
       IoSetDeviceInterfaceState(&extension->interfaceName, FALSE);
       unitDevices[extension->unit] = NULL;
       KeReleaseMutex(&pnpLock, FALSE);
+      DrainForRemoval(device, irp);
       irp->IoStatus.Status = STATUS_SUCCESS;
       IoSkipCurrentIrpStackLocation(irp);
       status = IoCallDriver(extension->lower, irp);
@@ -440,16 +528,19 @@ static NTSTATUS OnPnp(PDEVICE_OBJECT device, PIRP irp) {
     default:
       break;
   }
-  IoSkipCurrentIrpStackLocation(irp);
-  return IoCallDriver(extension->lower, irp);
+  return PassDown(extension, irp);
 }
 
 static NTSTATUS OnPower(PDEVICE_OBJECT device, PIRP irp) {
-  DeviceExtension* extension = (DeviceExtension*)device->DeviceExtension;
+  DeviceExtension* extension = ExtensionOf(device);
+  NTSTATUS status;
   PoStartNextPowerIrp(irp);
   if (extension->kind != KindUnit) return Complete(irp, STATUS_SUCCESS, 0);
+  if (!Enter(device, irp)) return CompleteUnheld(irp, STATUS_DELETE_PENDING, 0);
   IoSkipCurrentIrpStackLocation(irp);
-  return PoCallDriver(extension->lower, irp);
+  status = PoCallDriver(extension->lower, irp);
+  IoReleaseRemoveLock(&extension->removeLock, irp);
+  return status;
 }
 
 /* The unit a device node stands for: its instance number, read from the
@@ -469,17 +560,18 @@ static ULONG UnitOfLink(const UNICODE_STRING* link) {
 }
 
 static NTSTATUS AddDevice(PDRIVER_OBJECT driver, PDEVICE_OBJECT pdo) {
-  static const GUID interfaceClass = {0x73F85346, 0xAF20, 0x4235,
-                                      {0xB6, 0x24, 0xB6, 0x9A, 0xE6, 0x79, 0x2F, 0x5B}};
+  static const GUID interfaceClass = {
+      0x73F85346, 0xAF20, 0x4235, {0xB6, 0x24, 0xB6, 0x9A, 0xE6, 0x79, 0x2F, 0x5B}};
   PDEVICE_OBJECT device = NULL;
   DeviceExtension* extension;
   ULONG unit;
   NTSTATUS status = IoCreateDevice(driver, sizeof(DeviceExtension), NULL, FILE_DEVICE_UNKNOWN,
                                    FILE_DEVICE_SECURE_OPEN, FALSE, &device);
   if (!NT_SUCCESS(status)) return status;
-  extension = (DeviceExtension*)device->DeviceExtension;
+  extension = ExtensionOf(device);
   RtlZeroMemory(extension, sizeof *extension);
   extension->kind = KindUnit;
+  IoInitializeRemoveLock(&extension->removeLock, XT_TAG, 0, 0);
   /* Under the lock that UpdateInterfaces holds while it switches interfaces:
    * the system's list of interfaces is not guarded against both at once, and
    * the slot is checked and taken in one step. */
@@ -503,15 +595,15 @@ static NTSTATUS AddDevice(PDRIVER_OBJECT driver, PDEVICE_OBJECT pdo) {
   return STATUS_SUCCESS;
 }
 
-static NTSTATUS CreateNamedDevice(PDRIVER_OBJECT driver, PCWSTR name, PCWSTR link,
-                                  DeviceKind kind, PDEVICE_OBJECT* created) {
+static NTSTATUS CreateNamedDevice(PDRIVER_OBJECT driver, PCWSTR name, PCWSTR link, DeviceKind kind,
+                                  PDEVICE_OBJECT* created) {
   UNICODE_STRING deviceName = Text(name), linkName = Text(link);
   PDEVICE_OBJECT device = NULL;
   DeviceExtension* extension;
   NTSTATUS status = IoCreateDevice(driver, sizeof(DeviceExtension), &deviceName,
                                    FILE_DEVICE_UNKNOWN, 0, FALSE, &device);
   if (!NT_SUCCESS(status)) return status;
-  extension = (DeviceExtension*)device->DeviceExtension;
+  extension = ExtensionOf(device);
   RtlZeroMemory(extension, sizeof *extension);
   extension->kind = kind;
   status = IoCreateSymbolicLink(&linkName, &deviceName);
@@ -525,16 +617,24 @@ static NTSTATUS CreateNamedDevice(PDRIVER_OBJECT driver, PCWSTR name, PCWSTR lin
   return STATUS_SUCCESS;
 }
 
+/* Every request still waiting ends as cancelled: with the timer thread gone
+ * nothing else would complete it, and its caller would wait for ever. Pend
+ * sees `stopping` and completes at once whatever comes later. */
 static VOID Unload(PDRIVER_OBJECT driver) {
   UNICODE_STRING control = Text(XT_CONTROL_LINK);
   UNICODE_STRING testControl = Text(XT_TEST_CONTROL_LINK);
+  const PendingMatch all = {~0ull, NULL, NULL};
+  KIRQL irql;
   (void)driver;
+  KeAcquireSpinLock(&pendingLock, &irql);
   InterlockedExchange(&stopping, 1);
+  KeReleaseSpinLock(&pendingLock, irql);
   KeSetEvent(&pendingChanged, IO_NO_INCREMENT, FALSE);
   if (timerThread) {
     KeWaitForSingleObject(timerThread, Executive, KernelMode, FALSE, NULL);
     ObDereferenceObject(timerThread);
   }
+  CancelMatching(&all);
   IoDeleteSymbolicLink(&control);
   IoDeleteSymbolicLink(&testControl);
   if (controlDevice) IoDeleteDevice(controlDevice);
@@ -572,8 +672,8 @@ NTSTATUS DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath) {
   if (NT_SUCCESS(status))
     status = PsCreateSystemThread(&thread, THREAD_ALL_ACCESS, NULL, NULL, NULL, TimerThread, NULL);
   if (NT_SUCCESS(status)) {
-    const NTSTATUS referenced =
-        ObReferenceObjectByHandle(thread, SYNCHRONIZE, NULL, KernelMode, (PVOID*)&timerThread, NULL);
+    const NTSTATUS referenced = ObReferenceObjectByHandle(thread, SYNCHRONIZE, NULL, KernelMode,
+                                                          (PVOID*)&timerThread, NULL);
     ZwClose(thread);
     if (!NT_SUCCESS(referenced)) timerThread = NULL;
   }

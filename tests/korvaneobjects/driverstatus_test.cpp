@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+using namespace korvane;
+
 namespace {
 
 std::string Format(DriverStatus code) {

@@ -14,6 +14,8 @@
 #include "platform/log.h"
 #include "simulator/simulatedmachine.h"
 
+using namespace korvane;
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;

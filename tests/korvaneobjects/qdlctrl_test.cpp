@@ -12,6 +12,8 @@
 #include "platform/errors.h"
 #include "simulator/simulatedmachine.h"
 
+using namespace korvane;
+
 namespace {
 
 const char kPath[] = "\\\\?\\root#test#0000#{73f85346-af20-4235-b624-b69ae6792f5b}";

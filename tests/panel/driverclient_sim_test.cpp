@@ -16,6 +16,8 @@
 #include "simulator/simulatedmachine.h"
 #include "tests/support/posthook.h"
 
+using namespace qdl;
+
 namespace {
 
 using simulator::ScopedMachine;

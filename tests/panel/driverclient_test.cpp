@@ -21,6 +21,8 @@
 #include "tests/panel/fakedriver.h"
 #include "tests/support/posthook.h"
 
+using namespace qdl;
+
 namespace {
 
 using namespace DriverRequest;

@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+using namespace qdl;
+
 namespace {
 
 // A field as a misbehaving driver leaves it: full to the last byte, no zero.

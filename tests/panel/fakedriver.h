@@ -30,7 +30,7 @@ class FakeDriver : public platform::DeviceApi {
   };
 
   FakeDriver() {
-    Reply(DriverRequest::kGetDriverVersion, DriverVersion{2, 10, {}});
+    Reply(DriverRequest::kGetDriverVersion, qdl::DriverVersion{2, 10, {}});
     platform::InstallDeviceApi(this);
   }
   ~FakeDriver() override { platform::InstallDeviceApi(nullptr); }

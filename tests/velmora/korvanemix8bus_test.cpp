@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/assert.h"
@@ -170,6 +171,29 @@ TEST(KorvaneMix8Bus, DeserializeTakesFlagsOnlyWhenOneAndLeavesModeAndSelection) 
   const Bytes image = Serialized(model);
   copy.Deserialize(image.data() + 2);
   EXPECT_EQ(Serialized(copy), image) << "once quantised, a round trip is stable";
+}
+
+// A file loaded and saved again is the same file: no word of a fader, pan or
+// master loses a unit to the decoding and the truncation on the way back.
+TEST(KorvaneMix8Bus, EveryWordComesBackFromALoadAndASaveAsItWas) {
+  KorvaneMix8Bus model;
+  Bytes blocks = FreshBlocks();
+  int changed = 0;
+  unsigned firstChanged = 0;
+  for (unsigned word = 0; word <= 0xFFFF; ++word) {
+    for (int mix = 0; mix < kMixCount; ++mix) {
+      std::uint8_t* words = blocks.data() + mix * kMixBlockSize + 16;
+      for (int i = 0; i < 18; ++i) {  // 8 faders, 8 pans, 2 masters
+        words[2 * i] = static_cast<std::uint8_t>(word >> 8);
+        words[2 * i + 1] = static_cast<std::uint8_t>(word);
+      }
+    }
+    model.Deserialize(blocks.data());
+    const Bytes saved = Serialized(model);
+    if (!std::equal(blocks.begin(), blocks.end(), saved.begin() + 2) && changed++ == 0)
+      firstChanged = word;
+  }
+  EXPECT_EQ(changed, 0) << "first changed word: " << firstChanged;
 }
 
 TEST(KorvaneMix8Bus, BadIndicesAreReportedAndNeverReachTheTables) {

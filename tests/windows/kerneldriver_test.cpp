@@ -25,6 +25,8 @@
 #include "velmora/korvanemix8bus.h"
 #include "velmora/velmora.h"
 
+using namespace korvane;
+
 namespace {
 
 using namespace std::chrono_literals;

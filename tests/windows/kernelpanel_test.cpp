@@ -15,6 +15,8 @@
 #include "tests/support/posthook.h"
 #include "tests/windows/kerneldriverfixture.h"
 
+using namespace qdl;
+
 namespace {
 
 TEST_F(KernelDriver, ThePanelsClientLoadsStoresAndHearsTheDriver) {

@@ -146,6 +146,22 @@ TEST_F(Binding, DetachGivesTheWindowBackAndAnUnboundObjectHasNothingToDetach) {
   EXPECT_FALSE(deleted) << "an unbound window does not own the object";
 }
 
+// A null window handle would mean every window on the screen to the system.
+TEST_F(Binding, AnUnboundObjectsRefreshRepaintsNoWindow) {
+  auto* shown = Make<WSoloButton>(0x4080, {0, 0, 34, 17}, "", 0, 0);
+  ASSERT_TRUE(shown);
+  testsupport::PumpPending();
+  UpdateWindow(Parent());
+  ASSERT_FALSE(GetUpdateRect(Parent(), nullptr, FALSE));
+  ASSERT_FALSE(GetUpdateRect(shown->Handle(), nullptr, FALSE));
+
+  bool deleted = false;
+  Probe unbound(&deleted);
+  unbound.Refresh();
+  EXPECT_FALSE(GetUpdateRect(Parent(), nullptr, FALSE));
+  EXPECT_FALSE(GetUpdateRect(shown->Handle(), nullptr, FALSE));
+}
+
 TEST_F(Binding, AToolkitClassIsRegisteredByItsFirstObjectAndASystemClassNever) {
   auto* first = Make<WSoloButton>(0x4080, {0, 0, 34, 17}, "", 0, 0);
   auto* second = Make<WSoloButton>(0x4081, {40, 0, 74, 17}, "", 0, 0);

@@ -96,8 +96,10 @@ TEST(MeterState, ReadOutShowsWholeDecibelsAndTenthsNearFullScale) {
   EXPECT_EQ(ReadOutOfSteady(0.5), "-24");
   EXPECT_EQ(ReadOutOfSteady(0.0208), "-47");  // -47.0016 dB, truncated
   EXPECT_EQ(ReadOutOfSteady(0.0), "-inf");
-  EXPECT_EQ(ReadOutOfSteady(1.25), "-12") << "above full scale mirrors below it";
-  EXPECT_EQ(ReadOutOfSteady(1e300), "-48") << "absurd levels stay printable";
+  // Out of range, the read-out says what the bar shows: full, or nothing.
+  EXPECT_EQ(ReadOutOfSteady(1.25), "-0.0");
+  EXPECT_EQ(ReadOutOfSteady(1e300), "-0.0");
+  EXPECT_EQ(ReadOutOfSteady(-0.5), "-inf");
 }
 
 }  // namespace

@@ -1,0 +1,78 @@
+#include "gui/channelstrips.h"
+
+#include <atomic>
+
+#include "gui/controlfactory.h"
+#include "gui/mixerlayout.h"
+#include "velmora/velmora.h"
+#include "windows/metertable.h"
+#include "windows/wwindow.h"
+
+namespace {
+
+std::vector<HWND> parameterControls;
+std::vector<HWND> meterControls;
+// The metering thread starts before the window exists and runs while the
+// window is made: it sees the meter list only once the list is complete.
+std::atomic<const std::vector<HWND>*> publishedMeters{nullptr};
+double* meterValues = nullptr;
+
+void RefreshEach(const std::vector<HWND>& windows) {
+  for (HWND window : windows)
+    if (WWindow* object = WWindow::Get(window)) object->Refresh();
+}
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM) {
+  const auto id = static_cast<std::uint16_t>(GetDlgCtrlID(child));
+  if (!IsParameterControl(id)) return TRUE;
+  parameterControls.push_back(child);
+  if (IsMeterControl(id)) meterControls.push_back(child);
+  if (IsTabStopField(id))
+    SetWindowLongPtrA(child, GWL_STYLE, GetWindowLongPtrA(child, GWL_STYLE) | WS_TABSTOP);
+  return TRUE;
+}
+
+}  // namespace
+
+void ChannelStrips::Create(HWND window) {
+  for (const ControlPlacement& place : MixerLayout()) CreatePlacedControl(window, place);
+  CollectLists(window);
+  Publish(true);
+  RefreshControls(kRefreshAll, -1);
+}
+
+// The lists themselves stay until the next window is made: a metering pass
+// that took the meter list just before this may still be walking it.
+void ChannelStrips::Release() { Publish(false); }
+
+void ChannelStrips::CollectLists(HWND window) {
+  parameterControls.clear();
+  meterControls.clear();
+  EnumChildWindows(window, CollectChild, 0);
+}
+
+void ChannelStrips::Publish(bool published) {
+  SetRefreshControlsHook(published ? &ChannelStrips::RefreshControls : nullptr);
+  publishedMeters.store(published ? &meterControls : nullptr);
+}
+
+void ChannelStrips::RefreshControls(std::uint32_t mask, int channel) {
+  if (mask == kRefreshMeters) {
+    if (const std::vector<HWND>* meters = publishedMeters.load()) RefreshEach(*meters);
+    return;
+  }
+  for (HWND control : parameterControls) {
+    const auto id = static_cast<std::uint16_t>(GetDlgCtrlID(control));
+    if (IsMeterControl(id) || !RefreshConcerns(id, mask, channel)) continue;
+    if (WWindow* object = WWindow::Get(control)) object->Refresh();
+  }
+}
+
+void ChannelStrips::MeterUpdate() {
+  if (meterValues) UpdateMeters(meterValues);
+  RefreshControls(kRefreshMeters, -1);
+}
+
+double** ChannelStrips::MeterTarget() { return &meterValues; }
+
+const std::vector<HWND>& ChannelStrips::ParameterControls() { return parameterControls; }

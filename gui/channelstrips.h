@@ -1,0 +1,35 @@
+// The controls of the mixer window: it makes them from the layout table,
+// keeps the two window lists, refreshes the controls a parameter change
+// concerns and feeds the meters from the metering thread.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+class ChannelStrips {
+ public:
+  // Makes every control of the layout inside `window`, then the lists; only
+  // once both lists are complete do the parameter interface and the metering
+  // thread see them.
+  static void Create(HWND window);
+  // Withdraws the lists from both (the window is being destroyed; its
+  // controls still exist).
+  static void Release();
+
+  // The parameter interface's refresh hook. The meters and their read-outs
+  // are drawn by the metering thread alone: a mask of exactly the meter bits
+  // refreshes them, any other mask leaves them out.
+  static void RefreshControls(std::uint32_t mask, int channel);
+  // The metering thread's callback after each reading of the device's levels.
+  static void MeterUpdate();
+  // Where the master control publishes the address of its meter values.
+  static double** MeterTarget();
+
+  static const std::vector<HWND>& ParameterControls();
+
+ private:
+  static void CollectLists(HWND window);
+  static void Publish(bool published);
+};

@@ -1,0 +1,10 @@
+// The mixer's command line: its whole text, when not empty, names a settings
+// file to load at start-up.
+#pragma once
+
+#include <string>
+
+// The path the command-line text names. A shell quotes a path with spaces, so
+// one pair of quotation marks around the whole text is taken off; anything
+// else, spaces and inner quotation marks included, stays as it is.
+std::string SettingsPathFromCommandLine(const char* commandLine);

@@ -1,0 +1,11 @@
+// The entry point of velmora_app.exe, the X-Tamber's hardware mixer.
+#include <windows.h>
+
+#include "gui/velmoraapp.h"
+#include "simulator/simulatedmachine.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show) {
+  // KORVANE_SIMULATOR puts a simulated X-Tamber behind the device layer.
+  simulator::InstallFromEnvironment();
+  return VelmoraApp::Run(instance, commandLine, show);
+}

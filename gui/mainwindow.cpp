@@ -1,0 +1,157 @@
+#include "gui/mainwindow.h"
+
+#include "gui/channelstrips.h"
+#include "gui/filecommands.h"
+#include "gui/preferencesdialog.h"
+#include "korvaneobjects/korvanemastercontrol.h"
+#include "platform/assert.h"
+#include "platform/messagebox.h"
+#include "resources/velmora_ids.h"
+#include "velmora/velmora.h"
+#include "windows/reflect.h"
+
+namespace {
+
+constexpr DWORD kWindowStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+bool IsDescendant(HWND window, HWND candidate) {
+  return candidate != nullptr && IsChild(window, candidate);
+}
+
+}  // namespace
+
+bool MainWindow::Register(HINSTANCE instance) {
+  WNDCLASSEXA existing{};
+  existing.cbSize = sizeof existing;
+  if (GetClassInfoExA(instance, kClassName, &existing)) return true;
+
+  WNDCLASSEXA wndclassex{};
+  wndclassex.cbSize = sizeof wndclassex;
+  wndclassex.style = 0;
+  wndclassex.lpfnWndProc = WindowProc;
+  wndclassex.hInstance = instance;
+  wndclassex.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_VELMORA));
+  KORVANE_ASSERT(wndclassex.hIcon, "wndclassex.hIcon");
+  wndclassex.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_VELMORA),
+                                                     IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                     GetSystemMetrics(SM_CYSMICON), 0));
+  wndclassex.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+  wndclassex.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wndclassex.lpszMenuName = MAKEINTRESOURCEA(IDR_VELMORA_MENU);
+  wndclassex.lpszClassName = kClassName;
+  return RegisterClassExA(&wndclassex) != 0;
+}
+
+HWND MainWindow::Create(HINSTANCE instance) {
+  if (!Register(instance)) return nullptr;
+  return CreateWindowExA(0, kClassName, "Korvane Velmora", kWindowStyle, CW_USEDEFAULT,
+                         CW_USEDEFAULT, kWidth, kHeight, nullptr, nullptr, instance, nullptr);
+}
+
+LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_CREATE:
+      return OnCreate(hwnd);
+    case WM_COMMAND:
+      return OnCommand(hwnd, wParam, lParam);
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC: {
+      // Value boxes and labels choose their own colours; the combo box keeps the system's.
+      LRESULT result = 0;
+      if (ReflectToChild(msg, wParam, lParam, &result)) return result;
+      break;
+    }
+    case WM_KEYDOWN:
+      if (wParam != VK_TAB) break;
+      OnTab(hwnd);
+      return 0;
+    case WM_CLOSE:
+      OnClose(hwnd);
+      return 0;
+    case WM_DESTROY:
+      OnDestroy();
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+LRESULT MainWindow::OnCreate(HWND hwnd) {
+  ChannelStrips::Create(hwnd);
+  // Switching the mixer on during creation went through the parameter
+  // interface like a user's change; the user has changed nothing yet.
+  savedFlag = true;
+  return 0;
+}
+
+LRESULT MainWindow::OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  switch (LOWORD(wParam)) {
+    case ID_FILE_EXIT:
+      SendMessageA(hwnd, WM_CLOSE, 0, 0);
+      return 0;
+    case ID_FILE_PREFERENCES:
+      RunPreferencesDialog(hwnd);
+      return 0;
+    case ID_FILE_SAVEAS:
+      SaveSettingsCommand(hwnd, "Save As");
+      return 0;
+    case ID_FILE_SAVE:
+      SaveSettingsCommand(hwnd, "Save");
+      return 0;
+    case ID_FILE_OPEN:
+      OpenSettingsCommand(hwnd);
+      return 0;
+    case ID_HELP_ABOUT:
+      ShowAbout(hwnd);
+      return 0;
+    default:
+      break;
+  }
+  // A control's notification goes to its toolkit object.
+  LRESULT ignored = 0;
+  ReflectToChild(WM_COMMAND, wParam, lParam, &ignored);
+  return 0;
+}
+
+void MainWindow::OnTab(HWND hwnd) {
+  HWND from = GetFocus();
+  if (!IsDescendant(hwnd, from)) {
+    const std::vector<HWND>& controls = ChannelStrips::ParameterControls();
+    from = controls.empty() ? nullptr : controls.front();
+  }
+  if (from == nullptr) return;
+  const bool backwards = GetKeyState(VK_SHIFT) < 0;
+  if (HWND next = GetNextDlgTabItem(hwnd, from, backwards)) SetFocus(next);
+}
+
+void MainWindow::OnClose(HWND hwnd) {
+  if (savedFlag) {
+    DestroyWindow(hwnd);
+    return;
+  }
+  const int answer = platform::ShowMessageBox(hwnd, "Want to save before quiting?",
+                                              "Quit KorvaneVelmora", MB_YESNOCANCEL);
+  // After a save the user asked for, the window closes; a cancelled or failed
+  // save keeps it open, still unsaved, so the question comes again.
+  if (answer == platform::kIdYes) {
+    if (SaveSettingsCommand(hwnd, "Save As")) DestroyWindow(hwnd);
+  } else if (answer == platform::kIdNo) {
+    DestroyWindow(hwnd);
+  }
+}
+
+void MainWindow::OnDestroy() {
+  ChannelStrips::Release();
+  // Stops the metering thread before the controls it draws are destroyed
+  // (they go after this window's WM_DESTROY), and stores the preferences.
+  DestroyMasterControl();
+  PostQuitMessage(0);
+}
+
+void MainWindow::ShowAbout(HWND hwnd) {
+  platform::ShowMessageBox(hwnd,
+                           "Korvane Velmora, Version " VELMORA_VERSION_TEXT
+                           "\n\nCopyright (C) " VELMORA_YEAR " " VELMORA_MAKER,
+                           "About", MB_OK | MB_ICONINFORMATION);
+}

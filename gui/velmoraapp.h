@@ -1,0 +1,25 @@
+// The mixer program from start to exit: the engine, the window, the settings
+// file named on the command line and the message loop. The steps are apart
+// so that tests can run them one by one.
+#pragma once
+
+#include <windows.h>
+
+class VelmoraApp {
+ public:
+  // The whole program; its exit code. 0 as well when there is no X-Tamber
+  // (after the "No Korvane detected" box), 1 when the window cannot be made.
+  static int Run(HINSTANCE instance, const char* commandLine, int show);
+
+  // Starts the device engine with the metering thread; false (and the error
+  // box shown) when no X-Tamber can be used.
+  static bool StartEngine();
+  // Makes, shows and paints the main window; null when it cannot be made.
+  static HWND OpenWindow(HINSTANCE instance, int show);
+  // Loads the settings file the command line names, if any.
+  static void LoadCommandLineFile(const char* commandLine);
+  // One message of the loop: Tab goes to the main window whichever control
+  // it was meant for, so the window moves the focus itself.
+  static void Dispatch(MSG& msg, HWND mainWindow);
+  static int MessageLoop(HWND mainWindow);
+};

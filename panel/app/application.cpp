@@ -1,0 +1,53 @@
+#include "panel/app/application.h"
+
+#include "panel/app/formview.h"
+#include "panel/app/framewindow.h"
+
+namespace app {
+namespace {
+Application* current = nullptr;
+}
+
+Application::Application() { current = this; }
+
+Application::~Application() {
+  if (current == this) current = nullptr;
+}
+
+Application* Application::Current() { return current; }
+
+int Application::Main(const std::wstring& commandLine) {
+  commandLine_ = commandLine;
+  if (!InitInstance()) return ExitInstance(1);
+  return ExitInstance(Run());
+}
+
+int Application::Run() {
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    HWND dialog = nullptr;
+    if (mainWindow_ != nullptr && mainWindow_->GetActiveView() != nullptr)
+      dialog = mainWindow_->GetActiveView()->Handle();
+    if (dialog != nullptr && IsDialogMessageW(dialog, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return static_cast<int>(message.wParam);
+}
+
+std::wstring Application::ArgumentsOf(const wchar_t* wholeCommandLine) {
+  if (wholeCommandLine == nullptr) return {};
+  const wchar_t* at = wholeCommandLine;
+  while (*at == L' ' || *at == L'\t') ++at;
+  if (*at == L'"') {
+    ++at;
+    while (*at != L'\0' && *at != L'"') ++at;
+    if (*at == L'"') ++at;
+  } else {
+    while (*at != L'\0' && *at != L' ' && *at != L'\t') ++at;
+  }
+  while (*at == L' ' || *at == L'\t') ++at;
+  return at;
+}
+
+}  // namespace app

@@ -1,0 +1,149 @@
+#include "panel/app/framewindow.h"
+
+#include "panel/app/application.h"
+#include "panel/app/formview.h"
+#include "panel/app/resstrings.h"
+
+namespace app {
+namespace {
+constexpr wchar_t kClassName[] = L"KorvaneFrame";
+}  // namespace
+
+void FrameWindow::RegisterFrameClass(unsigned iconId) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  if (GetClassInfoExW(GetModuleHandleW(nullptr), kClassName, &windowClass)) return;
+  windowClass.lpfnWndProc = &FrameWindow::WindowProc;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = kClassName;
+  if (iconId != 0) {
+    windowClass.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(iconId));
+    windowClass.hIconSm = static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(iconId), IMAGE_ICON, 16, 16, 0));
+  }
+  RegisterClassExW(&windowClass);
+}
+
+FrameWindow::~FrameWindow() {
+  if (hwnd_ != nullptr && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+}
+
+bool FrameWindow::Create(const std::wstring& title, unsigned menuId, unsigned iconId) {
+  RegisterFrameClass(iconId);
+  HMENU menu =
+      menuId != 0 ? LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(menuId)) : nullptr;
+  // The object reaches its window procedure through the creation parameter.
+  HWND created =
+      CreateWindowExW(0, kClassName, title.c_str(), Style(), CW_USEDEFAULT, CW_USEDEFAULT, 400, 300,
+                      nullptr, menu, GetModuleHandleW(nullptr), this);
+  if (created == nullptr && menu != nullptr) DestroyMenu(menu);
+  return created != nullptr;
+}
+
+void FrameWindow::RecalcLayout() {
+  if (hwnd_ == nullptr) return;
+  statusBar_.Layout();
+  if (view_ == nullptr || view_->Handle() == nullptr) return;
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  MoveWindow(view_->Handle(), 0, 0, client.right, client.bottom - statusBar_.Height(), TRUE);
+}
+
+void FrameWindow::ResizeParentToFit() {
+  if (hwnd_ == nullptr || view_ == nullptr) return;
+  const SIZE form = view_->FormSize();
+  RECT wanted{0, 0, form.cx, form.cy + statusBar_.Height()};
+  AdjustWindowRectEx(&wanted, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)),
+                     GetMenu(hwnd_) != nullptr,
+                     static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
+  SetWindowPos(hwnd_, nullptr, 0, 0, wanted.right - wanted.left, wanted.bottom - wanted.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // A menu bar that wraps only shows once the window has its width.
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  const int missing = form.cy + statusBar_.Height() - client.bottom;
+  if (missing > 0) {
+    RECT window;
+    GetWindowRect(hwnd_, &window);
+    SetWindowPos(hwnd_, nullptr, 0, 0, window.right - window.left,
+                 window.bottom - window.top + missing, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  RecalcLayout();
+}
+
+void FrameWindow::SetMessageText(const std::wstring& text) { statusBar_.SetPaneText(0, text); }
+
+void FrameWindow::OnMenuSelect(UINT item, UINT flags, HMENU menu) {
+  if (flags == 0xFFFF && menu == nullptr) {
+    // The menu closed.
+    SetMessageText(LoadResString(kStringIdleText));
+    return;
+  }
+  if ((flags & (MF_POPUP | MF_SEPARATOR)) != 0) {
+    SetMessageText(L"");
+    return;
+  }
+  SetMessageText(PromptText(item));
+}
+
+void FrameWindow::OnCommand(unsigned id) {
+  if (view_ != nullptr && view_->RouteCommand(id)) return;
+  if (RouteCommand(id)) return;
+  if (Application* application = Application::Current()) application->RouteCommand(id);
+}
+
+bool FrameWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  switch (message) {
+    case WM_SIZE:
+      RecalcLayout();
+      return false;
+    case WM_MENUSELECT:
+      OnMenuSelect(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HMENU>(lParam));
+      result = 0;
+      return true;
+    case WM_COMMAND:
+      if (lParam == 0) {  // menus and accelerators
+        OnCommand(LOWORD(wParam));
+        result = 0;
+        return true;
+      }
+      return false;
+    case WM_SETFOCUS:
+      if (view_ != nullptr && view_->Handle() != nullptr) SetFocus(view_->Handle());
+      result = 0;
+      return true;
+    case WM_CLOSE:
+      DestroyWindow(hwnd_);
+      result = 0;
+      return true;
+    case WM_DESTROY:
+      if (Application* application = Application::Current();
+          application != nullptr && application->MainWindow() == this)
+        PostQuitMessage(0);
+      return false;
+    default:
+      return false;
+  }
+}
+
+LRESULT CALLBACK FrameWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* created =
+        reinterpret_cast<FrameWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    created->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+  }
+  auto* self = reinterpret_cast<FrameWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (message == WM_CREATE && self != nullptr) return self->OnCreate() ? 0 : -1;
+  if (message == WM_NCDESTROY && self != nullptr) {
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    self->hwnd_ = nullptr;
+  }
+  LRESULT result = 0;
+  if (self != nullptr && self->HandleMessage(message, wParam, lParam, result)) return result;
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+}  // namespace app

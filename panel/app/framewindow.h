@@ -1,0 +1,65 @@
+// The main frame: a top-level window with a menu, a status bar and one form
+// view. It routes menu commands to the view, then to itself, then to the
+// application, and shows the menu items' prompt strings in status pane 0
+// while the user moves through the menu, then the idle text.
+#pragma once
+
+#include <windows.h>
+
+#include "panel/app/commandtarget.h"
+#include "panel/app/statusbar.h"
+
+namespace app {
+
+class FormView;
+
+// The framework's commands and texts (the prompt string of a command has the
+// command's id).
+constexpr unsigned kCommandAppAbout = 0xE140;
+constexpr unsigned kCommandAppExit = 0xE141;
+constexpr unsigned kStringAppName = 0xE000;   // the application's name
+constexpr unsigned kStringIdleText = 0xE001;  // "Ready"
+
+class FrameWindow : public CommandTarget {
+ public:
+  FrameWindow() = default;
+  virtual ~FrameWindow();
+  FrameWindow(const FrameWindow&) = delete;
+  FrameWindow& operator=(const FrameWindow&) = delete;
+
+  // Creates the window hidden, with menu `menuId` and icon `iconId` (0: none).
+  bool Create(const std::wstring& title, unsigned menuId, unsigned iconId);
+  HWND Handle() const { return hwnd_; }
+  StatusBar& GetStatusBar() { return statusBar_; }
+
+  void SetActiveView(FormView* view) { view_ = view; }
+  FormView* GetActiveView() const { return view_; }
+
+  // Places the status bar and the view in the client area.
+  void RecalcLayout();
+  // Shrinks or grows the window so that its client area holds the view's form
+  // and the status bar exactly.
+  void ResizeParentToFit();
+  // Status pane 0.
+  void SetMessageText(const std::wstring& text);
+
+ protected:
+  // Window styles before creation; the default is a resizable window.
+  virtual DWORD Style() const { return WS_OVERLAPPEDWINDOW; }
+  // After the window exists; false fails its creation.
+  virtual bool OnCreate() { return true; }
+  // Every message; true when handled (`result` is then the answer).
+  virtual bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+ private:
+  static void RegisterFrameClass(unsigned iconId);
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  void OnMenuSelect(UINT item, UINT flags, HMENU menu);
+  void OnCommand(unsigned id);
+
+  HWND hwnd_ = nullptr;
+  FormView* view_ = nullptr;
+  StatusBar statusBar_;
+};
+
+}  // namespace app

@@ -1,0 +1,18 @@
+#include "panel/shell/aboutdlg.h"
+
+#include "panel/app/resstrings.h"
+#include "panel/res/resource.h"
+
+namespace {
+constexpr int kVersionMajor = 2, kVersionMinor = 11, kVersionBuild = 0;
+constexpr wchar_t kCredit[] = L"Driver control panel for the X-Tamber FireWire audio interface.";
+}  // namespace
+
+CAboutDlg::CAboutDlg()
+    : app::Dialog(IDD_ABOUTBOX),
+      text_(app::Format(L"%ls V%d.%d.%d\n\n%ls", app::LoadResString(IDS_WINDOW_TITLE).c_str(),
+                        kVersionMajor, kVersionMinor, kVersionBuild, kCredit)) {}
+
+void CAboutDlg::DoDataExchange(app::DataExchange& exchange) {
+  exchange.Text(IDC_ABOUT_TEXT, text_);
+}

@@ -1,0 +1,38 @@
+#include "panel/shell/mainframe.h"
+
+#include "panel/app/resstrings.h"
+#include "panel/pagerules.h"
+#include "panel/res/resource.h"
+#include "panel/shell/qdl_cplview.h"
+
+DWORD CMainFrame::Style() const {
+  // A fixed size: no sizing border and no maximise box.
+  return WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+}
+
+bool CMainFrame::OnCreate() {
+  app::StatusBar& bar = GetStatusBar();
+  if (!bar.Create(Handle())) return false;
+  if (!bar.SetPanes({{app::StatusBar::Pane::kStretch, 200}, {app::StatusBar::Pane::kNormal, 150}}))
+    return false;
+  SetWindowTextW(Handle(), app::LoadResString(IDS_WINDOW_TITLE).c_str());
+  HINSTANCE module = GetModuleHandleW(nullptr);
+  SendMessageW(Handle(), WM_SETICON, ICON_BIG,
+               reinterpret_cast<LPARAM>(
+                   LoadImageW(module, MAKEINTRESOURCEW(IDI_PANEL), IMAGE_ICON, 32, 32, 0)));
+  SendMessageW(Handle(), WM_SETICON, ICON_SMALL,
+               reinterpret_cast<LPARAM>(
+                   LoadImageW(module, MAKEINTRESOURCEW(IDI_PANEL), IMAGE_ICON, 16, 16, 0)));
+  return true;
+}
+
+bool CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  if (message == WM_SHOW_SETTINGS) {
+    // The frame's one view is the panel's.
+    if (auto* view = static_cast<CQDL_CPLView*>(GetActiveView()))
+      view->SelectPage(PanelPage::kSettings);
+    result = 0;
+    return true;
+  }
+  return app::FrameWindow::HandleMessage(message, wParam, lParam, result);
+}

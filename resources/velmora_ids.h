@@ -1,0 +1,29 @@
+// Resource and command ids of the mixer program, shared by its resource
+// script and its C++ sources (so plain #defines: the resource compiler reads
+// this too).
+#pragma once
+
+#define IDR_VELMORA_MENU 125
+#define IDI_VELMORA 31234
+#define IDD_PREFERENCES 130
+
+// Menu commands.
+#define ID_FILE_EXIT 40001
+#define ID_FILE_PREFERENCES 40002
+#define ID_FILE_SAVEAS 40005
+#define ID_FILE_OPEN 40006
+#define ID_FILE_SAVE 40007
+#define ID_HELP_ABOUT 40008
+
+// The preferences dialog's five lists.
+#define IDC_PAN_MOTION 1000
+#define IDC_PAN_FINE 1001
+#define IDC_PAN_CENTER 1002
+#define IDC_FADE_FINE 1003
+#define IDC_FADE_CENTER 1004
+
+// The program's version, for the version resource and the About box.
+#define VELMORA_VERSION_TEXT "1.0"
+#define VELMORA_VERSION_NUMBERS 1, 0, 0, 0
+#define VELMORA_MAKER "Korvane"
+#define VELMORA_YEAR "2026"

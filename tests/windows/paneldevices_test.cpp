@@ -1,0 +1,254 @@
+// The Devices, Channels and Streams pages as a user works them, on the
+// simulated X-Tamber's kernel-mode driver: what they show, what each control
+// does and what the driver ends up holding.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "panel/app/resstrings.h"
+#include "panel/drivertext.h"
+#include "panel/pages/ansiname.h"
+#include "tests/windows/panelwindow.h"
+
+namespace {
+
+using testsupport::PumpUntil;
+
+constexpr wchar_t kDefaultName[] = L"Korvane X-Tamber";
+
+class DevicePages : public PanelWindow {
+ protected:
+  // Three units, the view open on `page`.
+  void OpenOn(PanelPage page) {
+    ASSERT_EQ(machine->Reset(3), 0u);
+    Open().SelectPage(page);
+  }
+  CDevicesPage& Devices() { return static_cast<CDevicesPage&>(View().Page(PanelPage::kDevices)); }
+  CChannelsPage& Channels(PanelPage page) { return static_cast<CChannelsPage&>(View().Page(page)); }
+  CStreamsPage& Streams() { return static_cast<CStreamsPage&>(View().Page(PanelPage::kStreams)); }
+  bool Shown(HWND window) { return IsWindowVisible(window) != FALSE; }
+
+  // The next rename dialog shows its name (kept in `shownName`), is given
+  // `text` and ends with `button`.
+  void AnswerRename(int editId, std::wstring text, int button = IDOK) {
+    app::Dialog::SetModalHook([this, editId, text, button](app::Dialog& dialog, HWND owner) {
+      EXPECT_TRUE(dialog.CreateModeless(owner));
+      shownName = Text(GetDlgItem(dialog.Handle(), editId));
+      SetDlgItemTextW(dialog.Handle(), editId, text.c_str());
+      SendMessageW(dialog.Handle(), WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+      return dialog.Result();
+    });
+  }
+  int SetRequests(std::uint32_t code) {
+    const auto requests = machine->Requests();
+    return static_cast<int>(std::count_if(
+        requests.begin(), requests.end(),
+        [code](const auto& request) { return request.device == -1 && request.code == code; }));
+  }
+
+  std::wstring shownName;
+};
+
+TEST(AnsiName, DoubleByteCharactersAreKeptWholeOrLeftOut) {
+  // Code page 932: a kanji is a lead and a trail byte.
+  std::wstring text(38, L'a');
+  text += L"\x6F22";
+  EXPECT_EQ(AnsiName(text, 932), std::string(38, 'a'));
+  EXPECT_EQ(AnsiName(L"\x6F22\x5B57", 932), "\x8A\xBF\x8E\x9A");
+  EXPECT_EQ(AnsiName(L"M\xFCller", 1252), "M\xFCller");
+}
+
+TEST_F(DevicePages, UnitsNamedAfterTheirSerialNumberGetTheDefaultNameOnce) {
+  OpenOn(PanelPage::kDevices);
+  CListView& list = Devices().List();
+  ASSERT_EQ(list.Count(), 3);
+  ASSERT_EQ(Driver().LoadDevices(), 0u);
+  for (int row = 0; row < 3; ++row) {
+    EXPECT_EQ(list.Text(row, 0), kDefaultName);
+    EXPECT_EQ(NameText(Driver().devices[static_cast<std::size_t>(row)]->name), "Korvane X-Tamber");
+    EXPECT_EQ(list.Text(row, 1),
+              app::FromAnsi(Driver().devices[static_cast<std::size_t>(row)]->serialNumber));
+  }
+  EXPECT_EQ(StatusText(1), L"3 Device(s) connected.");
+
+  // Named back after its serial number, the unit keeps that name: the page
+  // does not write the default again on the refresh the change brings.
+  DeviceInfo renamed = *Driver().devices[1];
+  SetName(renamed.name, renamed.serialNumber);
+  ASSERT_EQ(Driver().SetDeviceInfo(renamed), 0u);
+  const std::wstring serial = app::FromAnsi(renamed.serialNumber);
+  ASSERT_TRUE(PumpUntil([&] { return list.Text(1, 0) == serial; }));
+  ASSERT_EQ(machine->ClearLogs(), 0u);
+  View().RefreshAllPages();
+  EXPECT_EQ(list.Text(1, 0), serial);
+  EXPECT_EQ(SetRequests(DriverRequest::kSetDeviceInfo), 0);
+}
+
+TEST_F(DevicePages, UpDownAndApplyRankTheDevicesAndTheChannelsFollow) {
+  OpenOn(PanelPage::kDevices);
+  CDevicesPage& page = Devices();
+  EXPECT_FALSE(Enabled(page.Item(IDC_EDIT_DEVICE_NAME)));
+  EXPECT_FALSE(Shown(page.Item(IDC_RANKING_HELP)));
+
+  page.List().SelectAndFocus(1);
+  EXPECT_TRUE(Enabled(page.Item(IDC_UP)) && Enabled(page.Item(IDC_DOWN)));
+  EXPECT_TRUE(Shown(page.Item(IDC_RANKING_HELP)));
+  ASSERT_EQ(Driver().LoadDevices(), 0u);
+  const std::uint32_t third = Driver().devices[2]->deviceId;
+  const std::uint32_t first = Driver().devices[0]->deviceId;
+
+  // A move not applied is gone with the next refresh, and so is "Apply".
+  Click(page.Item(IDC_DOWN));
+  EXPECT_EQ(page.List().SelectedRow(), 2);
+  EXPECT_TRUE(Enabled(page.Item(IDC_RANKING_APPLY)));
+  View().RefreshAllPages();
+  EXPECT_FALSE(Enabled(page.Item(IDC_RANKING_APPLY)));
+  EXPECT_EQ(
+      CDriverData::Instance().devices[static_cast<std::size_t>(page.List().ItemData(2))]->deviceId,
+      third);
+
+  page.List().SelectAndFocus(2);
+  Click(page.Item(IDC_UP));
+  Click(page.Item(IDC_UP));
+  EXPECT_EQ(page.List().SelectedRow(), 0);
+  EXPECT_FALSE(Enabled(page.Item(IDC_UP)));
+  EXPECT_TRUE(Enabled(page.Item(IDC_RANKING_APPLY)));
+  ASSERT_EQ(Driver().LoadDevices(), 0u);
+  EXPECT_EQ(Driver().devices[0]->deviceId, first)
+      << "the driver hears of the order only with Apply";
+
+  Click(page.Item(IDC_RANKING_APPLY));
+  EXPECT_FALSE(Enabled(page.Item(IDC_RANKING_APPLY)));
+  ASSERT_EQ(Driver().LoadDevices(), 0u);
+  ASSERT_EQ(Driver().devices.size(), 3u);
+  EXPECT_EQ(Driver().devices[0]->deviceId, third);
+  EXPECT_EQ(Driver().devices[1]->deviceId, first);
+  for (std::uint32_t rank = 0; rank < 3; ++rank) EXPECT_EQ(Driver().devices[rank]->rank, rank);
+
+  // The Channels pages reloaded at once, before any notification was read.
+  const CDriverData& panel = CDriverData::Instance();
+  CListView& inputs = Channels(PanelPage::kInputChannels).List();
+  ASSERT_GT(inputs.Count(), 0);
+  EXPECT_EQ(panel.inputChannels[static_cast<std::size_t>(inputs.ItemData(0))]->deviceId, third);
+}
+
+TEST_F(DevicePages, ARenameStoresWhatTheNameFieldHolds) {
+  OpenOn(PanelPage::kDevices);
+  CDevicesPage& page = Devices();
+  page.List().SelectAndFocus(0);
+
+  const std::wstring fifty = L"Studio A rack 2, left side, the X-Tamber by door 5";
+  ASSERT_EQ(fifty.size(), 50u);
+  AnswerRename(IDC_DEVICE_NAME, fifty);
+  Click(page.Item(IDC_EDIT_DEVICE_NAME));
+  EXPECT_EQ(shownName, kDefaultName);
+  ASSERT_EQ(Driver().LoadDevices(), 0u);
+  EXPECT_EQ(NameText(Driver().devices[0]->name), app::ToAnsi(fifty.substr(0, 39)));
+  EXPECT_EQ(page.List().Text(0, 0), fifty.substr(0, 39));
+
+  // Text beyond ASCII goes to the driver in the system's code page.
+  const std::wstring accented =
+      L"B\xFChne S\xFC"
+      L"d \xC9tage";
+  AnswerRename(IDC_DEVICE_NAME, accented);
+  Click(page.Item(IDC_EDIT_DEVICE_NAME));
+  ASSERT_EQ(Driver().LoadDevices(), 0u);
+  if (GetACP() == 1252) {
+    EXPECT_EQ(NameText(Driver().devices[0]->name), "B\xFChne S\xFC" "d \xC9tage");
+  }
+  EXPECT_EQ(page.List().Text(0, 0), accented);
+  // The Channels pages show the new name at once, before any notification is read.
+  EXPECT_EQ(Channels(PanelPage::kInputChannels).List().Text(0, 0), accented);
+
+  ASSERT_EQ(machine->ClearLogs(), 0u);
+  AnswerRename(IDC_DEVICE_NAME, L"never sent", IDCANCEL);
+  Click(page.Item(IDC_EDIT_DEVICE_NAME));
+  EXPECT_EQ(SetRequests(DriverRequest::kSetDeviceInfo), 0);
+}
+
+TEST_F(DevicePages, ChannelsGetDefaultNamesAndShowTheirAsioNamesOnBothPages) {
+  OpenOn(PanelPage::kInputChannels);
+  CChannelsPage& inputs = Channels(PanelPage::kInputChannels);
+  CChannelsPage& outputs = Channels(PanelPage::kOutputChannels);
+  ASSERT_EQ(inputs.List().Count(), 24);
+  ASSERT_EQ(outputs.List().Count(), 24);
+  EXPECT_EQ(inputs.List().Text(2, 1), L"In3");
+  EXPECT_EQ(outputs.List().Text(9, 1), L"Out10");
+  EXPECT_EQ(inputs.List().Text(0, 2), L"In1");
+  ASSERT_EQ(Driver().LoadChannels(0), 0u);
+  EXPECT_EQ(NameText(Driver().inputChannels[2]->channelName), "In3");
+
+  EXPECT_FALSE(Enabled(inputs.Item(IDC_EDIT_CHANNEL_NAME)));
+  inputs.List().SelectAndFocus(0);
+  EXPECT_EQ(Text(inputs.Item(IDC_HARDWARE_NAME)), L" Analog In 1");
+  EXPECT_TRUE(Enabled(inputs.Item(IDC_EDIT_CHANNEL_NAME)));
+
+  // The check box is the driver's one setting: it changes both pages.
+  Click(inputs.Item(IDC_ASIO_NAME_MODE));
+  std::uint32_t mode = 0;
+  EXPECT_EQ(Driver().GetAsioNameMode(&mode), 0u);
+  EXPECT_EQ(mode, 1u);
+  EXPECT_EQ(inputs.List().Text(0, 2), L"Korvane X-Tamber - In1");
+  EXPECT_EQ(outputs.List().Text(0, 2), L"Korvane X-Tamber - Out1");
+  EXPECT_EQ(IsDlgButtonChecked(outputs.Handle(), IDC_ASIO_NAME_MODE), BST_CHECKED);
+  Click(outputs.Item(IDC_ASIO_NAME_MODE));
+  EXPECT_EQ(inputs.List().Text(0, 2), L"In1");
+  EXPECT_EQ(IsDlgButtonChecked(inputs.Handle(), IDC_ASIO_NAME_MODE), BST_UNCHECKED);
+
+  // An emptied name stays empty: it no longer equals the hardware name.
+  AnswerRename(IDC_CHANNEL_NAME, L"");
+  Click(inputs.Item(IDC_EDIT_CHANNEL_NAME));
+  EXPECT_EQ(shownName, L"In1");
+  View().RefreshAllPages();
+  EXPECT_EQ(inputs.List().Text(0, 1), L"");
+  ASSERT_EQ(Driver().LoadChannels(0), 0u);
+  EXPECT_EQ(NameText(Driver().inputChannels[0]->channelName), "");
+}
+
+TEST_F(DevicePages, StreamsShowEachPlugAndTheDriversErrorForAFailedConnect) {
+  ASSERT_EQ(machine->Reset(3), 0u);
+  // The second unit's synch-in plug cannot get its bandwidth.
+  ASSERT_EQ(machine->SetFault(tc::kFaultPlug, 1 << 8 | 3, 0xE0000073), 0u);
+  Open().SelectPage(PanelPage::kStreams);
+  CListView& list = Streams().List();
+  ASSERT_EQ(list.Count(), 3);
+  EXPECT_EQ(list.Text(1, 1), L"connected (2)");
+  EXPECT_EQ(list.Text(1, 3), L"");
+  EXPECT_EQ(list.Text(1, 4), L"connect failed");
+  EXPECT_EQ(Streams().DetailText(), L"");
+
+  list.SelectAndFocus(1);
+  const std::wstring detail = Streams().DetailText();
+  EXPECT_EQ(detail.substr(0, detail.find(L'\n')), L"AudioOutPlug: successfully connected");
+  EXPECT_NE(detail.find(L"\n   Isochronous stream number: 2\n"), std::wstring::npos);
+  EXPECT_NE(
+      detail.find(
+          L"\n\nSynchInPlug: connect failed (Error code 0xE0000073: Bandwidth allocation failed.)"),
+      std::wstring::npos);
+  EXPECT_EQ(Text(Streams().Item(IDC_STREAM_DETAIL)), detail);
+}
+
+TEST_F(DevicePages, AUnitArrivingAndLeavingShowsOnThePageOnDisplay) {
+  OpenOn(PanelPage::kDevices);
+  CListView& devices = Devices().List();
+  ASSERT_EQ(machine->SetDeviceCount(4), 0u);
+  ASSERT_TRUE(
+      PumpUntil([&] { return devices.Count() == 4 && devices.Text(3, 0) == kDefaultName; }));
+  EXPECT_EQ(StatusText(1), L"4 Device(s) connected.");
+
+  View().SelectPage(PanelPage::kStreams);
+  ASSERT_EQ(Streams().List().Count(), 4);
+  ASSERT_EQ(machine->SetDeviceCount(2), 0u);
+  ASSERT_TRUE(PumpUntil([&] { return Streams().List().Count() == 2; }));
+  EXPECT_EQ(devices.Count(), 2);
+  EXPECT_EQ(StatusText(1), L"2 Device(s) connected.");
+  EXPECT_EQ(Channels(PanelPage::kOutputChannels).List().Count(), 16);
+
+  ASSERT_EQ(machine->SetDeviceCount(0), 0u);
+  ASSERT_TRUE(PumpUntil([&] { return devices.Count() == 0; }));
+  EXPECT_EQ(StatusText(1), L"0 Device(s) connected.");
+  EXPECT_FALSE(Enabled(Devices().Item(IDC_EDIT_DEVICE_NAME)));
+}
+
+}  // namespace

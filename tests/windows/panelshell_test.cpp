@@ -1,0 +1,310 @@
+// The control panel's shell as a user meets it: start-up, the tree and its
+// pages, the status bar and menu, the driver's notifications, a driver that
+// is missing at start or goes away, and the single running copy (two real
+// processes).
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "panel/app/resstrings.h"
+#include "panel/notifypost.h"
+#include "panel/shell/aboutdlg.h"
+#include "panel/shell/mainframe.h"
+#include "tests/windows/panelwindow.h"
+
+namespace {
+
+using testsupport::PumpUntil;
+
+struct TreeEntry {
+  PanelPage page;
+  const wchar_t* title;
+};
+// The tree's order: Streams is offered right after Synchronisation.
+const TreeEntry kTree[] = {
+    {PanelPage::kDevices, L"Devices"},
+    {PanelPage::kInputChannels, L"Input Channels"},
+    {PanelPage::kOutputChannels, L"Output Channels"},
+    {PanelPage::kSync, L"Synchronisation"},
+    {PanelPage::kStreams, L"Streams"},
+    {PanelPage::kSettings, L"Settings"},
+};
+
+std::vector<HTREEITEM> TreeItems(HWND tree) {
+  std::vector<HTREEITEM> items;
+  for (auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+       item != nullptr; item = reinterpret_cast<HTREEITEM>(SendMessageW(
+                            tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item))))
+    items.push_back(item);
+  return items;
+}
+
+std::wstring ItemText(HWND tree, HTREEITEM item) {
+  wchar_t text[64] = {};
+  TVITEMW info{};
+  info.mask = TVIF_TEXT;
+  info.hItem = item;
+  info.pszText = text;
+  info.cchTextMax = 64;
+  SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&info));
+  return text;
+}
+
+int VisiblePages(CQDL_CPLView& view) {
+  int visible = 0;
+  for (int page = 0; page < kPanelPageCount; ++page)
+    visible += IsWindowVisible(view.Page(static_cast<PanelPage>(page)).Handle()) != FALSE;
+  return visible;
+}
+
+TEST_F(PanelWindow, StartsOnTheDevicesPageInAFixedWindowTitledFromTheStringTable) {
+  CQDL_CPLView& view = Open();
+  EXPECT_EQ(Text(Frame()), L"Korvane FireWire Control Panel");
+  const LONG_PTR style = GetWindowLongPtrW(Frame(), GWL_STYLE);
+  EXPECT_EQ(style & (WS_THICKFRAME | WS_MAXIMIZEBOX), 0);
+  EXPECT_EQ(view.ShownPage(), PanelPage::kDevices);
+  EXPECT_EQ(VisiblePages(view), 1);
+  EXPECT_EQ(StatusText(0), L"Devices");
+  EXPECT_FALSE(view.SettingsPage().Polling());
+  EXPECT_TRUE(CDriverData::Instance().IsOpen());
+  EXPECT_TRUE(view.Notifier().IsRunning());
+
+  // The frame holds the form and the status bar exactly, the pages right of
+  // the tree.
+  RECT client, form, page, tree;
+  GetClientRect(Frame(), &client);
+  GetWindowRect(view.Handle(), &form);
+  EXPECT_EQ(client.bottom,
+            form.bottom - form.top + application->MainWindow()->GetStatusBar().Height());
+  GetWindowRect(view.Tree(), &tree);
+  GetWindowRect(view.Page(PanelPage::kDevices).Handle(), &page);
+  EXPECT_GT(page.left, tree.right);
+  EXPECT_LE(page.right, form.right);
+}
+
+TEST_F(PanelWindow, TheAsioOptionOpensOnTheSettingsPageWithItsPollRunning) {
+  CQDL_CPLView& view = Open(true);
+  EXPECT_EQ(view.ShownPage(), PanelPage::kSettings);
+  EXPECT_EQ(StatusText(0), L"Settings");
+  EXPECT_TRUE(view.SettingsPage().Polling());
+}
+
+TEST_F(PanelWindow, EachTreeItemShowsItsPageAloneAndItsTitleInTheStatusBar) {
+  CQDL_CPLView& view = Open();
+  const std::vector<HTREEITEM> items = TreeItems(view.Tree());
+  ASSERT_EQ(items.size(), std::size(kTree));
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    SCOPED_TRACE(kTree[i].title);
+    EXPECT_EQ(ItemText(view.Tree(), items[i]), kTree[i].title);
+    SendMessageW(view.Tree(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(items[i]));
+    EXPECT_EQ(view.ShownPage(), kTree[i].page);
+    EXPECT_EQ(VisiblePages(view), 1);
+    EXPECT_EQ(StatusText(0), kTree[i].title);
+    // The drop-out poll runs only while the Settings page is on display.
+    EXPECT_EQ(view.SettingsPage().Polling(), kTree[i].page == PanelPage::kSettings);
+  }
+}
+
+TEST_F(PanelWindow, EnterAndEscapeNeverCloseTheViewOrAPage) {
+  CQDL_CPLView& view = Open(true);
+  // What the dialog manager sends for the two keys.
+  for (WORD key : {IDOK, IDCANCEL}) {
+    SendMessageW(view.Handle(), WM_COMMAND, MAKEWPARAM(key, BN_CLICKED), 0);
+    for (int page = 0; page < kPanelPageCount; ++page)
+      SendMessageW(view.Page(static_cast<PanelPage>(page)).Handle(), WM_COMMAND,
+                   MAKEWPARAM(key, BN_CLICKED), 0);
+  }
+  EXPECT_TRUE(IsWindow(view.Handle()));
+  for (int page = 0; page < kPanelPageCount; ++page)
+    EXPECT_TRUE(IsWindow(view.Page(static_cast<PanelPage>(page)).Handle())) << "page " << page;
+  EXPECT_EQ(view.ShownPage(), PanelPage::kSettings);
+}
+
+TEST_F(PanelWindow, TheMenuRoutesItsCommandsAndShowsTheirPromptsThenReady) {
+  Open();
+  HMENU menu = GetMenu(Frame());
+  SendMessageW(Frame(), WM_MENUSELECT, MAKEWPARAM(ID_APP_EXIT, MF_STRING),
+               reinterpret_cast<LPARAM>(menu));
+  EXPECT_EQ(StatusText(0), L"Close the control panel");
+  SendMessageW(Frame(), WM_MENUSELECT, MAKEWPARAM(ID_APP_ABOUT, MF_STRING),
+               reinterpret_cast<LPARAM>(menu));
+  EXPECT_EQ(StatusText(0), L"Show the control panel's version");
+  SendMessageW(Frame(), WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+  EXPECT_EQ(StatusText(0), L"Ready");
+
+  // "About" reaches the application, which runs the About box.
+  std::wstring shown;
+  app::Dialog::SetModalHook([&](app::Dialog& dialog, HWND owner) -> INT_PTR {
+    EXPECT_EQ(dialog.TemplateId(), static_cast<unsigned>(IDD_ABOUTBOX));
+    EXPECT_EQ(owner, Frame());
+    if (!dialog.CreateModeless(owner)) return -1;
+    shown = Text(dialog.Item(IDC_ABOUT_TEXT));
+    Click(dialog.Item(IDOK));
+    return dialog.Result();
+  });
+  SendMessageW(Frame(), WM_COMMAND, ID_APP_ABOUT, 0);
+  EXPECT_EQ(shown.rfind(L"Korvane FireWire Control Panel V2.11.0\n\n", 0), 0u)
+      << app::ToAnsi(shown);
+
+  // A second start's message switches to the Settings page.
+  PostMessageW(Frame(), WM_SHOW_SETTINGS, 0, 0);
+  EXPECT_TRUE(PumpUntil([&] { return View().ShownPage() == PanelPage::kSettings; }));
+
+  // "Exit" closes the window.
+  SendMessageW(Frame(), WM_COMMAND, ID_APP_EXIT, 0);
+  EXPECT_FALSE(IsWindow(Frame()));
+  MSG quit;
+  EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+TEST_F(PanelWindow, QueuedDriverNotificationsRefreshEveryPageOnce) {
+  CQDL_CPLView& view = Open();
+  // A change the driver reports reaches the view through the notifier's thread.
+  const int before = view.Page(PanelPage::kDevices).RefreshCount();
+  ASSERT_EQ(machine->SetDeviceCount(1), 0u);
+  EXPECT_TRUE(PumpUntil([&] { return view.SyncPage().List().Count() == 2; }));
+  EXPECT_GT(view.Page(PanelPage::kDevices).RefreshCount(), before);
+
+  // Kinds 3, 2 and 1 queued at once: one refresh of every page, then none.
+  view.Notifier().SetTarget(nullptr, 0, 0, 0);
+  testsupport::PumpPending();
+  ASSERT_EQ(Driver().SetClockMaster(ClockMaster{0, kClockMasterPc, 0}), 0u);
+  ASSERT_EQ(Driver().SetAsioBuffer(BufferSetting{{6000, 0, 0, 0}}), 0u);
+  ASSERT_EQ(Driver().StopStreaming(), 0u);
+  int counts[kPanelPageCount];
+  for (int page = 0; page < kPanelPageCount; ++page)
+    counts[page] = view.Page(static_cast<PanelPage>(page)).RefreshCount();
+  SendMessageW(view.Handle(), WM_DRIVER_NOTIFY, 0, 0);
+  for (int page = 0; page < kPanelPageCount; ++page)
+    EXPECT_EQ(view.Page(static_cast<PanelPage>(page)).RefreshCount(), counts[page] + 1)
+        << "page " << page;
+  SendMessageW(view.Handle(), WM_DRIVER_NOTIFY, 0, 0);
+  EXPECT_EQ(view.Page(PanelPage::kSync).RefreshCount(),
+            counts[static_cast<int>(PanelPage::kSync)] + 1);
+  Driver().StartStreaming();
+}
+
+TEST_F(PanelWindow, ADriverMissingAtStartIsTakenUpWhenItsDevicesArrive) {
+  ASSERT_EQ(machine->SetFault(tc::kFaultControlAbsent, 1), 0u);
+  ASSERT_EQ(machine->SetDeviceCount(0), 0u);
+  CQDL_CPLView& view = Open(true);
+  EXPECT_FALSE(CDriverData::Instance().IsOpen());
+  EXPECT_FALSE(view.Notifier().IsRunning());
+  CPanelPage& settings = view.SettingsPage();
+  EXPECT_FALSE(Enabled(settings.Item(IDC_STREAM_SLIDER)));
+  EXPECT_FALSE(Enabled(settings.Item(IDC_ASIO_SLIDER)));
+  EXPECT_EQ(Text(settings.Item(IDC_ASIO_TEXT)), L"");
+  EXPECT_EQ(view.SyncPage().List().Count(), 0);
+
+  ASSERT_EQ(machine->SetFault(tc::kFaultControlAbsent, 0), 0u);
+  ASSERT_EQ(machine->SetDeviceCount(1), 0u);
+  EXPECT_TRUE(PumpUntil([&] { return view.SyncPage().List().Count() == 2; }));
+  EXPECT_TRUE(CDriverData::Instance().IsOpen());
+  EXPECT_TRUE(view.Notifier().IsRunning());
+  EXPECT_TRUE(Enabled(settings.Item(IDC_ASIO_SLIDER)));
+}
+
+TEST_F(PanelWindow, ADriverThatWentAwayIsOpenedAgainWhenItsDevicesArrive) {
+  CQDL_CPLView& view = Open();
+  ASSERT_EQ(view.SyncPage().List().Count(), 3);
+  ASSERT_EQ(machine->SetFault(tc::kFaultRequestFailure, DriverRequest::kGetDeviceList,
+                              ERROR_DEVICE_REMOVED),
+            0u);
+  view.RefreshAllPages();
+  EXPECT_FALSE(CDriverData::Instance().IsOpen());
+  EXPECT_EQ(view.SyncPage().List().Count(), 0);
+
+  ASSERT_EQ(machine->SetFault(tc::kFaultRequestFailure, 0, 0), 0u);
+  ASSERT_EQ(machine->SetDeviceCount(1), 0u);
+  EXPECT_TRUE(PumpUntil([&] { return view.SyncPage().List().Count() == 2; }));
+  EXPECT_TRUE(CDriverData::Instance().IsOpen());
+}
+
+// ---- Two processes ----
+
+std::wstring ProgramPath() {
+  std::wstring path = L"Z:" + app::FromAnsi(QDL_CPL_PATH);
+  for (wchar_t& c : path)
+    if (c == L'/') c = L'\\';
+  return path;
+}
+
+struct Process {
+  PROCESS_INFORMATION info{};
+  bool Start(const std::wstring& arguments) {
+    std::wstring command = L"\"" + ProgramPath() + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    return CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &info) != FALSE;
+  }
+  bool Ended() const { return WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0; }
+  DWORD ExitCode() const {
+    DWORD code = 0;
+    GetExitCodeProcess(info.hProcess, &code);
+    return code;
+  }
+  ~Process() {
+    if (info.hProcess != nullptr && !Ended()) TerminateProcess(info.hProcess, 9);
+    if (info.hProcess != nullptr) CloseHandle(info.hProcess);
+    if (info.hThread != nullptr) CloseHandle(info.hThread);
+  }
+};
+
+HWND RunningPanel() { return FindWindowW(nullptr, L"Korvane FireWire Control Panel"); }
+
+// Whether the page holding control `id` is on display in another process.
+bool PageShown(HWND frame, int id) {
+  struct Search {
+    int id;
+    HWND found;
+  } search{id, nullptr};
+  EnumChildWindows(
+      frame,
+      [](HWND child, LPARAM context) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(context);
+        if (GetDlgCtrlID(child) != s->id) return TRUE;
+        s->found = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found != nullptr && IsWindowVisible(GetParent(search.found));
+}
+
+TEST(PanelProcesses, ASecondCopyWithAsioSwitchesTheFirstToSettingsAndEnds) {
+  // Both copies run on a simulated driver of their own.
+  SetEnvironmentVariableW(L"KORVANE_SIMULATOR", L"devices=1");
+  Process first;
+  ASSERT_TRUE(first.Start(L""));
+  ASSERT_TRUE(testsupport::Eventually([] { return RunningPanel() != nullptr; }));
+  HWND frame = RunningPanel();
+  EXPECT_TRUE(testsupport::Eventually([&] { return PageShown(frame, IDC_DEVICE_LIST); }));
+  EXPECT_FALSE(PageShown(frame, IDC_STREAM_SLIDER));
+
+  // Without the option the second copy only brings the first forward.
+  {
+    Process second;
+    ASSERT_TRUE(second.Start(L"/quiet"));
+    EXPECT_TRUE(testsupport::Eventually([&] { return second.Ended(); }));
+    EXPECT_NE(second.ExitCode(), 0u);
+    EXPECT_TRUE(PageShown(frame, IDC_DEVICE_LIST));
+  }
+
+  ShowWindow(frame, SW_MINIMIZE);
+  ASSERT_TRUE(testsupport::Eventually([&] { return IsIconic(frame) != FALSE; }));
+  Process second;
+  ASSERT_TRUE(second.Start(L"x -ASIO"));
+  EXPECT_TRUE(testsupport::Eventually([&] { return second.Ended(); }));
+  EXPECT_NE(second.ExitCode(), 0u);
+  EXPECT_TRUE(testsupport::Eventually([&] { return PageShown(frame, IDC_STREAM_SLIDER); }));
+  EXPECT_FALSE(PageShown(frame, IDC_DEVICE_LIST));
+  EXPECT_FALSE(IsIconic(frame));
+  EXPECT_EQ(RunningPanel(), frame);
+
+  PostMessageW(frame, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(testsupport::Eventually([&] { return first.Ended(); }));
+  EXPECT_EQ(first.ExitCode(), 0u);
+  SetEnvironmentVariableW(L"KORVANE_SIMULATOR", nullptr);
+}
+
+}  // namespace
