@@ -3,6 +3,10 @@
 //   Fader to frame: a fader write until its frame reaches the simulated driver.
 //   Queue lock wait: how long the GUI thread waits to push while the device
 //   stalls 2 s per transaction and 100 writes a second arrive.
+//   Shutdown while metering: the engine's stop with both threads running.
+//   Idle loop stop: stopping an interface loop that never got a message.
+//   Slow device: how long a transaction waits for a unit that never answers
+//   in time (the driver's 2 s time-out).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -10,8 +14,11 @@
 #include <thread>
 #include <vector>
 
+#include "korvaneobjects/korvanedevicecontrol.h"
 #include "korvaneobjects/korvanefifo.h"
+#include "korvaneobjects/korvanefwinterface.h"
 #include "korvaneobjects/korvanemastercontrol.h"
+#include "korvaneobjects/qdlctrl.h"
 #include "platform/log.h"
 #include "simulator/simulatedmachine.h"
 #include "velmora/korvanemix8bus.h"
@@ -99,6 +106,65 @@ void BM_QueueLockWaitWhileDeviceStalls(benchmark::State& state) {
   platform::SetLogSink(nullptr, nullptr);
 }
 BENCHMARK(BM_QueueLockWaitWhileDeviceStalls)->Iterations(600)->Unit(benchmark::kMillisecond);
+
+bool HasMeterRead(const simulator::SimulatedMachine& sim) {
+  for (const simulator::FrameRecord& record : sim.Frames(0))
+    if (record.frame[6] == kCommandReadMeters) return true;
+  return false;
+}
+
+void BM_ShutdownWhileMetering(benchmark::State& state) {
+  platform::SetLogSink(&DiscardLog, nullptr);
+  simulator::ScopedMachine sim;
+  for (auto _ : state) {
+    state.PauseTiming();
+    sim->ClearFrames();
+    KorvaneMasterControl* master = GetMasterControl();
+    master->InitKorvaneMasterControl(nullptr);
+    master->StartMetering();
+    while (!HasMeterRead(sim.machine())) std::this_thread::yield();
+    state.ResumeTiming();
+    DestroyMasterControl();
+  }
+  platform::SetLogSink(nullptr, nullptr);
+}
+BENCHMARK(BM_ShutdownWhileMetering)->Iterations(20)->Unit(benchmark::kMillisecond);
+
+KorvaneFWInterface* idleLoop = nullptr;
+void RunIdleLoop() { idleLoop->interfaceLoopGo(); }
+
+void BM_IdleLoopStop(benchmark::State& state) {
+  platform::SetLogSink(&DiscardLog, nullptr);
+  simulator::ScopedMachine sim;
+  for (auto _ : state) {
+    KorvaneFIFO fifo;
+    KorvaneFWInterface fw(&fifo);
+    idleLoop = &fw;
+    fw.StartInterfaceLoop(&RunIdleLoop);
+    // Somewhere in its wait for the first message.
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    const auto start = Clock::now();
+    fw.StopInterfaceLoop();
+    state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+    idleLoop = nullptr;
+  }
+  platform::SetLogSink(nullptr, nullptr);
+}
+BENCHMARK(BM_IdleLoopStop)->Iterations(20)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_SlowDeviceTimeOut(benchmark::State& state) {
+  platform::SetLogSink(&DiscardLog, nullptr);
+  simulator::ScopedMachine sim;
+  platform::DeviceInfoSet set = CreateDeviceList(&DeviceInterfaceGuid);
+  CQdlCtrl client;
+  client.OpenDevice(0, set, &DeviceInterfaceGuid);
+  KorvaneDeviceControl device(&client);
+  sim->SetReplyDelayMs(2100);
+  for (auto _ : state) device.SetMixerEnable(true);
+  DestroyDeviceList(set);
+  platform::SetLogSink(nullptr, nullptr);
+}
+BENCHMARK(BM_SlowDeviceTimeOut)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

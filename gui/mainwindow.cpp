@@ -1,7 +1,10 @@
 #include "gui/mainwindow.h"
 
+#include <algorithm>
+
 #include "gui/channelstrips.h"
 #include "gui/filecommands.h"
+#include "gui/mixerlayout.h"
 #include "gui/preferencesdialog.h"
 #include "korvaneobjects/korvanemastercontrol.h"
 #include "platform/assert.h"
@@ -13,6 +16,18 @@
 namespace {
 
 constexpr DWORD kWindowStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+// 582 x 694 holds the 650 pixel high layout under the classic window metrics.
+// Where the caption, menu or frame are larger (a scaled display, another
+// theme), the window grows by as much, so that nothing of the layout is cut
+// off at its bottom or right edge.
+SIZE OuterSize() {
+  RECT outer{0, 0, kLayoutWidth, kLayoutHeight};
+  const SIZE classic{MainWindow::kWidth, MainWindow::kHeight};
+  if (!AdjustWindowRectEx(&outer, kWindowStyle, TRUE, 0)) return classic;
+  return {std::max(outer.right - outer.left, classic.cx),
+          std::max(outer.bottom - outer.top, classic.cy)};
+}
 
 bool IsDescendant(HWND window, HWND candidate) {
   return candidate != nullptr && IsChild(window, candidate);
@@ -44,8 +59,9 @@ bool MainWindow::Register(HINSTANCE instance) {
 
 HWND MainWindow::Create(HINSTANCE instance) {
   if (!Register(instance)) return nullptr;
+  const SIZE size = OuterSize();
   return CreateWindowExA(0, kClassName, "Korvane Velmora", kWindowStyle, CW_USEDEFAULT,
-                         CW_USEDEFAULT, kWidth, kHeight, nullptr, nullptr, instance, nullptr);
+                         CW_USEDEFAULT, size.cx, size.cy, nullptr, nullptr, instance, nullptr);
 }
 
 LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -8,6 +8,8 @@
 class MainWindow {
  public:
   static constexpr const char* kClassName = "ZWVELMORA";
+  // The outer size; larger only where the system's caption, menu or frame
+  // would leave less client area than the layout needs.
   static constexpr int kWidth = 582;
   static constexpr int kHeight = 694;
 

@@ -37,11 +37,12 @@ HWND VelmoraApp::OpenWindow(HINSTANCE instance, int show) {
   return window;
 }
 
+// Any command-line text is loaded (a path that names nothing gets the
+// loader's own log line) and then logged as it was given.
 void VelmoraApp::LoadCommandLineFile(const char* commandLine) {
-  const std::string path = SettingsPathFromCommandLine(commandLine);
-  if (path.empty()) return;
-  LoadSettingsFile(path.c_str());
-  platform::Log("%s\n", path.c_str());
+  if (commandLine == nullptr || *commandLine == '\0') return;
+  LoadSettingsFile(SettingsPathFromCommandLine(commandLine).c_str());
+  platform::Log("%s\n", commandLine);
 }
 
 void VelmoraApp::Dispatch(MSG& msg, HWND mainWindow) {

@@ -429,9 +429,16 @@ void SimulatedMachine::SetFixedLevel(std::uint32_t device, std::uint32_t channel
 
 // ---- Inspection ----
 
-std::vector<FrameRecord> SimulatedMachine::Frames(std::uint32_t device) const {
+std::vector<FrameRecord> SimulatedMachine::Frames(std::uint32_t device, std::size_t first) const {
   std::lock_guard<std::mutex> hold(lock_);
-  return device < core::kMaxDevices ? frames_[device] : std::vector<FrameRecord>();
+  if (device >= core::kMaxDevices || first >= frames_[device].size()) return {};
+  return std::vector<FrameRecord>(frames_[device].begin() + static_cast<std::ptrdiff_t>(first),
+                                  frames_[device].end());
+}
+
+std::size_t SimulatedMachine::FrameCount(std::uint32_t device) const {
+  std::lock_guard<std::mutex> hold(lock_);
+  return device < core::kMaxDevices ? frames_[device].size() : 0;
 }
 
 std::vector<RequestRecord> SimulatedMachine::Requests() const {

@@ -105,7 +105,10 @@ class SimulatedMachine final : public platform::DeviceApi {
   void SetFixedLevel(std::uint32_t device, std::uint32_t channel, int level);
 
   // Inspection.
-  std::vector<FrameRecord> Frames(std::uint32_t device) const;
+  // The frames a unit received, from number `first` (counted since the last
+  // ClearFrames) on: a test that waits for one frame copies only the new ones.
+  std::vector<FrameRecord> Frames(std::uint32_t device, std::size_t first = 0) const;
+  std::size_t FrameCount(std::uint32_t device) const;
   std::vector<RequestRecord> Requests() const;
   DeviceState State(std::uint32_t device) const;
   // The control device's settings as the driver holds them now.

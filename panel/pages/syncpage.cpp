@@ -184,7 +184,7 @@ void CSyncPage::ApplyRate() {
     const auto rate = static_cast<std::uint32_t>(
         SendMessageW(combo, CB_GETITEMDATA, static_cast<WPARAM>(item), 0));
     driver.rateInfo.currentRate = rate;
-    if (driver.SetSampleRate(rate) == kDriverWdmDeviceInUse)
+    if (driver.SetSampleRate(rate) == qdl::kDriverWdmDeviceInUse)
       ShowWarning(app::LoadResString(IDS_WDM_IN_USE));
   }
   FillList();

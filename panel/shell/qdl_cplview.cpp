@@ -208,7 +208,7 @@ void CQDL_CPLView::OnDeviceChange(WPARAM event, LPARAM data) {
   if (driver.IsOpen()) {
     // An open instance may hold a handle of a driver that went away and came
     // back; one request tells, and closes the instance if so.
-    DriverVersion version{};
+    qdl::DriverVersion version{};
     if (driver.GetDriverVersion(&version) == 0 || driver.IsOpen()) return;
   }
   if (driver.Open() == 0 && (!notifier_.IsRunning() || !notifier_.IsOpen())) {

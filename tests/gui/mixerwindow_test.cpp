@@ -1,7 +1,10 @@
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
 #include "resources/velmora_ids.h"
+#include "gui/mixerlayout.h"
+#include "platform/log.h"
 #include "tests/gui/mixerwindowfixture.h"
 #include "velmora/settingsfile.h"
 
@@ -41,6 +44,10 @@ TEST_F(MixerWindow, OpensOneFixedSizeWindowWithTheMixerOnAndNothingToSave) {
   GetWindowRect(window, &outer);
   EXPECT_EQ(outer.right - outer.left, 582);
   EXPECT_EQ(outer.bottom - outer.top, 694);
+  RECT client{};
+  GetClientRect(window, &client);  // whatever the system's caption and menu take
+  EXPECT_GE(client.right, kLayoutWidth);
+  EXPECT_GE(client.bottom, kLayoutHeight);
   const LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
   EXPECT_EQ(style & (WS_THICKFRAME | WS_MAXIMIZEBOX), 0);
   EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX),
@@ -192,7 +199,14 @@ TEST_F(MixerWindow, AFileOnTheCommandLineIsLoadedQuotedOrPlain) {
   WriteHalfGainFile(path);
   ASSERT_FALSE(HasFatalFailure());
 
-  Open(("\"" + path + "\"").c_str());
+  const std::string quoted = "\"" + path + "\"";
+  {
+    platform::LogCapture log;
+    Open(quoted.c_str());
+    // The log names the command line as the user gave it, quotes and all.
+    const std::vector<std::string> lines = log.Lines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), quoted + "\n"), lines.end());
+  }
   EXPECT_NEAR(KMXGetFloat(kChannel4Fader), 0.5, kFileStep);
   EXPECT_TRUE(savedFlag);
   DestroyWindow(window);

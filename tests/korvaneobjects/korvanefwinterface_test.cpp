@@ -4,44 +4,24 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <thread>
 
+#include "korvaneobjects/korvanedevicecontrol.h"
 #include "korvaneobjects/korvanefifo.h"
 #include "platform/log.h"
-#include "platform/messagebox.h"
+#include "platform/namedmutex.h"
 #include "simulator/simulatedmachine.h"
+#include "tests/support/enginetest.h"
+#include "tests/support/eventually.h"
 
 namespace {
 
-using namespace std::chrono_literals;
+using testsupport::Eventually;
 
 simulator::Options Devices(std::uint32_t count) {
   simulator::Options options;
   options.devices = count;
   return options;
-}
-
-struct MessageBoxes {
-  MessageBoxes() {
-    platform::SetMessageBoxHook([this](void* owner, const char* text, const char* caption,
-                                       unsigned type) {
-      shown.push_back(std::string(caption) + "|" + text + "|" + std::to_string(type) +
-                      (owner ? "|owned" : ""));
-      return platform::kIdOk;
-    });
-  }
-  ~MessageBoxes() { platform::SetMessageBoxHook(nullptr); }
-  std::vector<std::string> shown;
-};
-
-// Polls `done` for up to two seconds.
-template <typename Condition>
-bool Eventually(Condition done) {
-  for (auto until = std::chrono::steady_clock::now() + 2s; std::chrono::steady_clock::now() < until;
-       std::this_thread::sleep_for(2ms))
-    if (done()) return true;
-  return done();
 }
 
 TEST(MeterDisplayValue, SpansFortyEightDecibels) {
@@ -52,10 +32,11 @@ TEST(MeterDisplayValue, SpansFortyEightDecibels) {
   EXPECT_EQ(MeterDisplayValue(0), 0.0);
 }
 
-TEST(KorvaneFWInterfaceDiscovery, OpensEveryDeviceInOrder) {
+using KorvaneFWInterfaceDiscovery = testsupport::EngineTest;
+
+TEST_F(KorvaneFWInterfaceDiscovery, OpensEveryDeviceInOrder) {
   simulator::ScopedMachine sim(Devices(3));
   platform::LogCapture log;
-  MessageBoxes boxes;
   KorvaneFIFO fifo;
   {
     KorvaneFWInterface fw(&fifo);
@@ -65,34 +46,32 @@ TEST(KorvaneFWInterfaceDiscovery, OpensEveryDeviceInOrder) {
     EXPECT_EQ(log.Count("Starting metering timer.\n"), 1);
   }
   EXPECT_EQ(KorvaneFWInterface::Registered(), nullptr);
-  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_TRUE(boxes.empty());
 }
 
-TEST(KorvaneFWInterfaceDiscovery, NoDeviceShowsTheBoxOnce) {
+TEST_F(KorvaneFWInterfaceDiscovery, NoDeviceShowsTheBoxOnce) {
   simulator::ScopedMachine sim(Devices(0));
   platform::LogCapture log;
-  MessageBoxes boxes;
   KorvaneFIFO fifo;
   KorvaneFWInterface fw(&fifo);
   EXPECT_EQ(fw.GetDeviceCount(), 0u);
   EXPECT_EQ(log.Count("No Korvane detected.\n"), 1);
-  EXPECT_EQ(boxes.shown, std::vector<std::string>{"No Korvane|No Korvane found.|0"});
+  EXPECT_EQ(boxes, std::vector<std::string>{"No Korvane|No Korvane found.|0"});
   EXPECT_EQ(KorvaneFWInterface::Registered(), nullptr);
 }
 
-TEST(KorvaneFWInterfaceDiscovery, AWrongDriverVersionEndsDiscoverySilently) {
+TEST_F(KorvaneFWInterfaceDiscovery, AWrongDriverVersionEndsDiscoverySilently) {
   simulator::ScopedMachine sim(Devices(2));
   sim->SetInterfaceVersion(3, 0);
   platform::LogCapture log;
-  MessageBoxes boxes;
   KorvaneFIFO fifo;
   KorvaneFWInterface fw(&fifo);
   EXPECT_EQ(fw.GetDeviceCount(), 0u);
-  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_TRUE(boxes.empty());
   EXPECT_EQ(log.Count("No Korvane detected.\n"), 0);
 }
 
-class FWInterfaceTest : public ::testing::Test {
+class FWInterfaceTest : public testsupport::EngineTest {
  protected:
   static void Entry() { running->interfaceLoopGo(); }
   void Start() {
@@ -120,11 +99,21 @@ TEST_F(FWInterfaceTest, TheLoopCarriesMessagesToTheDevices) {
 }
 
 TEST_F(FWInterfaceTest, ALoopThatNeverGotAMessageStillStops) {
+  platform::LogCapture log;
   Start();
-  std::this_thread::sleep_for(30ms);
-  const auto start = std::chrono::steady_clock::now();
-  fw.StopInterfaceLoop();
-  EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
+  ASSERT_TRUE(Eventually([&] {
+    return log.Count("Running Thread: KorvaneFWInterface::interfaceLoopGo()\n") == 1;
+  })) << "the loop waits for its first message";
+  std::atomic<bool> stopped{false};
+  std::thread stopper([&] {
+    fw.StopInterfaceLoop();
+    stopped = true;
+  });
+  const bool ended = Eventually([&] { return stopped.load(); });
+  if (!ended) fifo.Push(new ClearOversMessage);  // free the loop, so the test can end
+  stopper.join();
+  EXPECT_TRUE(ended);
+  EXPECT_TRUE(sim->Frames(0).empty());
 }
 
 std::atomic<int> meterCallbacks{0};
@@ -160,23 +149,29 @@ TEST_F(FWInterfaceTest, MeteringPublishesTheDisplayValues) {
     EXPECT_EQ(values[kInputOvers + n], n == 0 || n == 7 ? 1.0 : 0.0) << "input " << n;
   EXPECT_EQ(values[kOutputOvers + 0], 0.0);
   EXPECT_FALSE(callbackOnCallerThread);
-
-  const int callbacks = meterCallbacks;
-  std::this_thread::sleep_for(120ms);
-  EXPECT_EQ(meterCallbacks, callbacks) << "stopped means stopped";
 }
 
+// While another holds the device, a meter pass gives up instead of waiting:
+// metering still stops, nothing is read and the values stay as they were.
 TEST_F(FWInterfaceTest, ABusyDeviceSkipsTheReadAndKeepsTheValues) {
-  platform::NamedMutex deviceLock("KORVANEDEVICECONTROL_DEVICELOCK_MUTEX_NAME");
+  platform::LogCapture log;
+  for (std::uint32_t channel = 0; channel < 16; ++channel) sim->SetFixedLevel(0, channel, 255);
+  platform::NamedMutex deviceLock(kDeviceLockName);
   ASSERT_TRUE(deviceLock.Lock());
   meterCallbacks = 0;
   fw.SetMeterCallback(&CountMeterCallback);
   fw.StartMetering();
-  std::this_thread::sleep_for(150ms);
+  ASSERT_TRUE(Eventually([&] { return log.Count("LAUNCHING METER THREAD\n") == 1; }));
+  fw.StopMetering();  // would wait for ever on a pass that waited for the device
   EXPECT_EQ(meterCallbacks, 0);
+  EXPECT_TRUE(sim->Frames(0).empty());
+  for (int n = 0; n < kMeterValueCount; ++n) EXPECT_EQ(fw.GetMeterValues()[n], 0.0) << n;
+
   deviceLock.Unlock();
+  fw.StartMetering();
   EXPECT_TRUE(Eventually([] { return meterCallbacks > 0; }));
   fw.StopMetering();
+  EXPECT_EQ(fw.GetMeterValues()[kInputLevels], 1.0);
 }
 
 }  // namespace

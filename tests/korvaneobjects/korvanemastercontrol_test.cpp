@@ -4,57 +4,43 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
-
+#include "korvaneobjects/korvanedevicecontrol.h"
 #include "korvaneobjects/korvanefifo.h"
 #include "platform/log.h"
-#include "platform/messagebox.h"
 #include "simulator/simulatedmachine.h"
+#include "tests/support/enginetest.h"
+#include "tests/support/eventually.h"
 #include "velmora/korvanemix8bus.h"
 
 namespace {
 
-using namespace std::chrono_literals;
-
-template <typename Condition>
-bool Eventually(Condition done) {
-  for (auto until = std::chrono::steady_clock::now() + 3s; std::chrono::steady_clock::now() < until;
-       std::this_thread::sleep_for(2ms))
-    if (done()) return true;
-  return done();
-}
+using testsupport::Eventually;
 
 // The device units of a gain, as the command channel sends them.
 std::uint16_t Units(double gain) { return static_cast<std::uint16_t>(gain * 32767.0); }
 
-class MasterControlTest : public ::testing::Test {
+// The frames a unit received that are not the fence of CarriedOut.
+std::vector<simulator::FrameRecord> Sent(simulator::SimulatedMachine& sim) {
+  std::vector<simulator::FrameRecord> frames = sim.Frames(0);
+  std::erase_if(frames, [](const simulator::FrameRecord& record) {
+    return record.frame.size() == 9 && record.frame[6] == kCommandWriteParameter &&
+           (record.frame[7] == kParameterOverResetLow || record.frame[7] == kParameterOverResetHigh);
+  });
+  return frames;
+}
+
+class MasterControlTest : public testsupport::EngineTest {
  protected:
-  void SetUp() override {
-    platform::SetMessageBoxHook([this](void*, const char*, const char*, unsigned) {
-      ++boxes;
-      return platform::kIdOk;
-    });
-  }
-  void TearDown() override {
-    DestroyMasterControl();
-    platform::SetMessageBoxHook(nullptr);
-  }
   std::uint32_t Start(std::uint32_t devices = 1) {
     sim->SetDeviceCount(devices);
     master = GetMasterControl();
     return master->InitKorvaneMasterControl(nullptr);
   }
-  // The queue is empty and the loop has carried out what it popped.
-  bool Settled() {
-    return Eventually([&] { return master->Fifo()->Size() == 0; }) &&
-           (std::this_thread::sleep_for(10ms), true);
-  }
+  bool Settled() { return CarriedOut(sim.machine()); }
 
   simulator::ScopedMachine sim;
   platform::LogCapture log;
   KorvaneMasterControl* master = nullptr;
-  int boxes = 0;
 };
 
 TEST_F(MasterControlTest, StartUpQueuesAllFourMixesAndTheDeviceGetsThem) {
@@ -63,7 +49,7 @@ TEST_F(MasterControlTest, StartUpQueuesAllFourMixesAndTheDeviceGetsThem) {
   EXPECT_EQ(log.Count("KorvaneMasterControl::InitKorvaneMasterControl() complete.\n"), 1);
   ASSERT_TRUE(Settled());
   std::vector<int> mixesSeen;
-  for (const auto& frame : sim->Frames(0))
+  for (const auto& frame : Sent(sim.machine()))
     if (frame.frame.size() == 76 && frame.frame[6] == 9) mixesSeen.push_back(frame.frame[75]);
   for (int mix = 0; mix < 4; ++mix)
     EXPECT_NE(std::count(mixesSeen.begin(), mixesSeen.end(), mix), 0) << "mix " << mix;
@@ -77,7 +63,7 @@ TEST_F(MasterControlTest, StartUpQueuesAllFourMixesAndTheDeviceGetsThem) {
 
 TEST_F(MasterControlTest, NoDeviceMeansNothingStarts) {
   EXPECT_EQ(Start(0), 0u);
-  EXPECT_EQ(boxes, 1);
+  EXPECT_EQ(boxes.size(), 1u);
   EXPECT_EQ(log.Count("Launching interfaceloop Thread.\n"), 0);
   DestroyMasterControl();
   EXPECT_EQ(log.Count("SHUTTING DOWN.\n"), 1);
@@ -115,7 +101,7 @@ TEST_F(MasterControlTest, OutOfRangePanAndMasterAreRefusedButTheMixIsStillQueued
   sim->ClearFrames();
   master->SetPan(3, 7.0);
   ASSERT_TRUE(Settled());
-  EXPECT_EQ(sim->Frames(0).size(), 1u) << "the selected mix went out all the same";
+  EXPECT_EQ(Sent(sim.machine()).size(), 1u) << "the selected mix went out all the same";
 }
 
 TEST_F(MasterControlTest, SelectingAMixSendsNothingAndMovesTheOutputMeters) {
@@ -132,8 +118,8 @@ TEST_F(MasterControlTest, SelectingAMixSendsNothingAndMovesTheOutputMeters) {
   EXPECT_EQ(master->GetFader(9), 0.25);
   master->SelectMix(9);  // no such output pair
   EXPECT_EQ(master->SelectedMix(), 0u);
-  std::this_thread::sleep_for(20ms);
-  EXPECT_TRUE(sim->Frames(0).empty());
+  ASSERT_TRUE(Settled());
+  EXPECT_TRUE(Sent(sim.machine()).empty());
 }
 
 TEST_F(MasterControlTest, SoloAndMuteAreLoggedAndSent) {
@@ -159,14 +145,16 @@ TEST_F(MasterControlTest, SoloAndMuteAreLoggedAndSent) {
   EXPECT_EQ(state.mixes[0][1], Units(0.5));
 }
 
-TEST_F(MasterControlTest, ShutdownStopsInOrderAndReturnsPromptly) {
+TEST_F(MasterControlTest, ShutdownStopsTheRunningEngineAndFreesIt) {
   ASSERT_EQ(Start(), 1u);
   master->StartMetering();
-  std::this_thread::sleep_for(60ms);
+  ASSERT_TRUE(Eventually([&] {
+    for (const auto& record : sim->Frames(0))
+      if (record.frame[6] == kCommandReadMeters) return true;
+    return false;
+  })) << "the meters are read";
   log.Clear();
-  const auto start = std::chrono::steady_clock::now();
   DestroyMasterControl();
-  EXPECT_LT(std::chrono::steady_clock::now() - start, 200ms);
   const auto lines = log.Lines();
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.front(), "SHUTTING DOWN.\n");

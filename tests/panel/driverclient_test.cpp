@@ -4,7 +4,6 @@
 // thread, including one that is stuck when asked to stop.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -19,6 +18,7 @@
 #include "panel/notifypost.h"
 #include "platform/log.h"
 #include "tests/panel/fakedriver.h"
+#include "tests/support/eventually.h"
 #include "tests/support/posthook.h"
 
 using namespace qdl;
@@ -350,10 +350,7 @@ class TestNotifier : public CDriverNotifier {
   using CDriverNotifier::LiveWaitThreads;
   using CDriverNotifier::SetStopWaitMs;
   static bool WaitUntilThreadsAlive(int count) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (LiveWaitThreads() != count && std::chrono::steady_clock::now() < deadline)
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return LiveWaitThreads() == count;
+    return testsupport::Eventually([&] { return LiveWaitThreads() == count; });
   }
 };
 

@@ -6,6 +6,8 @@
 #include <chrono>
 #include <thread>
 
+#include "tests/support/eventually.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -59,14 +61,16 @@ TEST(NamedMutex, TimedWaitGivesUpAndAWaiterGetsItOnRelease) {
   ASSERT_TRUE(holder.Lock());
 
   std::atomic<bool> timedOut{false};
+  std::atomic<bool> timedWaitOver{false};
   std::atomic<bool> gotIt{false};
   std::thread waiting([&] {
     const auto start = Clock::now();
     timedOut = !waiter.Lock(15) && Clock::now() - start >= std::chrono::milliseconds(14);
+    timedWaitOver = true;
     gotIt = waiter.Lock();  // without limit: wakes when the holder lets go
     waiter.Unlock();
   });
-  std::this_thread::sleep_for(std::chrono::milliseconds(60));
+  EXPECT_TRUE(testsupport::Eventually([&] { return timedWaitOver.load(); }));
   EXPECT_FALSE(gotIt);
   holder.Unlock();
   waiting.join();

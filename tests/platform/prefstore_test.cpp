@@ -7,12 +7,11 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #endif
+
+#include "tests/support/prefsandbox.h"
 
 namespace {
 
@@ -21,41 +20,10 @@ using platform::PrefStoreOpen;
 
 constexpr char kKey[] = "SOFTWARE\\Korvane\\PrefStoreTest";
 
-// A store of the test's own, removed afterwards: a file in a fresh temporary
-// folder on the host, keys below a private prefix under Windows.
+// A store of the test's own, removed afterwards.
 class PrefStoreTest : public ::testing::Test {
  protected:
-#ifdef _WIN32
-  void SetUp() override {
-    DeleteKeys();
-    platform::SetPrefStoreKeyPrefix(prefix_);
-  }
-  void TearDown() override {
-    platform::SetPrefStoreKeyPrefix("");
-    DeleteKeys();
-  }
-  void DeleteKeys() {
-    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-      RegDeleteTreeA(root, prefix_.c_str());
-      RegDeleteKeyA(root, prefix_.c_str());
-      RegDeleteKeyA(root, "SOFTWARE\\KorvaneTest");  // when no other test's keys remain
-    }
-  }
-  const std::string prefix_ =
-      "SOFTWARE\\KorvaneTest\\store" + std::to_string(GetCurrentProcessId());
-#else
-  void SetUp() override {
-    std::string pattern = ::testing::TempDir() + "prefstore.XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
-    setenv("KORVANE_PREFS_FILE", (folder_ + "/a/b/store").c_str(), 1);  // folders not there yet
-  }
-  void TearDown() override {
-    unsetenv("KORVANE_PREFS_FILE");
-    std::filesystem::remove_all(folder_);
-  }
-  std::string folder_;
-#endif
+  testsupport::PrefSandbox sandbox;
 };
 
 TEST_F(PrefStoreTest, CreatesTheKeyOnceAndKeepsItsValues) {
@@ -83,9 +51,9 @@ TEST_F(PrefStoreTest, OnlyFourByteDwordsRead) {
   PrefStore store;
   ASSERT_NE(store.Open(kKey), PrefStoreOpen::kFailed);
   HKEY key = nullptr;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, (prefix_ + "\\" + kKey).c_str(), 0, KEY_ALL_ACCESS,
-                          &key),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegOpenKeyExA(HKEY_LOCAL_MACHINE, sandbox.KeyPath(kKey).c_str(), 0, KEY_ALL_ACCESS, &key),
+      ERROR_SUCCESS);
   const BYTE seven[8] = {7};
   RegSetValueExA(key, "text", 0, REG_SZ, reinterpret_cast<const BYTE*>("7"), 2);
   RegSetValueExA(key, "short", 0, REG_DWORD, seven, 2);
@@ -103,8 +71,9 @@ TEST_F(PrefStoreTest, OnlyFourByteDwordsRead) {
 #else
 
 TEST_F(PrefStoreTest, MalformedLinesReadAsMissingAndSurviveWrites) {
-  std::filesystem::create_directories(folder_ + "/a/b");
-  std::ofstream(folder_ + "/a/b/store")
+  const std::filesystem::path file = sandbox.KeyPath(kKey);
+  std::filesystem::create_directories(file.parent_path());
+  std::ofstream(file)
       << "garbage\nword=seven\nnegative=-1\nhuge=4294967296\nspaced= 5\nlong="
       << std::string(300, '1') << "\n=9\ndup=3\r\ndup=4\nmax=4294967295";
   PrefStore store;
@@ -117,9 +86,7 @@ TEST_F(PrefStoreTest, MalformedLinesReadAsMissingAndSurviveWrites) {
   EXPECT_TRUE(store.ReadDword("max", &value) && value == 4294967295u);
 
   EXPECT_TRUE(store.WriteDword("word", 8));
-  std::ostringstream text;
-  text << std::ifstream(folder_ + "/a/b/store").rdbuf();
-  EXPECT_EQ(text.str(),
+  EXPECT_EQ(sandbox.FileText(),
             "word=8\nnegative=-1\nhuge=4294967296\nspaced= 5\ndup=3\ndup=4\nmax=4294967295\n");
 }
 

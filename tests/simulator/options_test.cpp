@@ -68,6 +68,11 @@ TEST(SimulatorOptions, InstallFromEnvironmentInstallsOneMachineForGood) {
   EXPECT_FALSE(machine->State(2).present);
   EXPECT_EQ(simulator::InstallFromEnvironment(), machine);
   platform::InstallDeviceApi(nullptr);
+#ifdef _WIN32
+  _putenv_s(simulator::kEnvironmentVariable, "");
+#else
+  unsetenv(simulator::kEnvironmentVariable);
+#endif
 }
 
 }  // namespace

@@ -3,13 +3,13 @@
 // thread inside the post (as a hung window system would).
 #pragma once
 
-#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <vector>
 
 #include "panel/notifypost.h"
+#include "tests/support/eventually.h"
 
 struct Posted {
   void* window;
@@ -34,7 +34,7 @@ struct PostHook {
   }
   static std::vector<Posted> WaitForPosts(std::size_t count) {
     std::unique_lock<std::mutex> hold(mutex);
-    changed.wait_for(hold, std::chrono::seconds(10), [&] { return posts.size() >= count; });
+    changed.wait_for(hold, testsupport::kLivenessLimit, [&] { return posts.size() >= count; });
     return posts;
   }
   static void Block(bool block) {

@@ -4,18 +4,18 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <thread>
 #include <vector>
 
 #include "korvaneobjects/korvanefifo.h"
 #include "korvaneobjects/korvanemastercontrol.h"
 #include "platform/log.h"
 #include "simulator/simulatedmachine.h"
-#include "tests/support/isolatedprefs.h"
+#include "tests/support/enginetest.h"
+#include "tests/support/eventually.h"
+#include "tests/support/tempfolder.h"
 #include "velmora/korvanemix8bus.h"
 #include "velmora/velmora.h"
 
@@ -49,27 +49,17 @@ Bytes FreshImage() {
 int refreshAlls = 0;
 void CountRefresh(std::uint32_t mask, int) { refreshAlls += mask == 0xFFFF; }
 
-class SettingsFileTest : public ::testing::Test {
+class SettingsFileTest : public testsupport::EngineTest {
  protected:
   void SetUp() override {
-    folder = fs::temp_directory_path() / "korvane-settings-test";
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    ResetParameterInterface();
     refreshAlls = 0;
     SetRefreshControlsHook(&CountRefresh);
   }
-  void TearDown() override {
-    SetRefreshControlsHook(nullptr);
-    DestroyMasterControl();
-    ResetParameterInterface();
-    fs::remove_all(folder);
-  }
-  std::string Path(const char* name) { return (folder / name).string(); }
+  std::string Path(const char* name) { return temp.Path(name); }
   KorvaneMix8Bus& Model() { return *GetMasterControl()->Model(); }
 
-  IsolatedPrefs prefs;
-  fs::path folder;
+  testsupport::TempFolder temp{"settings"};
+  const fs::path& folder = temp.path();
   platform::LogCapture log;
 };
 
@@ -192,18 +182,12 @@ TEST_F(SettingsFileTest, ALoadedSoloReachesTheDeviceAsSilence) {
   WriteAll(folder / "solo.kmx", image);
   ASSERT_TRUE(LoadSettingsFile(Path("solo.kmx").c_str()));
 
-  bool arrived = false;
-  for (int i = 0; i < 1000 && !arrived; ++i) {
-    const auto state = sim->State(0);
-    arrived = state.mixes[1][2] != 0;
-    if (arrived) {
-      EXPECT_EQ(state.mixes[1][0], 0) << "channel 0 is silenced by the solo";
-      EXPECT_NE(state.mixes[1][16 + 2], 0);
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(3));
-  }
-  EXPECT_TRUE(arrived);
+  const bool arrived = testsupport::Eventually([&] { return sim->State(0).mixes[1][2] != 0; });
+  const auto state = sim->State(0);
   DestroyMasterControl();  // the engine's threads end before the simulated device goes
+  ASSERT_TRUE(arrived);
+  EXPECT_EQ(state.mixes[1][0], 0) << "channel 0 is silenced by the solo";
+  EXPECT_NE(state.mixes[1][16 + 2], 0);
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 #include "korvaneobjects/korvanemastercontrol.h"
 #include "platform/assert.h"
 #include "platform/log.h"
-#include "tests/support/isolatedprefs.h"
+#include "tests/support/enginetest.h"
 #include "velmora/korvanemix8bus.h"
 
 namespace {
@@ -19,25 +19,17 @@ namespace {
 std::vector<std::pair<std::uint32_t, int>> refreshes;
 void RecordRefresh(std::uint32_t mask, int channel) { refreshes.emplace_back(mask, channel); }
 
-class ParameterTest : public ::testing::Test {
+class ParameterTest : public testsupport::EngineTest {
  protected:
   void SetUp() override {
-    ResetParameterInterface();
     refreshes.clear();
     SetRefreshControlsHook(&RecordRefresh);
-  }
-  void TearDown() override {
-    SetRefreshControlsHook(nullptr);
-    DestroyMasterControl();
-    ResetParameterInterface();
   }
   void Enable() {
     KMXSetInteger(IDMIXERACTIVE, 1);
     refreshes.clear();
   }
   const Mixer& Mix(int mix) { return GetMasterControl()->Model()->MixState(mix); }
-
-  IsolatedPrefs prefs;
 };
 
 using Refreshes = std::vector<std::pair<std::uint32_t, int>>;
@@ -140,7 +132,6 @@ TEST_F(ParameterTest, BrokenIndicesAreCaughtNotFollowed) {
   EXPECT_EQ(KMXGetFloat(0x402F), 0.0);
   EXPECT_EQ(KMXGetInteger(0x4109), 0);
   EXPECT_EQ(KMXGetInteger(0x408C), 0);
-  platform::SetAssertionsAbort(true);
 #ifndef NDEBUG
   EXPECT_EQ(log.Count("Assertion failed: chan < numberof(Mixer.Fader)\n"), 2);
   EXPECT_EQ(log.Count("Assertion failed: chan < numberof(Mixer.Mute)\n"), 2);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/log.h"
-#include "tests/velmora/prefsandbox.h"
+#include "tests/support/enginetest.h"
 
 namespace {
 
@@ -22,12 +22,8 @@ constexpr char kFound[] = "KorvaneVelmora prefs found in registry. Creating and 
 constexpr char kNoKey[] = "Failed to open or create registry key.\n";
 constexpr char kStoring[] = "storing in registry\n";
 
-class VelmoraPrefsTest : public ::testing::Test {
+class VelmoraPrefsTest : public testsupport::EngineTest {
  protected:
-  void TearDown() override {
-    velmoraPrefs::DestroyInstance();
-    platform::SetPrefStoreFault(platform::PrefStoreFault::kNone);
-  }
   // What the store holds, read past the object under test.
   static std::optional<std::int32_t> Stored(const char* name) {
     platform::PrefStore store;
@@ -49,7 +45,6 @@ class VelmoraPrefsTest : public ::testing::Test {
     }
     return values;
   }
-  PrefSandbox sandbox;
 };
 
 TEST_F(VelmoraPrefsTest, FirstRunCreatesTheKeyAndStoresTheDefaultsInOrder) {
@@ -60,7 +55,7 @@ TEST_F(VelmoraPrefsTest, FirstRunCreatesTheKeyAndStoresTheDefaultsInOrder) {
   EXPECT_EQ(Stored("panMotionModPref"), 1);
   EXPECT_EQ(Stored("fadeFineModPref"), 2);
 #ifndef _WIN32
-  EXPECT_EQ(sandbox.FileText(),
+  EXPECT_EQ(prefs.FileText(),
             "panFineModPref=2\npanCenterModPref=0\npanMotionModPref=1\n"
             "fadeFineModPref=2\nfadeCenterModPref=0\n");
 #endif
@@ -70,7 +65,7 @@ TEST_F(VelmoraPrefsTest, AnExistingKeyIsTakenAsStoredWithoutARangeTest) {
   Store("panMotionModPref", 7);
   Store("panCenterModPref", 0xFFFFFFFF);
   Store("fadeCenterModPref", 1);
-  sandbox.StoreNonDword("panFineModPref");
+  prefs.StoreNonDword(kKey, "panFineModPref");
   // fadeFineModPref is missing.
   platform::LogCapture log;
   EXPECT_EQ(AllPrefs(), (Values{7, 2, -1, 2, 1}));

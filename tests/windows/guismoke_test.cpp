@@ -5,8 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <vector>
+
+#include "tests/support/eventually.h"
 
 namespace {
 
@@ -73,34 +74,6 @@ LRESULT CALLBACK recordingProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-// Dispatches this thread's messages until done() holds or two seconds pass.
-bool pumpUntil(const std::function<bool()>& done) {
-  const ULONGLONG deadline = GetTickCount64() + 2000;
-  MSG msg;
-  while (!done()) {
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    if (done()) {
-      break;
-    }
-    const ULONGLONG now = GetTickCount64();
-    if (now >= deadline) {
-      return false;
-    }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
-  }
-  return true;
-}
-
-void pumpPending() {
-  pumpUntil([] {
-    MSG msg;
-    return !PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
-  });
-}
-
 LPARAM pointParam(int x, int y) { return MAKELPARAM(x, y); }
 
 class GuiSmoke : public ::testing::Test {
@@ -127,14 +100,14 @@ class GuiSmoke : public ::testing::Test {
                         GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(button_, nullptr) << "no button, error " << GetLastError();
     UpdateWindow(top_);
-    pumpPending();
+    testsupport::PumpPending();
   }
 
   void TearDown() override {
     if (top_ != nullptr) {
       DestroyWindow(top_);
     }
-    pumpPending();
+    testsupport::PumpPending();
   }
 
   int clicksFromButton() const {
@@ -156,7 +129,7 @@ TEST_F(GuiSmoke, MouseClickOnButtonNotifiesParent) {
   SendMessageW(button_, WM_LBUTTONDOWN, MK_LBUTTON, pointParam(10, 10));
   EXPECT_EQ(clicksFromButton(), 0) << "a button clicks on release, not on press";
   SendMessageW(button_, WM_LBUTTONUP, 0, pointParam(10, 10));
-  ASSERT_TRUE(pumpUntil([&] { return clicksFromButton() > 0; }));
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return clicksFromButton() > 0; }));
   EXPECT_EQ(clicksFromButton(), 1);
 }
 
@@ -164,7 +137,7 @@ TEST_F(GuiSmoke, MouseReleasedOutsideButtonDoesNotClick) {
   SendMessageW(button_, WM_LBUTTONDOWN, MK_LBUTTON, pointParam(10, 10));
   SendMessageW(button_, WM_MOUSEMOVE, MK_LBUTTON, pointParam(300, 200));
   SendMessageW(button_, WM_LBUTTONUP, 0, pointParam(300, 200));
-  pumpPending();
+  testsupport::PumpPending();
   EXPECT_EQ(clicksFromButton(), 0);
 }
 
@@ -172,14 +145,15 @@ TEST_F(GuiSmoke, SpaceKeyOnButtonClicksIt) {
   SetFocus(button_);
   PostMessageW(button_, WM_KEYDOWN, VK_SPACE, 1);
   PostMessageW(button_, WM_KEYUP, VK_SPACE, static_cast<LPARAM>(0xC0000001u));
-  ASSERT_TRUE(pumpUntil([&] { return clicksFromButton() > 0; }));
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return clicksFromButton() > 0; }));
   EXPECT_EQ(clicksFromButton(), 1);
 }
 
 TEST_F(GuiSmoke, PostedKeyPassesThroughMessageLoopAsKeyAndCharacter) {
   const LPARAM scanA = static_cast<LPARAM>(MapVirtualKeyW('A', MAPVK_VK_TO_VSC)) << 16 | 1;
   PostMessageW(top_, WM_KEYDOWN, 'A', scanA);
-  ASSERT_TRUE(pumpUntil([&] { return !rec_.chars.empty(); })) << "TranslateMessage made no WM_CHAR";
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return !rec_.chars.empty(); }))
+      << "TranslateMessage made no WM_CHAR";
   ASSERT_EQ(rec_.keysDown.size(), 1u);
   EXPECT_EQ(rec_.keysDown[0], static_cast<WPARAM>('A'));
   EXPECT_EQ(rec_.chars[0], static_cast<WPARAM>('a'));
@@ -196,7 +170,7 @@ TEST_F(GuiSmoke, InjectedMouseClickReachesButtonUnderCursor) {
   in[1].type = INPUT_MOUSE;
   in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
   ASSERT_EQ(SendInput(2, in, sizeof(INPUT)), 2u);
-  ASSERT_TRUE(pumpUntil([&] { return clicksFromButton() > 0; }));
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return clicksFromButton() > 0; }));
   EXPECT_EQ(clicksFromButton(), 1);
 }
 

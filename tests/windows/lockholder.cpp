@@ -1,27 +1,35 @@
 // A second process for the device-lock test: takes the machine-wide device
-// lock, says so through the named event "<name>", holds the lock for the time
-// given in milliseconds, sets "<name>.releasing" and lets go.
+// lock, says so through the named event "<name>", holds the lock until the
+// test sets "<name>.release", then sets "<name>.releasing" and lets go.
 #include <windows.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "korvaneobjects/korvanedevicecontrol.h"
 #include "platform/namedmutex.h"
 
+namespace {
+
+bool Set(const std::string& name) {
+  HANDLE event = OpenEventA(EVENT_MODIFY_STATE, FALSE, name.c_str());
+  if (event == nullptr) return false;
+  SetEvent(event);
+  CloseHandle(event);
+  return true;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  if (argc != 3) return 2;
+  if (argc != 2) return 2;
+  const std::string name = argv[1];
   platform::NamedMutex lock(kDeviceLockName);
   if (!lock.Lock(5000)) return 1;
-  HANDLE held = OpenEventA(EVENT_MODIFY_STATE, FALSE, argv[1]);
-  if (held == nullptr) return 1;
-  SetEvent(held);
-  CloseHandle(held);
-  Sleep(static_cast<DWORD>(std::atoi(argv[2])));
-  const std::string releasingName = std::string(argv[1]) + ".releasing";
-  HANDLE releasing = OpenEventA(EVENT_MODIFY_STATE, FALSE, releasingName.c_str());
-  if (releasing == nullptr) return 1;
-  SetEvent(releasing);
-  CloseHandle(releasing);
+  HANDLE release = OpenEventA(SYNCHRONIZE, FALSE, (name + ".release").c_str());
+  if (release == nullptr || !Set(name)) return 1;
+  // A test that died never releases; the lock must not stay held for ever.
+  const DWORD waited = WaitForSingleObject(release, 60000);
+  CloseHandle(release);
+  if (waited != WAIT_OBJECT_0 || !Set(name + ".releasing")) return 1;
   return lock.Unlock() ? 0 : 1;
 }

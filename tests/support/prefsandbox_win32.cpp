@@ -1,0 +1,56 @@
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+
+#include "platform/prefstore.h"
+#include "tests/support/prefsandbox.h"
+#include "tests/support/tempfolder.h"
+
+namespace testsupport {
+
+namespace {
+
+constexpr char kSandboxRoot[] = "SOFTWARE\\KorvaneTest";
+
+std::atomic<unsigned> made{0};
+
+void DeleteKeys(const std::string& prefix) {
+  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+    RegDeleteTreeA(root, prefix.c_str());
+    RegDeleteKeyA(root, prefix.c_str());
+    RegDeleteKeyA(root, kSandboxRoot);  // only when no other sandbox's keys are left in it
+  }
+}
+
+}  // namespace
+
+PrefSandbox::PrefSandbox()
+    : where_(std::string(kSandboxRoot) + "\\" + std::to_string(GetCurrentProcessId()) + "-" +
+             std::to_string(made++)) {
+  DeleteKeys(where_);  // a leftover of an earlier process with this id
+  platform::SetPrefStoreKeyPrefix(where_);
+}
+
+PrefSandbox::~PrefSandbox() {
+  platform::SetPrefStoreKeyPrefix("");
+  DeleteKeys(where_);
+}
+
+std::string PrefSandbox::KeyPath(const char* subkey) const { return where_ + "\\" + subkey; }
+
+void PrefSandbox::StoreNonDword(const char* subkey, const char* name) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, KeyPath(subkey).c_str(), 0, nullptr,
+                      REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS) {
+    return;
+  }
+  static const char seven[] = "7";
+  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(seven), sizeof seven);
+  RegCloseKey(key);
+}
+
+std::string PrefSandbox::FileText() const { return ""; }
+
+}  // namespace testsupport
