@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 
 #include "platform/log.h"
+#include "tests/support/tempfolder.h"
 
 namespace {
 
@@ -29,34 +31,27 @@ fs::path OldOf(const fs::path& path) {
 // A fresh folder per test, removed afterwards.
 class SupportLogTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() /
-              ("supportlog_test_" + std::string(::testing::UnitTest::GetInstance()
-                                                    ->current_test_info()
-                                                    ->name()));
-    fs::remove_all(folder_);
-  }
   void TearDown() override {
     platform::CloseSupportLog();
     log_.Close();
-    std::error_code ignored;
-    fs::remove_all(folder_, ignored);
   }
 
-  void WriteLines(int first, int last) {
-    for (int n = first; n <= last; ++n) {
-      char line[16];
-      std::snprintf(line, sizeof line, "line %02d\n", n);
-      log_.Write(line);
-    }
+  static std::string Line(int n) {
+    char line[16];
+    std::snprintf(line, sizeof line, "line %02d\n", n);
+    return line;
   }
   static std::string Lines(int first, int last) {
     std::string text;
-    for (int n = first; n <= last; ++n) text += "line " + std::string(n < 10 ? "0" : "") + std::to_string(n) + "\n";
+    for (int n = first; n <= last; ++n) text += Line(n);
     return text;
   }
+  void WriteLines(int first, int last) {
+    for (int n = first; n <= last; ++n) log_.Write(Line(n).c_str());
+  }
 
-  fs::path folder_;
+  testsupport::TempFolder temp_{"supportlog"};
+  const fs::path& folder_ = temp_.path();
   platform::SupportLog log_;
 };
 
