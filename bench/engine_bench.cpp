@@ -155,9 +155,9 @@ BENCHMARK(BM_IdleLoopStop)->Iterations(20)->UseManualTime()->Unit(benchmark::kMi
 void BM_SlowDeviceTimeOut(benchmark::State& state) {
   platform::SetLogSink(&DiscardLog, nullptr);
   simulator::ScopedMachine sim;
-  platform::DeviceInfoSet set = CreateDeviceList(&DeviceInterfaceGuid);
+  platform::DeviceInfoSet set = CreateDeviceList(&korvane::DeviceInterfaceGuid);
   CQdlCtrl client;
-  client.OpenDevice(0, set, &DeviceInterfaceGuid);
+  client.OpenDevice(0, set, &korvane::DeviceInterfaceGuid);
   KorvaneDeviceControl device(&client);
   sim->SetReplyDelayMs(2100);
   for (auto _ : state) device.SetMixerEnable(true);

@@ -20,6 +20,8 @@
 #include "korvaneobjects/metervalues.h"
 #include "korvaneobjects/qdlctrl.h"
 
+using namespace korvane;
+
 namespace {
 
 constexpr int kMaxSteps = 32;

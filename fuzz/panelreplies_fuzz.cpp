@@ -16,6 +16,8 @@
 #include "panel/driverdata.h"
 #include "panel/drivertext.h"
 
+using namespace qdl;
+
 namespace {
 
 constexpr std::uint8_t kUntouched = 0xA5;

@@ -6,6 +6,7 @@
 class WComboBox : public WControl {
  public:
   void OnCommand(int code, WMessage& msg) override;
+  bool HandleMessage(WMessage& msg) override;
   void Refresh() override;
   const char* ClassName() const override { return "COMBOBOX"; }
 

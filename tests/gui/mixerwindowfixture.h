@@ -17,7 +17,7 @@
 #include "platform/messagebox.h"
 #include "simulator/simulatedmachine.h"
 #include "tests/support/eventually.h"
-#include "tests/velmora/prefsandbox.h"
+#include "tests/support/prefsandbox.h"
 #include "velmora/velmora.h"
 #include "windows/settingsdialogs.h"
 
@@ -97,7 +97,7 @@ class MixerWindow : public ::testing::Test {
     return text;
   }
 
-  PrefSandbox prefs;
+  testsupport::PrefSandbox prefs;
   simulator::ScopedMachine machine;
   HWND window = nullptr;
   std::vector<ShownBox> boxes;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "resources/velmora_ids.h"
-#include "tests/velmora/prefsandbox.h"
+#include "tests/support/prefsandbox.h"
 #include "velmora/velmora.h"
 #include "velmora/velmoraprefs.h"
 
@@ -50,7 +50,7 @@ class PreferencesDialog : public ::testing::Test {
     return values;
   }
 
-  PrefSandbox prefs;
+  testsupport::PrefSandbox prefs;
   HWND dialog = nullptr;
 };
 
@@ -87,7 +87,7 @@ TEST_F(PreferencesDialog, CancelStoresNothing) {
 }
 
 TEST(PreferencesDialogStored, AValueNoItemMatchesShowsNothingAndOkStoresZero) {
-  PrefSandbox prefs;
+  testsupport::PrefSandbox prefs;
   velmoraPrefs::Instance()->SetPref(kPrefPanMotion, 7);
   HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PREFERENCES),
                                    nullptr, PreferencesDialogProc, 0);

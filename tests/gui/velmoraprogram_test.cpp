@@ -9,79 +9,27 @@
 #include <vector>
 
 #include "korvaneobjects/korvanemastercontrol.h"
+#include "tests/gui/programprocess.h"
 #include "tests/support/eventually.h"
 #include "velmora/settingsfile.h"
 #include "velmora/velmora.h"
 
 namespace {
 
-// Beside this test in the build tree: tests/gui/ and gui/.
-std::string ProgramPath() {
-  char self[MAX_PATH] = "";
-  GetModuleFileNameA(nullptr, self, sizeof self);
-  return (std::filesystem::path(self).parent_path() / "../../gui/velmora_app.exe").string();
-}
-
 class VelmoraProgram : public ::testing::Test {
  protected:
-  void TearDown() override {
-    if (process.hProcess) {
-      if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT)
-        TerminateProcess(process.hProcess, 99);
-      CloseHandle(process.hProcess);
-      CloseHandle(process.hThread);
-    }
-    SetEnvironmentVariableA("KORVANE_SIMULATOR", nullptr);
-  }
+  void TearDown() override { SetEnvironmentVariableA("KORVANE_SIMULATOR", nullptr); }
 
   void Start(const char* simulator, const std::string& arguments) {
     SetEnvironmentVariableA("KORVANE_SIMULATOR", simulator);
-    std::string commandLine = "\"" + ProgramPath() + "\" " + arguments;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &process))
-        << GetLastError();
+    ASSERT_TRUE(program.Start(arguments)) << GetLastError();
   }
+  HWND ProgramWindow(const char* className) const { return program.Window(className); }
+  bool Ended() const { return program.Ended(); }
+  DWORD ExitCode() const { return program.ExitCode(); }
 
-  // The program's top-level window of `className`, or null.
-  HWND ProgramWindow(const char* className) const {
-    struct Search {
-      DWORD process;
-      const char* className;
-      HWND found;
-    } search{process.dwProcessId, className, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
-          auto* s = reinterpret_cast<Search*>(context);
-          DWORD owner = 0;
-          GetWindowThreadProcessId(window, &owner);
-          char name[64] = "";
-          GetClassNameA(window, name, sizeof name);
-          if (owner != s->process || lstrcmpA(name, s->className) != 0 || !IsWindowVisible(window))
-            return TRUE;
-          s->found = window;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-  }
-
-  bool Ended() const { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; }
-  DWORD ExitCode() const {
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    return code;
-  }
-
-  PROCESS_INFORMATION process{};
+  ProgramProcess program;
 };
-
-std::string TextOf(HWND window) {
-  char text[256] = "";
-  SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-  return text;
-}
 
 // The texts of every static control of a message box.
 std::string BoxText(HWND box) {
@@ -89,7 +37,7 @@ std::string BoxText(HWND box) {
   for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     char name[32] = "";
     GetClassNameA(child, name, sizeof name);
-    if (lstrcmpiA(name, "STATIC") == 0) text += TextOf(child);
+    if (lstrcmpiA(name, "STATIC") == 0) text += WindowText(child);
   }
   return text;
 }
@@ -113,7 +61,7 @@ TEST_F(VelmoraProgram, OpensItsQuotedCommandLineFileAndClosesUnaskedWhenNothingC
   ASSERT_TRUE(
       testsupport::Eventually([&] { return (window = ProgramWindow("ZWVELMORA")) != nullptr; }));
   HWND box = GetDlgItem(window, IDFADERTEXT + 1);
-  EXPECT_TRUE(testsupport::Eventually([&] { return TextOf(box) == "-6.0"; })) << TextOf(box);
+  EXPECT_TRUE(testsupport::Eventually([&] { return WindowText(box) == "-6.0"; })) << WindowText(box);
 
   // The user changed nothing, so closing asks nothing and the program ends.
   PostMessageA(window, WM_CLOSE, 0, 0);
@@ -141,7 +89,7 @@ TEST_F(VelmoraProgram, WithoutAnXTamberItSaysSoAndEndsWithCodeZero) {
 }
 
 TEST(VelmoraProgramFile, CarriesItsIconVersionAndManifest) {
-  const std::string program = ProgramPath();
+  const std::string program = ProgramProcess::Path();
   HMODULE image = LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(image, nullptr);
   EXPECT_NE(FindResourceA(image, MAKEINTRESOURCEA(31234), MAKEINTRESOURCEA(14)), nullptr);  // icon

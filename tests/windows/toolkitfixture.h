@@ -13,8 +13,9 @@
 #include "platform/log.h"
 #include "simulator/simulatedmachine.h"
 #include "tests/support/eventually.h"
-#include "tests/support/isolatedprefs.h"
+#include "tests/support/prefsandbox.h"
 #include "velmora/velmora.h"
+#include "velmora/velmoraprefs.h"
 #include "windows/reflect.h"
 #include "windows/wwindow.h"
 
@@ -98,6 +99,7 @@ class ToolkitTest : public ::testing::Test {
     Parent() = nullptr;
     testsupport::PumpPending();
     DestroyMasterControl();
+    velmoraPrefs::DestroyInstance();  // the next test reads its own sandbox
     machine.reset();
     ResetParameterInterface();
     platform::SetLogSink(nullptr, nullptr);
@@ -126,7 +128,7 @@ class ToolkitTest : public ::testing::Test {
     return colour;
   }
 
-  IsolatedPrefs prefs;
+  testsupport::PrefSandbox prefs;
   std::unique_ptr<simulator::ScopedMachine> machine;
 };
 

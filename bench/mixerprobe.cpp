@@ -1,0 +1,60 @@
+// What scripts/measure-mixer needs to know from the Windows side:
+//
+//   mixerprobe rect ID     the screen rectangle of the running mixer window's
+//                          control ID (decimal or 0x..): "LEFT TOP RIGHT BOTTOM"
+//   mixerprobe frames      every load-mix frame unit 0 of the kernel-mode
+//                          simulated driver kept since the last call, one a
+//                          line: "TIME_US MIX GAIN0 .. GAIN33"; then clears the
+//                          driver's logs, which keep only the last 512 frames
+//
+// Screen coordinates under Wine are the X display's; the driver's times are
+// its performance counter in microseconds, which under Wine is the Linux
+// CLOCK_MONOTONIC_RAW.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "simulator/driversimulator.h"
+
+namespace {
+
+int PrintRect(const char* idText) {
+  HWND window = FindWindowA("ZWVELMORA", nullptr);
+  HWND control = window ? GetDlgItem(window, static_cast<int>(std::strtol(idText, nullptr, 0)))
+                        : nullptr;
+  RECT rect{};
+  if (!control || !GetWindowRect(control, &rect)) {
+    std::printf("mixerprobe: no mixer window or no control %s\n", idText);
+    return 1;
+  }
+  std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
+  return 0;
+}
+
+int PrintFrames() {
+  simulator::DriverSimulator machine;
+  if (machine.Open() != 0) {
+    std::printf("mixerprobe: the simulated driver does not answer\n");
+    return 1;
+  }
+  for (const simulator::FrameRecord& record : machine.Frames(0)) {
+    const auto& f = record.frame;
+    if (f.size() != 76 || f[6] != 9) continue;  // vendor command 9 loads a mix
+    std::printf("%llu %u", static_cast<unsigned long long>(record.timeUs), f[75]);
+    for (int g = 0; g < 34; ++g) std::printf(" %u", f[7 + 2 * g] << 8 | f[8 + 2 * g]);
+    std::printf("\n");
+  }
+  return machine.ClearLogs() == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
+  if (argc == 3 && std::strcmp(argv[1], "rect") == 0) return PrintRect(argv[2]);
+  if (argc == 2 && std::strcmp(argv[1], "frames") == 0) return PrintFrames();
+  std::printf("usage: mixerprobe rect ID | mixerprobe frames\n");
+  return 2;
+}

@@ -1,0 +1,178 @@
+// velmora_app.exe on the simulated X-Tamber's kernel-mode driver, driven as a
+// user drives it: real X pointer and key events (xdotool on the session's
+// display) reach its window through Wine, and what the device received comes
+// back through the simulator's test-control device.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tests/gui/programprocess.h"
+#include "tests/support/eventually.h"
+#include "tests/windows/kerneldriverfixture.h"
+#include "velmora/velmora.h"
+
+namespace {
+
+constexpr char kXwindow[] = "/bin/bash " KORVANE_SOURCE_DIR "/scripts/xwindow.bash ";
+
+// A program of the Unix side, which Wine starts as it starts its own; its
+// exit code, or -1 when it could not be started. Wine signals the process
+// handle of a Unix program at once, so the program leaves its exit code in a
+// file, and X inputs made one after the other arrive in that order.
+int RunUnix(const std::string& commandLine) {
+  static int serial = 0;
+  const std::string done = "/tmp/velmorainput-" + std::to_string(GetCurrentProcessId()) + "-" +
+                           std::to_string(++serial);
+  std::string line = kXwindow + std::string("run ") + done + " " + commandLine;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process))
+    return -1;
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  const std::string file = "Z:" + done;
+  int code = -1;
+  const bool ended = testsupport::Eventually([&] {
+    FILE* f = std::fopen(file.c_str(), "r");
+    if (!f) return false;
+    const bool read = std::fscanf(f, "%d", &code) == 1;
+    std::fclose(f);
+    return read;
+  });
+  std::remove(file.c_str());
+  return ended ? code : -1;
+}
+
+bool X(const std::string& words) { return RunUnix("/usr/bin/xdotool " + words) == 0; }
+
+// Where a control sits on the screen; under Wine screen coordinates are the X
+// display's.
+std::string At(HWND control, int dy = 0) {
+  RECT rect{};
+  GetWindowRect(control, &rect);
+  return std::to_string((rect.left + rect.right) / 2) + " " +
+         std::to_string((rect.top + rect.bottom) / 2 + dy);
+}
+
+std::string ClickAt(HWND control) { return "mousemove --sync " + At(control) + " click 1"; }
+
+// The 34 gains of the last load-mix frame for mix 0 that the unit received:
+// vendor command 9, gains from byte 7 on, high byte first, the mix at byte 75.
+std::vector<std::uint16_t> LastMix(const simulator::DriverSimulator& machine) {
+  std::vector<std::uint16_t> gains;
+  for (const simulator::FrameRecord& record : machine.Frames(0)) {
+    const std::vector<std::uint8_t>& f = record.frame;
+    if (f.size() != 76 || f[6] != 9 || f[75] != 0) continue;
+    gains.clear();
+    for (int g = 0; g < 34; ++g) gains.push_back(static_cast<std::uint16_t>(f[7 + 2 * g] << 8 | f[8 + 2 * g]));
+  }
+  return gains;
+}
+
+// The device value of a centred channel shown as `text` in its fader box
+// (decibels to one decimal): half the gain on each side, 32767 for 1.0.
+double DeviceValueShown(const std::string& text) {
+  if (text.empty() || text == "-inf") return 0;
+  return std::pow(10.0, std::atof(text.c_str()) / 20) * 0.5 * 32767;
+}
+
+class VelmoraInput : public KernelDriver {
+ protected:
+  void SetUp() override {
+    KernelDriver::SetUp();
+    ASSERT_TRUE(program.Start("")) << GetLastError();
+    ASSERT_TRUE(testsupport::Eventually(
+        [&] { return (window = program.Window("ZWVELMORA")) != nullptr; }));
+    // Input means something only once the display shows the window: Wine
+    // maps it before it paints.
+    const std::string painted = kXwindow + std::string("painted \"Korvane Velmora\"");
+    ASSERT_TRUE(testsupport::Eventually([&] { return RunUnix(painted) == 0; }));
+    ASSERT_TRUE(X("search --onlyvisible --name \"^Korvane Velmora$\" windowfocus --sync %1"));
+  }
+
+  // What the display showed when something failed, for whoever reads the log.
+  void TearDown() override {
+    if (!HasFailure()) return;
+    const std::string shot = KORVANE_BINARY_DIR "/screenshots/velmorainput_test-failure.png";
+    if (RunUnix("/bin/sh -c \"mkdir -p " KORVANE_BINARY_DIR "/screenshots && import -window root " +
+                shot + "\"") == 0)
+      std::printf("the display at the failure: %s\n", shot.c_str());
+  }
+
+  HWND Control(int id) const { return GetDlgItem(window, id); }
+
+  ProgramProcess program;
+  HWND window = nullptr;
+};
+
+TEST_F(VelmoraInput, PointerAndKeysReachTheDeviceAndAltF4ClosesFromTheOutputSelector) {
+  // Channel 3's fader, at the bottom, dragged up by its thumb: the device gets
+  // the gain its box shows.
+  HWND fader = Control(IDFADER + 2);
+  HWND faderBox = Control(IDFADERTEXT + 2);
+  RECT track{};
+  GetWindowRect(fader, &track);
+  const std::string x = std::to_string((track.left + track.right) / 2);
+  const int thumb = track.top + 160;  // on the thumb of a fader at -inf
+  ASSERT_TRUE(X("mousemove --sync " + x + " " + std::to_string(thumb) + " mousedown 1"));
+  ASSERT_TRUE(X("mousemove --sync " + x + " " + std::to_string(thumb - 30)));
+  ASSERT_TRUE(X("mousemove --sync " + x + " " + std::to_string(thumb - 60) + " mouseup 1"));
+  std::vector<std::uint16_t> gains;
+  std::string shown;
+  EXPECT_TRUE(testsupport::Eventually([&] {
+    gains = LastMix(*machine);
+    shown = WindowText(faderBox);
+    return gains.size() == 34 && gains[2] > 0 &&
+           std::abs(gains[2] - DeviceValueShown(shown)) <= DeviceValueShown(shown) * 0.006 + 1;
+  })) << "box " << shown << ", device " << (gains.size() == 34 ? gains[2] : -1);
+  ASSERT_EQ(gains.size(), 34u);
+  EXPECT_EQ(gains[18], gains[2]) << "centred: the same on the right";
+
+  // 12 typed into channel 1's box and Enter: clamped to +6 dB, the device's
+  // largest channel gain, half of it on each side.
+  HWND box = Control(IDFADERTEXT);
+  ASSERT_TRUE(X(ClickAt(box)));
+  ASSERT_TRUE(testsupport::Eventually([&] { return program.Focus() == box; }));
+  ASSERT_TRUE(X("key End shift+Home"));
+  ASSERT_TRUE(X("type 12"));
+  ASSERT_TRUE(X("key Return"));
+  EXPECT_TRUE(testsupport::Eventually([&] {
+    gains = LastMix(*machine);
+    return WindowText(box) == " 6.0" && gains.size() == 34 && gains[0] == 0x7FFF &&
+           gains[16] == 0x7FFF;
+  })) << WindowText(box);
+
+  // Channel 5 soloed with a click: the device hears no other channel.
+  ASSERT_TRUE(X(ClickAt(Control(IDSOLO + 4))));
+  EXPECT_TRUE(testsupport::Eventually([&] {
+    gains = LastMix(*machine);
+    return gains.size() == 34 && gains[0] == 0 && gains[16] == 0 && gains[2] == 0 &&
+           gains[18] == 0;
+  }));
+
+  // Alt+F4 while the output selector has the focus closes the window as
+  // anywhere else: with changes unsaved, the save question comes first.
+  HWND selector = Control(IDMIXSELECT);
+  ASSERT_TRUE(X(ClickAt(selector)));  // opens its list
+  ASSERT_TRUE(testsupport::Eventually([&] { return program.Focus() == selector; }));
+  ASSERT_TRUE(X("key Escape"));
+  ASSERT_TRUE(testsupport::Eventually(
+      [&] { return SendMessageA(selector, CB_GETDROPPEDSTATE, 0, 0) == FALSE; }));
+  ASSERT_TRUE(X("key alt+F4"));
+  HWND question = nullptr;
+  ASSERT_TRUE(testsupport::Eventually(
+      [&] { return (question = program.Window("#32770")) != nullptr; }));
+  PostMessageA(question, WM_COMMAND, IDNO, 0);
+  EXPECT_TRUE(testsupport::Eventually([&] { return program.Ended(); }));
+  EXPECT_EQ(program.ExitCode(), 0u);
+}
+
+}  // namespace
