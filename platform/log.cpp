@@ -11,6 +11,8 @@ namespace {
 std::mutex logLock;  // keeps lines whole when threads log at once
 LogSink currentSink = nullptr;
 void* currentContext = nullptr;
+LogSink currentCopy = nullptr;
+void* currentCopyContext = nullptr;
 
 }  // namespace
 
@@ -40,12 +42,19 @@ void Log(const char* format, ...) {
     std::fputs(text, stdout);
     std::fflush(stdout);
   }
+  if (currentCopy) currentCopy(text, currentCopyContext);
 }
 
 void SetLogSink(LogSink sink, void* context) {
   std::lock_guard<std::mutex> hold(logLock);
   currentSink = sink;
   currentContext = context;
+}
+
+void SetLogCopy(LogSink copy, void* context) {
+  std::lock_guard<std::mutex> hold(logLock);
+  currentCopy = copy;
+  currentCopyContext = context;
 }
 
 struct LogCapture::State {

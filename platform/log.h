@@ -14,6 +14,11 @@ using LogSink = void (*)(const char* text, void* context);
 // Null restores standard output.
 void SetLogSink(LogSink sink, void* context);
 
+// A second receiver of every text, beside standard output or the sink: the
+// support log of a program without a console. It is called with the log's
+// lock held, so texts reach it one at a time and in order. Null removes it.
+void SetLogCopy(LogSink copy, void* context);
+
 // Collects every logged text while it exists (tests). Thread-safe.
 class LogCapture {
  public:

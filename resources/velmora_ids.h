@@ -23,7 +23,8 @@
 #define IDC_FADE_CENTER 1004
 
 // The program's version, for the version resource and the About box.
-#define VELMORA_VERSION_TEXT "1.0"
-#define VELMORA_VERSION_NUMBERS 1, 0, 0, 0
-#define VELMORA_MAKER "Korvane"
-#define VELMORA_YEAR "2026"
+#include "version.h"
+#define VELMORA_VERSION_TEXT KORVANE_MIXER_VERSION_TEXT
+#define VELMORA_VERSION_NUMBERS KORVANE_MIXER_VERSION_NUMBERS
+#define VELMORA_MAKER KORVANE_MAKER
+#define VELMORA_YEAR KORVANE_COPYRIGHT_YEAR

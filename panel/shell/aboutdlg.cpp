@@ -2,9 +2,11 @@
 
 #include "panel/app/resstrings.h"
 #include "panel/res/resource.h"
+#include "version.h"
 
 namespace {
-constexpr int kVersionMajor = 2, kVersionMinor = 11, kVersionBuild = 0;
+constexpr int kVersionMajor = KORVANE_PANEL_VERSION_MAJOR, kVersionMinor = KORVANE_PANEL_VERSION_MINOR,
+              kVersionBuild = KORVANE_PANEL_VERSION_BUILD;
 constexpr wchar_t kCredit[] = L"Driver control panel for the X-Tamber FireWire audio interface.";
 }  // namespace
 
