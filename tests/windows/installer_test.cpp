@@ -15,9 +15,7 @@
 
 #include "tests/support/eventually.h"
 #include "version.h"
-#ifdef KORVANE_INSTALLS_MIXER
 #include "simulator/driversimulator.h"
-#endif
 
 namespace {
 
@@ -235,7 +233,6 @@ TEST_F(Installer, OpeningASettingsFileStartsTheMixerWithItsPath) {
   WriteFile(settings, std::string(212, '\0'));
   const std::string settingsText(settings.begin(), settings.end());
 
-#ifdef KORVANE_INSTALLS_MIXER
   // The real mixer: it needs an X-Tamber, and says in its support log which
   // file it loaded.
   simulator::DriverSimulator machine;
@@ -243,14 +240,6 @@ TEST_F(Installer, OpeningASettingsFileStartsTheMixerWithItsPath) {
   ASSERT_EQ(machine.Reset(1), 0u);
   const std::wstring log = Folder(CSIDL_LOCAL_APPDATA) + L"\\Korvane\\velmora_app.log";
   DeleteFileW(log.c_str());
-#else
-  // TEMPORARY: the placeholder packaged in the mixer's place records its
-  // command line.
-  wchar_t temp[MAX_PATH + 1] = {};
-  GetTempPathW(MAX_PATH, temp);
-  const std::wstring placeholderRecord = std::wstring(temp) + L"korvane_placeholder.txt";
-  DeleteFileW(placeholderRecord.c_str());
-#endif
 
   SHELLEXECUTEINFOW open{};
   open.cbSize = sizeof open;
@@ -261,7 +250,6 @@ TEST_F(Installer, OpeningASettingsFileStartsTheMixerWithItsPath) {
   ASSERT_TRUE(ShellExecuteExW(&open));
   ASSERT_NE(open.hProcess, nullptr);
 
-#ifdef KORVANE_INSTALLS_MIXER
   // The mixer logs its command line as it arrived: the path, whole, in quotes.
   const std::string commandLine = "\"" + settingsText + "\"\n";
   EXPECT_TRUE(testsupport::Eventually([&] {
@@ -283,12 +271,6 @@ TEST_F(Installer, OpeningASettingsFileStartsTheMixerWithItsPath) {
     ADD_FAILURE() << "the mixer did not close";
     TerminateProcess(open.hProcess, 1);
   }
-#else
-  WaitForSingleObject(open.hProcess, INFINITE);
-  EXPECT_EQ(ReadFile(placeholderRecord),
-            "\"" + std::string(mixer.begin(), mixer.end()) + "\" \"" + settingsText + "\"\n");
-  DeleteFileW(placeholderRecord.c_str());
-#endif
   CloseHandle(open.hProcess);
   DeleteFileW(settings.c_str());
 }
