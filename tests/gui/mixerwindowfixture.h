@@ -7,6 +7,7 @@
 
 #include <deque>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "simulator/simulatedmachine.h"
 #include "tests/support/eventually.h"
 #include "tests/support/prefsandbox.h"
+#include "tests/support/tempfolder.h"
 #include "velmora/velmora.h"
 #include "windows/settingsdialogs.h"
 
@@ -60,9 +62,9 @@ class MixerWindow : public ::testing::Test {
       lstrcpynA(request.lpstrFile, nextPath.c_str(), static_cast<int>(request.nMaxFile));
       return true;
     });
-    folder = std::filesystem::temp_directory_path() / "velmora gui test";
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
+    // A space in the name, as users' folders have.
+    temp = std::make_unique<testsupport::TempFolder>("velmora gui test");
+    folder = temp->path();
   }
 
   void TearDown() override {
@@ -76,8 +78,7 @@ class MixerWindow : public ::testing::Test {
     SetDialogHook(nullptr);
     platform::SetMessageBoxHook(nullptr);
     ResetParameterInterface();
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
+    temp.reset();
   }
 
   // The program's start-up up to its message loop.
@@ -104,5 +105,6 @@ class MixerWindow : public ::testing::Test {
   std::deque<int> answers;
   std::vector<std::string> asked;  // the file dialogs run: "Open" or the save title
   std::string nextPath;            // what the file dialogs answer; empty: cancelled
+  std::unique_ptr<testsupport::TempFolder> temp;
   std::filesystem::path folder;
 };

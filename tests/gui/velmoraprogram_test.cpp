@@ -11,6 +11,7 @@
 #include "korvaneobjects/korvanemastercontrol.h"
 #include "tests/gui/programprocess.h"
 #include "tests/support/eventually.h"
+#include "tests/support/tempfolder.h"
 #include "velmora/settingsfile.h"
 #include "velmora/velmora.h"
 
@@ -45,10 +46,8 @@ std::string BoxText(HWND box) {
 }  // namespace
 
 TEST_F(VelmoraProgram, OpensItsQuotedCommandLineFileAndClosesUnaskedWhenNothingChanged) {
-  const std::filesystem::path folder =
-      std::filesystem::temp_directory_path() / "velmora program test";
-  std::filesystem::create_directories(folder);
-  const std::string path = (folder / "my mix.kmx").string();
+  const testsupport::TempFolder folder("velmora program test");
+  const std::string path = folder.Path("my mix.kmx");
   // Channel 2 at half gain in the first mix, written by an engine of this process.
   KMXSetInteger(IDMIXERACTIVE, 1);
   KMXSetFloat(IDFADER + 1, 0.5);
@@ -67,8 +66,6 @@ TEST_F(VelmoraProgram, OpensItsQuotedCommandLineFileAndClosesUnaskedWhenNothingC
   PostMessageA(window, WM_CLOSE, 0, 0);
   EXPECT_TRUE(testsupport::Eventually([&] { return Ended(); }));
   EXPECT_EQ(ExitCode(), 0u);
-  std::error_code ignored;
-  std::filesystem::remove_all(folder, ignored);
 }
 
 TEST_F(VelmoraProgram, WithoutAnXTamberItSaysSoAndEndsWithCodeZero) {

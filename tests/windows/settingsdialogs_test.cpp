@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/support/eventually.h"
+#include "tests/support/tempfolder.h"
 
 namespace {
 
@@ -117,11 +118,8 @@ std::thread User(DWORD thread, const char* path) {
 }
 
 TEST(SystemSettingsDialogs, OpenGivesTheFullPathOfAFileInAnotherFolderOrNothing) {
-  char temp[MAX_PATH] = {};
-  GetTempPathA(sizeof temp, temp);
-  const std::string folder = std::string(temp) + "korvane other folder";
-  CreateDirectoryA(folder.c_str(), nullptr);
-  const std::string file = folder + "\\mix one.kmx";
+  const testsupport::TempFolder folder("other folder");
+  const std::string file = folder.Path("mix one.kmx");
   CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
 
   std::thread user = User(GetCurrentThreadId(), file.c_str());
@@ -134,8 +132,6 @@ TEST(SystemSettingsDialogs, OpenGivesTheFullPathOfAFileInAnotherFolderOrNothing)
   EXPECT_EQ(SaveSettingsDialog(nullptr, "Save As", &confirmed), "");
   user.join();
   EXPECT_FALSE(confirmed);
-  DeleteFileA(file.c_str());
-  RemoveDirectoryA(folder.c_str());
 }
 
 }  // namespace
