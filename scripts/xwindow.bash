@@ -34,6 +34,15 @@ xwin_shot() {
     mkdir -p "$(dirname "$2")" && import -window "$1" "$2"
 }
 
+# Closes the program of window ID as a user would, with File, Exit (both
+# programs have it). The menu opens asynchronously, hence the pause before
+# its item.
+xwin_file_exit() {
+    xdotool windowfocus --sync "$1" key --clearmodifiers alt+f 2>/dev/null || return 1
+    sleep 0.5
+    xdotool key --clearmodifiers x 2>/dev/null
+}
+
 # The window's top-left corner on the screen: prints "X Y".
 xwin_origin() {
     xdotool getwindowgeometry --shell "$1" | awk -F= '$1 == "X" { x = $2 } $1 == "Y" { y = $2 } END { print x, y }'
