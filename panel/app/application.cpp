@@ -22,9 +22,22 @@ int Application::Main(const std::wstring& commandLine) {
   return ExitInstance(Run());
 }
 
+// Alt+F4 closes the program wherever the focus is. Some of Wine's common
+// controls (the tree, the lists) keep system keys to themselves instead of
+// passing them on, so the key would never reach the frame.
+bool Application::IsCloseKey(const MSG& message) const {
+  if (message.message != WM_SYSKEYDOWN || message.wParam != VK_F4) return false;
+  if (mainWindow_ == nullptr || mainWindow_->Handle() == nullptr) return false;
+  return message.hwnd == mainWindow_->Handle() || IsChild(mainWindow_->Handle(), message.hwnd);
+}
+
 int Application::Run() {
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (IsCloseKey(message)) {
+      PostMessageW(mainWindow_->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+      continue;
+    }
     HWND dialog = nullptr;
     if (mainWindow_ != nullptr && mainWindow_->GetActiveView() != nullptr)
       dialog = mainWindow_->GetActiveView()->Handle();

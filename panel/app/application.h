@@ -44,6 +44,8 @@ class Application : public CommandTarget {
   virtual int Run();
 
  private:
+  bool IsCloseKey(const MSG& message) const;
+
   std::wstring commandLine_;
   FrameWindow* mainWindow_ = nullptr;
 };
