@@ -7,18 +7,10 @@
 #include <filesystem>
 #include <string>
 
-class ProgramProcess {
- public:
-  ProgramProcess() = default;
-  ~ProgramProcess() {
-    if (!process_.hProcess) return;
-    if (!Ended()) TerminateProcess(process_.hProcess, 99);
-    CloseHandle(process_.hProcess);
-    CloseHandle(process_.hThread);
-  }
-  ProgramProcess(const ProgramProcess&) = delete;
-  ProgramProcess& operator=(const ProgramProcess&) = delete;
+#include "tests/support/childprocess.h"
 
+class ProgramProcess : public testsupport::ChildProcess {
+ public:
   // Beside the test in the build tree: tests/gui/ and gui/.
   static std::string Path() {
     char self[MAX_PATH] = "";
@@ -27,13 +19,7 @@ class ProgramProcess {
   }
 
   // Starts the program with `arguments`; its environment is this process's.
-  bool Start(const std::string& arguments) {
-    std::string commandLine = "\"" + Path() + "\" " + arguments;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    return CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &startup, &process_) != 0;
-  }
+  bool Start(const std::string& arguments) { return ChildProcess::Start(Path(), arguments); }
 
   // The program's visible top-level window of `className`, or null.
   HWND Window(const char* className) const {
@@ -41,7 +27,7 @@ class ProgramProcess {
       DWORD process;
       const char* className;
       HWND found;
-    } search{process_.dwProcessId, className, nullptr};
+    } search{ProcessId(), className, nullptr};
     EnumWindows(
         [](HWND window, LPARAM context) -> BOOL {
           auto* s = reinterpret_cast<Search*>(context);
@@ -62,18 +48,9 @@ class ProgramProcess {
   HWND Focus() const {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
-    return GetGUIThreadInfo(process_.dwThreadId, &info) ? info.hwndFocus : nullptr;
+    return GetGUIThreadInfo(ThreadId(), &info) ? info.hwndFocus : nullptr;
   }
 
-  bool Ended() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0; }
-  DWORD ExitCode() const {
-    DWORD code = 0;
-    GetExitCodeProcess(process_.hProcess, &code);
-    return code;
-  }
-
- private:
-  PROCESS_INFORMATION process_{};
 };
 
 inline std::string WindowText(HWND window) {

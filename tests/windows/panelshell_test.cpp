@@ -10,6 +10,7 @@
 #include "panel/notifypost.h"
 #include "panel/shell/aboutdlg.h"
 #include "panel/shell/mainframe.h"
+#include "tests/support/childprocess.h"
 #include "tests/windows/panelwindow.h"
 
 namespace {
@@ -292,26 +293,9 @@ std::wstring ProgramPath() {
   return path;
 }
 
-struct Process {
-  PROCESS_INFORMATION info{};
-  bool Start(const std::wstring& arguments) {
-    std::wstring command = L"\"" + ProgramPath() + L"\" " + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    return CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &info) != FALSE;
-  }
-  bool Ended() const { return WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0; }
-  DWORD ExitCode() const {
-    DWORD code = 0;
-    GetExitCodeProcess(info.hProcess, &code);
-    return code;
-  }
-  ~Process() {
-    if (info.hProcess != nullptr && !Ended()) TerminateProcess(info.hProcess, 9);
-    if (info.hProcess != nullptr) CloseHandle(info.hProcess);
-    if (info.hThread != nullptr) CloseHandle(info.hThread);
-  }
+// The panel started as its own process.
+struct Process : testsupport::ChildProcess {
+  bool Start(const std::wstring& arguments) { return ChildProcess::Start(ProgramPath(), arguments); }
 };
 
 HWND RunningPanel() { return FindWindowW(nullptr, L"Korvane FireWire Control Panel"); }
