@@ -34,7 +34,15 @@ class MasterControlTest : public testsupport::EngineTest {
   std::uint32_t Start(std::uint32_t devices = 1) {
     sim->SetDeviceCount(devices);
     master = GetMasterControl();
-    return master->InitKorvaneMasterControl(nullptr);
+    const std::uint32_t found = master->InitKorvaneMasterControl(nullptr);
+    // The interface loop announces itself from its own thread; wait for it so that no test
+    // that clears the log sees that line arrive late.
+    if (found != 0) {
+      EXPECT_TRUE(Eventually([&] {
+        return log.Count("Running Thread: KorvaneFWInterface::interfaceLoopGo()\n") == 1;
+      }));
+    }
+    return found;
   }
   bool Settled() { return CarriedOut(sim.machine()); }
 
@@ -98,6 +106,7 @@ TEST_F(MasterControlTest, OutOfRangePanAndMasterAreRefusedButTheMixIsStillQueued
   EXPECT_EQ(master->GetPan(3), 0.5);
   EXPECT_EQ(master->GetFader(9), 1.0);
   EXPECT_EQ(master->GetFader(8), 1.0);
+  ASSERT_TRUE(Settled()) << "the pan of 0.5 has gone out";
   sim->ClearFrames();
   master->SetPan(3, 7.0);
   ASSERT_TRUE(Settled());
