@@ -58,7 +58,11 @@ void OnNotify(void*, std::uint32_t eventWord) {
 }
 
 void ResetMachine(std::uint64_t seed, std::uint32_t devices, std::uint64_t nowUs) {
+  // The panel's event was registered through a handle that a reset does not
+  // close, so the registration outlives the machine it was made on.
+  const std::uint32_t notifyEvent = machine.control.notifyEvent;
   core::MachineInit(&machine, seed, devices, nowUs);
+  machine.control.notifyEvent = notifyEvent;
   machine.observer = core::FrameObserver{OnFrame, nullptr};
   machine.notify = core::NotifySink{OnNotify, nullptr};
   frameTotal = 0;

@@ -75,6 +75,11 @@ TEST_F(KernelDriver, TheDriverLetsGoOfAnEventWhenItsHandleCloses) {
   ASSERT_EQ(listener.RegisterNotifyEvent(event.Word()), 0u);
   ASSERT_EQ(machine->SetDeviceCount(2), 0u);
   EXPECT_EQ(platform::WaitForEvents(events, 1, 5000), 0);
+  // A reset of the machine closes no handle, so the registration stays.
+  ASSERT_EQ(machine->Reset(1), 0u);
+  event.Reset();
+  ASSERT_EQ(machine->SetDeviceCount(3), 0u);
+  EXPECT_EQ(platform::WaitForEvents(events, 1, 5000), 0);
   listener.Close();
   ASSERT_EQ(machine->SetDeviceCount(1), 0u);
   EXPECT_EQ(platform::WaitForEvents(events, 1, 300), platform::kWaitTimeout);
