@@ -45,6 +45,14 @@ function(korvane_wine_tests)
   endif()
 endfunction()
 
+# korvane_uses_desktop(<test>...): tests whose windows take the keyboard focus
+# or show on the session's one display run one at a time. A window another test
+# opens takes the focus away, and a value box that loses it mid-typing commits
+# what it holds, as it should for a user.
+function(korvane_uses_desktop)
+  set_property(TEST ${ARGN} APPEND PROPERTY RESOURCE_LOCK korvane_desktop)
+endfunction()
+
 # korvane_add_gtest(NAME <name> SOURCES <files...> LIBRARIES <libs...>
 #                   [TIMEOUT <seconds>] [LABELS <labels...>])
 # One test executable, one CTest entry; under the Windows build CTest runs it
@@ -63,6 +71,9 @@ function(korvane_add_gtest)
   set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT})
   if(T_LABELS)
     set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}")
+  endif()
+  if("gui" IN_LIST T_LABELS)
+    korvane_uses_desktop(${T_NAME})
   endif()
   korvane_wine_tests(${T_NAME})
 endfunction()

@@ -205,15 +205,30 @@ void CSyncPage::ChangeMode() {
   if (device == kPcDriverRow || device < 0 ||
       static_cast<std::size_t>(device) >= driver.syncInfos.size())
     return;
-  SyncInfo& info = *driver.syncInfos[static_cast<std::size_t>(device)];
-  CSyncModeDlg dialog(info);
+  CSyncModeDlg dialog(*driver.syncInfos[static_cast<std::size_t>(device)]);
   if (dialog.DoModal(GetAncestor(Handle(), GA_ROOT)) != IDOK) return;
-  // The driver hears of the new source only with the sources "Apply".
-  info = dialog.Info();
-  ready_ = false;
-  list_.SetText(row, 2, app::FromAnsi(DescribeSource(info.current)));
-  ready_ = true;
-  EnableItem(IDC_SOURCES_APPLY, true);
+  // A driver notification handled while the dialog was open reloads the
+  // records and the list: the device is looked up again, and a device that
+  // has gone takes nothing.
+  const std::uint32_t deviceId = dialog.Info().deviceId;
+  for (std::size_t i = 0; i < driver.syncInfos.size(); ++i) {
+    if (driver.syncInfos[i]->deviceId != deviceId) continue;
+    const int shown = RowOfDevice(i);
+    if (shown < 0) return;
+    // The driver hears of the new source only with the sources "Apply".
+    *driver.syncInfos[i] = dialog.Info();
+    ready_ = false;
+    list_.SetText(shown, 2, app::FromAnsi(DescribeSource(dialog.Info().current)));
+    ready_ = true;
+    EnableItem(IDC_SOURCES_APPLY, true);
+    return;
+  }
+}
+
+int CSyncPage::RowOfDevice(std::size_t index) const {
+  for (int row = 0; row < list_.Count(); ++row)
+    if (list_.ItemData(row) == static_cast<LPARAM>(index)) return row;
+  return -1;
 }
 
 LRESULT CSyncPage::OnNotify(const NMHDR& header) {

@@ -181,6 +181,38 @@ TEST_F(SyncPage, TheModeDialogKeepsOneModeCheckedAndOkChangesOnlyThePage) {
   EXPECT_FALSE(Enabled(page->Item(IDC_CHANGE_MODE)));
 }
 
+TEST_F(SyncPage, TheModeDialogsChoiceSurvivesAReloadWhileItIsOpen) {
+  // The driver notifies while the dialog is open: unit 2 goes, so the page
+  // reloads its records and its list under the dialog.
+  auto chooseWhileUnitTwoGoes = [&](int row) {
+    page->List().SelectAndFocus(row);
+    app::Dialog::SetModalHook([&](app::Dialog& dialog, HWND owner) -> INT_PTR {
+      if (!dialog.CreateModeless(owner)) return -1;
+      ListView_SetCheckState(static_cast<CSyncModeDlg&>(dialog).List().Handle(), 1, TRUE);
+      EXPECT_EQ(machine->SetDeviceCount(1), 0u);
+      EXPECT_TRUE(PumpUntil([&] { return page->List().Count() == 2; }));
+      Click(dialog.Item(IDOK));
+      return dialog.Result();
+    });
+    Click(page->Item(IDC_CHANGE_MODE));
+  };
+
+  chooseWhileUnitTwoGoes(2);
+  EXPECT_EQ(page->List().Count(), 2);
+  EXPECT_EQ(page->List().Text(1, 2), L"CSP (Internal)") << "unit 1 keeps its source";
+  EXPECT_FALSE(Enabled(page->Item(IDC_SOURCES_APPLY))) << "a unit that has gone takes nothing";
+
+  ASSERT_EQ(machine->SetDeviceCount(2), 0u);
+  ASSERT_TRUE(PumpUntil([&] { return page->List().Count() == 3; }));
+  chooseWhileUnitTwoGoes(1);
+  const SyncSource chosen = Driver().syncInfos[0]->modes[1];
+  EXPECT_EQ(page->List().Text(1, 2), app::FromAnsi(DescribeSource(chosen)));
+  EXPECT_TRUE(Enabled(page->Item(IDC_SOURCES_APPLY)));
+  Click(page->Item(IDC_SOURCES_APPLY));
+  ASSERT_EQ(Driver().LoadSyncInfo(), 0u);
+  EXPECT_EQ(Driver().syncInfos[0]->current.sourceId, chosen.sourceId);
+}
+
 TEST_F(SyncPage, TheRateListShowsTheDriversRatesAndItsApplySendsTheChoice) {
   ASSERT_EQ(SendMessageW(Combo(), CB_GETCOUNT, 0, 0), 4);
   EXPECT_EQ(ComboText(0), L"44.1 kHz");
