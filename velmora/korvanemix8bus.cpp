@@ -54,9 +54,14 @@ double ReadFader(const std::uint8_t* in) {
   return Readable(word, word * 2.0 / 65535, FaderWord);
 }
 
+// A pan is shown in 64ths of a side, truncated, so a pan saved at 12> that came
+// back a hair below 12/64 would read 11>, and centre would read <0. A word
+// that a whole number of 64ths encodes to gives back that number exactly.
 double ReadPan(const std::uint8_t* in) {
   const unsigned word = GetWord(in);
-  return Readable(word, word / 65535.0 * 2 - 1, PanWord);
+  const double decoded = Readable(word, word / 65535.0 * 2 - 1, PanWord);
+  const double steps = std::round(decoded * 64.0) / 64.0;
+  return ToWord(PanWord(steps)) == word ? steps : decoded;
 }
 
 double ReadMaster(const std::uint8_t* in) {
