@@ -50,6 +50,9 @@ INT_PTR Dialog::RunModal(HWND owner) {
                             &Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
   modal_ = false;
   hwnd_ = nullptr;
+  // What the dialog covered is painted now: callers go on to reload pages from
+  // the driver, and until then the dialog's image would stay on the screen.
+  if (owner != nullptr) RedrawWindow(owner, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   return result_;
 }
 
