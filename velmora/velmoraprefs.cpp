@@ -19,6 +19,9 @@ constexpr PrefValue kPrefValues[] = {
     {kPrefFadeCenter, "fadeCenterModPref", 0},
 };
 
+// Every preference is the index of one of three choices in its list.
+constexpr std::uint32_t kLastChoice = 2;
+
 bool IsPref(std::uint16_t id) { return id >= kPrefPanMotion && id <= kPrefFadeCenter; }
 
 }  // namespace
@@ -51,12 +54,20 @@ velmoraPrefs::velmoraPrefs() {
     case platform::PrefStoreOpen::kOpened:
       platform::Log("KorvaneVelmora prefs found in registry. Creating and storing defaults.\n");
       // Taken as stored, without a range test: a value no list entry matches
-      // simply selects nothing in the dialog.
+      // simply selects nothing in the dialog, and no key or motion mode. It is
+      // logged, so that a support log explains a pan that will not fine-tune.
       for (const PrefValue& pref : kPrefValues) {
         std::uint32_t stored = 0;
-        if (key.ReadDword(pref.name, &stored)) {
-          values[pref.id - kPrefPanMotion] = static_cast<std::int32_t>(stored);
+        if (!key.ReadDword(pref.name, &stored)) {
+          platform::Log("Preference %s is missing or not a DWORD; using %d.\n", pref.name,
+                        static_cast<int>(pref.initial));
+          continue;
         }
+        if (stored > kLastChoice) {
+          platform::Log("Preference %s is %u, which no choice matches.\n", pref.name,
+                        static_cast<unsigned>(stored));
+        }
+        values[pref.id - kPrefPanMotion] = static_cast<std::int32_t>(stored);
       }
       break;
   }
