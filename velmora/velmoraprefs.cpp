@@ -54,8 +54,9 @@ velmoraPrefs::velmoraPrefs() {
     case platform::PrefStoreOpen::kOpened:
       platform::Log("KorvaneVelmora prefs found in registry. Creating and storing defaults.\n");
       // Taken as stored, without a range test: a value no list entry matches
-      // simply selects nothing in the dialog, and no key or motion mode. It is
-      // logged, so that a support log explains a pan that will not fine-tune.
+      // selects nothing in the dialog, names no modifier key, and turns the
+      // knobs as Rotary. It is logged, so that a support log explains a pan
+      // that will not fine-tune.
       for (const PrefValue& pref : kPrefValues) {
         std::uint32_t stored = 0;
         if (!key.ReadDword(pref.name, &stored)) {
