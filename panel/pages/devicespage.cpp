@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <cstring>
+
 #include "panel/app/resstrings.h"
 #include "panel/app/statusbar.h"
 #include "panel/driverdata.h"
@@ -20,6 +22,11 @@ const DeviceInfo* DeviceAt(LPARAM index) {
   const auto& devices = Driver().devices;
   if (index < 0 || static_cast<std::size_t>(index) >= devices.size()) return nullptr;
   return devices[static_cast<std::size_t>(index)].get();
+}
+const DeviceInfo* DeviceWithId(std::uint32_t deviceId) {
+  for (const auto& device : Driver().devices)
+    if (device->deviceId == deviceId) return device.get();
+  return nullptr;
 }
 }  // namespace
 
@@ -113,7 +120,14 @@ void CDevicesPage::Rename() {
   if (device == nullptr) return;
   CDeviceNameDlg dialog(*device);
   if (dialog.DoModal(GetAncestor(Handle(), GA_ROOT)) != IDOK) return;
-  Driver().SetDeviceInfo(dialog.Device());
+  // A driver notification handled while the dialog was open reloads the
+  // records: a unit may have gone and the ranks closed up behind it. Only the
+  // name comes from the dialog, into the device's record as it is now.
+  const DeviceInfo* current = DeviceWithId(dialog.Device().deviceId);
+  if (current == nullptr) return;
+  DeviceInfo renamed = *current;
+  std::memcpy(renamed.name, dialog.Device().name, sizeof renamed.name);
+  Driver().SetDeviceInfo(renamed);
   FillList();
   if (devicesChanged_) devicesChanged_();
 }

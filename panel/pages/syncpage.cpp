@@ -215,8 +215,9 @@ void CSyncPage::ChangeMode() {
     if (driver.syncInfos[i]->deviceId != deviceId) continue;
     const int shown = RowOfDevice(i);
     if (shown < 0) return;
-    // The driver hears of the new source only with the sources "Apply".
-    *driver.syncInfos[i] = dialog.Info();
+    // The driver hears of the new source only with the sources "Apply". The
+    // mode list stays as the driver last gave it.
+    driver.syncInfos[i]->current = dialog.Info().current;
     ready_ = false;
     list_.SetText(shown, 2, app::FromAnsi(DescribeSource(dialog.Info().current)));
     ready_ = true;

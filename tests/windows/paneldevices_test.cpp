@@ -175,6 +175,42 @@ TEST_F(DevicePages, ARenameStoresWhatTheNameFieldHolds) {
   EXPECT_EQ(SetRequests(DriverRequest::kSetDeviceInfo), 0);
 }
 
+// The driver notifies while the rename dialog is open: the unit ranked first
+// leaves, and the ranks behind it close up. The rename must not send the rank
+// the dialog started from.
+TEST_F(DevicePages, ARenameKeepsTheRanksTheDriverHoldsWhenAUnitLeavesMeanwhile) {
+  OpenOn(PanelPage::kDevices);
+  ASSERT_EQ(Driver().LoadDevices(), 0u);
+  const std::uint32_t a = Driver().devices[0]->deviceId, b = Driver().devices[1]->deviceId;
+  Driver().devices[0]->rank = 2;  // C, B, A: the unit in the last slot first
+  Driver().devices[2]->rank = 0;
+  ASSERT_EQ(Driver().StoreDevices(), 0u);
+  View().RefreshAllPages();
+  CDevicesPage& page = Devices();
+  const CDriverData& panel = CDriverData::Instance();
+  for (int row = 0; row < page.List().Count(); ++row)
+    if (panel.devices[static_cast<std::size_t>(page.List().ItemData(row))]->deviceId == b)
+      page.List().SelectAndFocus(row);
+
+  app::Dialog::SetModalHook([&](app::Dialog& dialog, HWND owner) -> INT_PTR {
+    if (!dialog.CreateModeless(owner)) return -1;
+    SetDlgItemTextW(dialog.Handle(), IDC_DEVICE_NAME, L"Booth");
+    EXPECT_EQ(machine->SetDeviceCount(2), 0u);  // the unit in the last slot, C, leaves
+    EXPECT_TRUE(PumpUntil([&] { return page.List().Count() == 2; }));
+    SendMessageW(dialog.Handle(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return dialog.Result();
+  });
+  Click(page.Item(IDC_EDIT_DEVICE_NAME));
+
+  ASSERT_EQ(Driver().LoadDevices(), 0u);
+  ASSERT_EQ(Driver().devices.size(), 2u);
+  EXPECT_EQ(Driver().devices[0]->deviceId, b) << "B stays before A";
+  EXPECT_EQ(Driver().devices[0]->rank, 0u);
+  EXPECT_EQ(Driver().devices[1]->deviceId, a);
+  EXPECT_EQ(Driver().devices[1]->rank, 1u);
+  EXPECT_EQ(NameText(Driver().devices[0]->name), "Booth");
+}
+
 TEST_F(DevicePages, ChannelsGetDefaultNamesAndShowTheirAsioNamesOnBothPages) {
   OpenOn(PanelPage::kInputChannels);
   CChannelsPage& inputs = Channels(PanelPage::kInputChannels);
