@@ -12,6 +12,7 @@
 #include "resources/velmora_ids.h"
 #include "velmora/velmora.h"
 #include "windows/reflect.h"
+#include "windows/wedit.h"
 
 namespace {
 
@@ -32,6 +33,17 @@ SIZE OuterSize() {
 bool IsDescendant(HWND window, HWND candidate) {
   return candidate != nullptr && IsChild(window, candidate);
 }
+
+// A value typed into a box but not entered yet is a change all the same:
+// leaving the box would write it, so closing writes it before asking.
+void CommitTypedValue(HWND window) {
+  HWND focus = GetFocus();
+  if (!IsDescendant(window, focus) || !SendMessageA(focus, EM_GETMODIFY, 0, 0)) return;
+  if (auto* box = dynamic_cast<WEdit*>(WWindow::Get(focus))) box->Commit();
+}
+
+// True while the save question, or the file dialog it leads to, is open.
+bool asking = false;
 
 }  // namespace
 
@@ -142,19 +154,24 @@ void MainWindow::OnTab(HWND hwnd) {
 }
 
 void MainWindow::OnClose(HWND hwnd) {
+  // Another close request that arrives while the question is open (the
+  // system's, at log-off or from the task list) is the same close: it is not
+  // asked again inside the first, which would go on after a destroyed window.
+  if (asking) return;
+  CommitTypedValue(hwnd);
   if (savedFlag) {
     DestroyWindow(hwnd);
     return;
   }
+  asking = true;
   const int answer = platform::ShowMessageBox(hwnd, "Want to save before quiting?",
                                               "Quit KorvaneVelmora", MB_YESNOCANCEL);
   // After a save the user asked for, the window closes; a cancelled or failed
   // save keeps it open, still unsaved, so the question comes again.
-  if (answer == platform::kIdYes) {
-    if (SaveSettingsCommand(hwnd, "Save As")) DestroyWindow(hwnd);
-  } else if (answer == platform::kIdNo) {
-    DestroyWindow(hwnd);
-  }
+  const bool close = answer == platform::kIdNo ||
+                     (answer == platform::kIdYes && SaveSettingsCommand(hwnd, "Save As"));
+  asking = false;
+  if (close) DestroyWindow(hwnd);
 }
 
 void MainWindow::OnDestroy() {

@@ -194,6 +194,35 @@ TEST_F(MixerWindow, ASaveThatDidNotHappenKeepsTheWindowOpenAndUnsaved) {
   EXPECT_EQ(boxes.size(), 3u);
 }
 
+TEST_F(MixerWindow, AValueTypedButNotEnteredCountsAsAChangeAtClosing) {
+  Open();
+  ASSERT_TRUE(savedFlag);
+  HWND box = GetDlgItem(window, IDFADERTEXT + 3);
+  ASSERT_NE(box, nullptr);
+  SetFocus(box);
+  SetWindowTextA(box, "-6");
+  SendMessageA(box, EM_SETMODIFY, TRUE, 0);
+  answers = {platform::kIdNo};
+  Close();
+  ASSERT_EQ(boxes.size(), 1u) << "the typed value is a change";
+  EXPECT_FALSE(IsOpen());
+}
+
+TEST_F(MixerWindow, ACloseThatArrivesWhileTheQuestionIsOpenIsTheSameClose) {
+  Open();
+  KMXSetFloat(kChannel4Fader, 1.0);
+  nextPath = FileIn("asked once.kmx");
+  platform::SetMessageBoxHook([this](void*, const char* text, const char*, unsigned) {
+    boxes.push_back({text, "", 0});
+    SendMessageA(window, WM_CLOSE, 0, 0);  // the system asks as well
+    return platform::kIdYes;
+  });
+  Close();
+  EXPECT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(FileSize(nextPath), 212u);
+  EXPECT_FALSE(IsOpen());
+}
+
 TEST_F(MixerWindow, AFileOnTheCommandLineIsLoadedQuotedOrPlain) {
   const std::string path = FileIn("live set.kmx");
   WriteHalfGainFile(path);
