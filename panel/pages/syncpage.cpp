@@ -15,6 +15,13 @@
 namespace {
 CDriverData& Driver() { return CDriverData::Instance(); }
 
+// The synchronisation record of a device; null when the driver gave none.
+SyncInfo* SyncOf(std::uint32_t deviceId) {
+  for (const auto& sync : Driver().syncInfos)
+    if (sync->deviceId == deviceId) return sync.get();
+  return nullptr;
+}
+
 std::wstring MasterKindText(std::uint32_t kind) {
   if (kind == kClockMasterPc) return app::LoadResString(IDS_INTERNAL);
   if (kind == kClockMasterDevice) return app::LoadResString(IDS_EXTERNAL);
@@ -66,12 +73,15 @@ void CSyncPage::FillList() {
       list_.SetChecked(0, true);
       checkedRow_ = 0;
     }
-    const std::size_t count = std::min(driver.devices.size(), driver.syncInfos.size());
-    for (std::size_t i = 0; i < count; ++i) {
+    // The two lists come from two requests, and a unit may arrive or leave
+    // between them: a row pairs a device with its own record, by id.
+    for (std::size_t i = 0; i < driver.devices.size(); ++i) {
       const DeviceInfo& device = *driver.devices[i];
-      const int row = list_.InsertRow(static_cast<int>(i) + 1, L"", static_cast<LPARAM>(i));
+      const SyncInfo* sync = SyncOf(device.deviceId);
+      if (sync == nullptr) continue;
+      const int row = list_.InsertRow(list_.Count(), L"", static_cast<LPARAM>(i));
       list_.SetText(row, 1, app::FromAnsi(NameText(device.name)));
-      list_.SetText(row, 2, app::FromAnsi(DescribeSource(driver.syncInfos[i]->current)));
+      list_.SetText(row, 2, app::FromAnsi(DescribeSource(sync->current)));
       if (driver.clockMaster.kind == kClockMasterDevice &&
           device.deviceId == driver.clockMaster.deviceId) {
         list_.SetChecked(row, true);
@@ -203,32 +213,36 @@ void CSyncPage::ChangeMode() {
   if (row < 0) return;
   const LPARAM device = list_.ItemData(row);
   if (device == kPcDriverRow || device < 0 ||
-      static_cast<std::size_t>(device) >= driver.syncInfos.size())
+      static_cast<std::size_t>(device) >= driver.devices.size())
     return;
-  CSyncModeDlg dialog(*driver.syncInfos[static_cast<std::size_t>(device)]);
+  const std::uint32_t deviceId = driver.devices[static_cast<std::size_t>(device)]->deviceId;
+  const SyncInfo* sync = SyncOf(deviceId);
+  if (sync == nullptr) return;
+  CSyncModeDlg dialog(*sync);
   if (dialog.DoModal(GetAncestor(Handle(), GA_ROOT)) != IDOK) return;
   // A driver notification handled while the dialog was open reloads the
   // records and the list: the device is looked up again, and a device that
   // has gone takes nothing.
-  const std::uint32_t deviceId = dialog.Info().deviceId;
-  for (std::size_t i = 0; i < driver.syncInfos.size(); ++i) {
-    if (driver.syncInfos[i]->deviceId != deviceId) continue;
-    const int shown = RowOfDevice(i);
-    if (shown < 0) return;
-    // The driver hears of the new source only with the sources "Apply". The
-    // mode list stays as the driver last gave it.
-    driver.syncInfos[i]->current = dialog.Info().current;
-    ready_ = false;
-    list_.SetText(shown, 2, app::FromAnsi(DescribeSource(dialog.Info().current)));
-    ready_ = true;
-    EnableItem(IDC_SOURCES_APPLY, true);
-    return;
-  }
+  SyncInfo* now = SyncOf(deviceId);
+  const int shown = RowOfDevice(deviceId);
+  if (now == nullptr || shown < 0) return;
+  // The driver hears of the new source only with the sources "Apply". The
+  // mode list stays as the driver last gave it.
+  now->current = dialog.Info().current;
+  ready_ = false;
+  list_.SetText(shown, 2, app::FromAnsi(DescribeSource(now->current)));
+  ready_ = true;
+  EnableItem(IDC_SOURCES_APPLY, true);
 }
 
-int CSyncPage::RowOfDevice(std::size_t index) const {
-  for (int row = 0; row < list_.Count(); ++row)
-    if (list_.ItemData(row) == static_cast<LPARAM>(index)) return row;
+int CSyncPage::RowOfDevice(std::uint32_t deviceId) const {
+  const auto& devices = Driver().devices;
+  for (int row = 0; row < list_.Count(); ++row) {
+    const LPARAM index = list_.ItemData(row);
+    if (index >= 0 && static_cast<std::size_t>(index) < devices.size() &&
+        devices[static_cast<std::size_t>(index)]->deviceId == deviceId)
+      return row;
+  }
   return -1;
 }
 

@@ -33,8 +33,8 @@ class CSyncPage : public CPanelPage {
   void ApplySources();
   void ApplyRate();
   void ChangeMode();
-  // The list row of the device at `index` of the driver's records; -1: none.
-  int RowOfDevice(std::size_t index) const;
+  // The list row of a device; -1: none.
+  int RowOfDevice(std::uint32_t deviceId) const;
   void ShowWarning(const std::wstring& text);
 
   CListView list_;
