@@ -40,3 +40,21 @@ class CDriverData : public CDriverControl {
   std::uint32_t rateMode = 0;
   RateInfo rateInfo{};
 };
+
+// The record at `index` of one of the cache's lists (a list row's item data
+// is such an index); null when `index` is none of its positions, as after a
+// reload that left the list shorter.
+template <typename Record>
+Record* RecordAt(const std::vector<std::unique_ptr<Record>>& records, std::intptr_t index) {
+  if (index < 0 || static_cast<std::size_t>(index) >= records.size()) return nullptr;
+  return records[static_cast<std::size_t>(index)].get();
+}
+
+// The record of device `deviceId` in a list of one record per device
+// (devices, syncInfos); null when the driver gave none.
+template <typename Record>
+Record* RecordOf(const std::vector<std::unique_ptr<Record>>& records, std::uint32_t deviceId) {
+  for (const auto& record : records)
+    if (record->deviceId == deviceId) return record.get();
+  return nullptr;
+}

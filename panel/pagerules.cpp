@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "panel/driverdata.h"
+
 bool HasAsioOption(std::wstring_view commandLine) {
   constexpr std::wstring_view kOption = L"-asio";
   std::size_t at = 0;
@@ -82,9 +84,10 @@ bool ChooseClockMaster(std::intptr_t itemData,
     *rateMode = 0;
     return true;
   }
-  if (itemData < 0 || static_cast<std::size_t>(itemData) >= devices.size()) return false;
+  const DeviceInfo* device = RecordAt(devices, itemData);
+  if (device == nullptr) return false;
   master->kind = kClockMasterDevice;
-  master->deviceId = devices[static_cast<std::size_t>(itemData)]->deviceId;
+  master->deviceId = device->deviceId;
   return true;
 }
 

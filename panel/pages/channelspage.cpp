@@ -38,11 +38,7 @@ std::vector<std::unique_ptr<ChannelInfo>>& CChannelsPage::Channels() const {
 }
 
 const ChannelInfo* CChannelsPage::ChannelOfRow(int row) const {
-  if (row < 0) return nullptr;
-  const LPARAM index = list_.ItemData(row);
-  const auto& channels = Channels();
-  if (index < 0 || static_cast<std::size_t>(index) >= channels.size()) return nullptr;
-  return channels[static_cast<std::size_t>(index)].get();
+  return row < 0 ? nullptr : RecordAt(Channels(), list_.ItemData(row));
 }
 
 void CChannelsPage::FillList() {

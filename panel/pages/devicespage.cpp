@@ -18,16 +18,7 @@ CDriverData& Driver() { return CDriverData::Instance(); }
 // The status bar pane that shows the device count.
 constexpr int kDeviceCountPane = 1;
 
-const DeviceInfo* DeviceAt(LPARAM index) {
-  const auto& devices = Driver().devices;
-  if (index < 0 || static_cast<std::size_t>(index) >= devices.size()) return nullptr;
-  return devices[static_cast<std::size_t>(index)].get();
-}
-const DeviceInfo* DeviceWithId(std::uint32_t deviceId) {
-  for (const auto& device : Driver().devices)
-    if (device->deviceId == deviceId) return device.get();
-  return nullptr;
-}
+const DeviceInfo* DeviceAt(LPARAM index) { return RecordAt(Driver().devices, index); }
 }  // namespace
 
 void CDevicesPage::OnInitDialog() {
@@ -123,7 +114,7 @@ void CDevicesPage::Rename() {
   // A driver notification handled while the dialog was open reloads the
   // records: a unit may have gone and the ranks closed up behind it. Only the
   // name comes from the dialog, into the device's record as it is now.
-  const DeviceInfo* current = DeviceWithId(dialog.Device().deviceId);
+  const DeviceInfo* current = RecordOf(Driver().devices, dialog.Device().deviceId);
   if (current == nullptr) return;
   DeviceInfo renamed = *current;
   std::memcpy(renamed.name, dialog.Device().name, sizeof renamed.name);

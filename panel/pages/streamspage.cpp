@@ -47,11 +47,9 @@ void CStreamsPage::ShowDetail() {
   CDriverData& driver = Driver();
   detail_.clear();
   const int row = list_.SelectedRow();
-  const LPARAM index = row >= 0 ? list_.ItemData(row) : -1;
+  const DeviceInfo* device = row >= 0 ? RecordAt(driver.devices, list_.ItemData(row)) : nullptr;
   DeviceStreams streams{};
-  if (index >= 0 && static_cast<std::size_t>(index) < driver.devices.size() &&
-      driver.GetDeviceStreams(driver.devices[static_cast<std::size_t>(index)]->deviceId,
-                              &streams) == 0)
+  if (device != nullptr && driver.GetDeviceStreams(device->deviceId, &streams) == 0)
     detail_ = app::FromAnsi(StreamsDetailText(streams));
   UpdateData(false);
 }

@@ -15,13 +15,6 @@
 namespace {
 CDriverData& Driver() { return CDriverData::Instance(); }
 
-// The synchronisation record of a device; null when the driver gave none.
-SyncInfo* SyncOf(std::uint32_t deviceId) {
-  for (const auto& sync : Driver().syncInfos)
-    if (sync->deviceId == deviceId) return sync.get();
-  return nullptr;
-}
-
 std::wstring MasterKindText(std::uint32_t kind) {
   if (kind == kClockMasterPc) return app::LoadResString(IDS_INTERNAL);
   if (kind == kClockMasterDevice) return app::LoadResString(IDS_EXTERNAL);
@@ -77,7 +70,7 @@ void CSyncPage::FillList() {
     // between them: a row pairs a device with its own record, by id.
     for (std::size_t i = 0; i < driver.devices.size(); ++i) {
       const DeviceInfo& device = *driver.devices[i];
-      const SyncInfo* sync = SyncOf(device.deviceId);
+      const SyncInfo* sync = RecordOf(driver.syncInfos, device.deviceId);
       if (sync == nullptr) continue;
       const int row = list_.InsertRow(list_.Count(), L"", static_cast<LPARAM>(i));
       list_.SetText(row, 1, app::FromAnsi(NameText(device.name)));
@@ -211,19 +204,17 @@ void CSyncPage::ChangeMode() {
   CDriverData& driver = Driver();
   const int row = list_.SelectedRow();
   if (row < 0) return;
-  const LPARAM device = list_.ItemData(row);
-  if (device == kPcDriverRow || device < 0 ||
-      static_cast<std::size_t>(device) >= driver.devices.size())
-    return;
-  const std::uint32_t deviceId = driver.devices[static_cast<std::size_t>(device)]->deviceId;
-  const SyncInfo* sync = SyncOf(deviceId);
+  const DeviceInfo* device = RecordAt(driver.devices, list_.ItemData(row));  // none for the PC row
+  if (device == nullptr) return;
+  const std::uint32_t deviceId = device->deviceId;
+  const SyncInfo* sync = RecordOf(driver.syncInfos, deviceId);
   if (sync == nullptr) return;
   CSyncModeDlg dialog(*sync);
   if (dialog.DoModal(GetAncestor(Handle(), GA_ROOT)) != IDOK) return;
   // A driver notification handled while the dialog was open reloads the
   // records and the list: the device is looked up again, and a device that
   // has gone takes nothing.
-  SyncInfo* now = SyncOf(deviceId);
+  SyncInfo* now = RecordOf(driver.syncInfos, deviceId);
   const int shown = RowOfDevice(deviceId);
   if (now == nullptr || shown < 0) return;
   // The driver hears of the new source only with the sources "Apply". The
@@ -236,12 +227,9 @@ void CSyncPage::ChangeMode() {
 }
 
 int CSyncPage::RowOfDevice(std::uint32_t deviceId) const {
-  const auto& devices = Driver().devices;
   for (int row = 0; row < list_.Count(); ++row) {
-    const LPARAM index = list_.ItemData(row);
-    if (index >= 0 && static_cast<std::size_t>(index) < devices.size() &&
-        devices[static_cast<std::size_t>(index)]->deviceId == deviceId)
-      return row;
+    const DeviceInfo* device = RecordAt(Driver().devices, list_.ItemData(row));
+    if (device != nullptr && device->deviceId == deviceId) return row;
   }
   return -1;
 }
