@@ -21,7 +21,8 @@ void CListView::InsertColumn(int column, const std::wstring& title, int width) {
   info.iSubItem = column;
   const auto inserted = SendMessageW(hwnd_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column),
                                      reinterpret_cast<LPARAM>(&info));
-  if (inserted >= 0) widths_.insert(widths_.begin() + std::min<LRESULT>(inserted, widths_.size()), width);
+  if (inserted >= 0)
+    widths_.insert(widths_.begin() + std::min<LRESULT>(inserted, widths_.size()), width);
 }
 
 void CListView::FitLastColumn() {
