@@ -101,9 +101,7 @@ TEST_F(FWInterfaceTest, TheLoopCarriesMessagesToTheDevices) {
 TEST_F(FWInterfaceTest, ALoopThatNeverGotAMessageStillStops) {
   platform::LogCapture log;
   Start();
-  ASSERT_TRUE(Eventually([&] {
-    return log.Count("Running Thread: KorvaneFWInterface::interfaceLoopGo()\n") == 1;
-  })) << "the loop waits for its first message";
+  ASSERT_TRUE(LoopAnnounced(log)) << "the loop waits for its first message";
   std::atomic<bool> stopped{false};
   std::thread stopper([&] {
     fw.StopInterfaceLoop();

@@ -29,12 +29,12 @@ bool IsLastOverReset(const simulator::FrameRecord& record) {
 
 EngineTest::EngineTest() {
   ResetEverything();
-  platform::SetMessageBoxHook([this](void* owner, const char* text, const char* caption,
-                                     unsigned type) {
-    boxes.push_back(std::string(caption) + "|" + text + "|" + std::to_string(type) +
-                    (owner ? "|owned" : ""));
-    return platform::kIdOk;
-  });
+  platform::SetMessageBoxHook(
+      [this](void* owner, const char* text, const char* caption, unsigned type) {
+        boxes.push_back(std::string(caption) + "|" + text + "|" + std::to_string(type) +
+                        (owner ? "|owned" : ""));
+        return platform::kIdOk;
+      });
 }
 
 // Also here, for a derived fixture whose TearDown does not call this one's.
@@ -53,6 +53,11 @@ void EngineTest::ResetEverything() {
   platform::SetPrefStoreFault(platform::PrefStoreFault::kNone);
   platform::SetMessageBoxHook(nullptr);
   platform::SetLogSink(nullptr, nullptr);
+}
+
+bool EngineTest::LoopAnnounced(const platform::LogCapture& log) {
+  return Eventually(
+      [&] { return log.Count("Running Thread: KorvaneFWInterface::interfaceLoopGo()\n") == 1; });
 }
 
 bool EngineTest::CarriedOut(simulator::SimulatedMachine& sim) {

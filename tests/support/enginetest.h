@@ -19,6 +19,9 @@
 
 #include "tests/support/prefsandbox.h"
 
+namespace platform {
+class LogCapture;
+}
 namespace simulator {
 class SimulatedMachine;
 }
@@ -36,6 +39,10 @@ class EngineTest : public ::testing::Test {
   // unit 0 of `sim`, which the master control's engine must be running on.
   // The queue keeps its order, so the earlier messages went out before.
   bool CarriedOut(simulator::SimulatedMachine& sim);
+
+  // Waits until the interface loop has announced itself in `log`: it does so
+  // from its own thread, possibly after the call that started it returned.
+  static bool LoopAnnounced(const platform::LogCapture& log);
 
   // Every box shown, as "caption|text|type", with "|owned" when it had an owner.
   std::vector<std::string> boxes;
