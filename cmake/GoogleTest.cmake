@@ -53,6 +53,15 @@ function(korvane_uses_desktop)
   set_property(TEST ${ARGN} APPEND PROPERTY RESOURCE_LOCK korvane_desktop)
 endfunction()
 
+# korvane_uses_kernel_driver(<test>...): tests that reach the simulated
+# X-Tamber through its kernel-mode driver, as the programs do: the in-process
+# machine is switched off for them, and they take the driver's one machine in
+# turn.
+function(korvane_uses_kernel_driver)
+  set_property(TEST ${ARGN} APPEND PROPERTY ENVIRONMENT_MODIFICATION KORVANE_SIMULATOR=unset:)
+  set_property(TEST ${ARGN} APPEND PROPERTY RESOURCE_LOCK korvane_simulated_driver)
+endfunction()
+
 # korvane_add_gtest(NAME <name> SOURCES <files...> LIBRARIES <libs...>
 #                   [TIMEOUT <seconds>] [LABELS <labels...>])
 # One test executable, one CTest entry; under the Windows build CTest runs it
