@@ -79,6 +79,16 @@ bool PutInPlace(const std::wstring& temporary, const std::wstring& target) {
   return GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT && move();
 }
 
+// Whether the existing `target` can be opened as ReplaceFileW opens it.
+bool MayBeReplaced(const std::wstring& target) {
+  HANDLE file = CreateFileW(target.c_str(), GENERIC_READ | DELETE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return true;
+}
+
 }  // namespace
 
 bool ReadFileStart(const std::string& path, void* buffer, std::size_t capacity, std::size_t* got,
@@ -105,6 +115,11 @@ bool ReplaceFileContents(const std::string& path, const void* data, std::size_t 
   if (oldAttributes != INVALID_FILE_ATTRIBUTES &&
       (oldAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
     return Fail(error, ERROR_ACCESS_DENIED, true);
+  // A file another program holds without letting it be replaced fails here,
+  // as opening it for writing would, before anything is made (Wine's
+  // ReplaceFileW leaves a file of its own behind when it meets one).
+  if (oldAttributes != INVALID_FILE_ATTRIBUTES && !MayBeReplaced(target))
+    return Fail(error, GetLastError(), true);
   wchar_t temporary[MAX_PATH] = L"";
   // A unique name in the target's folder (made there as an empty file), so
   // that the last step is a rename within one volume.
