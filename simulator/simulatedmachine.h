@@ -93,7 +93,7 @@ class SimulatedMachine final : public platform::DeviceApi {
   // Gone, it takes its open handles and every unit with it; back, fresh units
   // (see core::MachineSetControlPresent).
   void SetControlPresent(bool present);
-  void SetChannelIdZero(bool zero);  // channel records carry 0 for their identifier
+  void SetChannelIdZero(bool zero);    // channel records carry 0 for their identifier
   void SetWdmInUse(bool inUse);        // SetSampleRate fails with 0xE0000047
   void SetRequestFailure(std::uint32_t code, std::uint32_t status);  // code 0: none
   void SetOversizeCounts(bool oversize);

@@ -82,7 +82,7 @@ struct Control {
   // Handles name the control device's life they were opened in: once it is
   // removed (its driver unloads) they are dead, even after it comes back.
   std::uint32_t generation;
-  bool removed;                    // gone with its driver; faults.absent says so too
+  bool removed;                      // gone with its driver; faults.absent says so too
   std::uint32_t unitsBeforeRemoval;  // plugged in again when it comes back
 };
 

@@ -338,7 +338,8 @@ TEST_F(PanelWindow, AfterTheDriverCameBackAnotherProgramsRateChangeRefreshesTheP
 
   const std::uint32_t other = panel.rateInfo.currentRate == 48000 ? 44100 : 48000;
   testsupport::ChildProcess setter;
-  ASSERT_TRUE(setter.Start(WindowsPath(PANELCHECK_PATH), std::to_wstring(other).insert(0, L"--rate ")));
+  ASSERT_TRUE(
+      setter.Start(WindowsPath(PANELCHECK_PATH), std::to_wstring(other).insert(0, L"--rate ")));
   ASSERT_TRUE(testsupport::Eventually([&] { return setter.Ended(); }));
   ASSERT_EQ(setter.ExitCode(), 0u);
   EXPECT_TRUE(PumpUntil([&] { return panel.rateInfo.currentRate == other; }));
