@@ -9,11 +9,9 @@ bool DefaultNames::NameDevice(DeviceInfo& device) {
   return true;
 }
 
-bool DefaultNames::NameChannel(ChannelInfo& channel, int index) {
+bool DefaultNames::NameChannel(ChannelInfo& channel, std::uint32_t fetchedId, int index) {
   if (!SameName(channel.channelName, channel.hardwareName)) return false;
-  const auto key =
-      std::make_tuple(channel.deviceId, channel.direction != 0 ? 1u : 0u, channel.channelId);
-  if (!channels_.insert(key).second) return false;
+  if (!channels_.insert({channel.direction != 0, fetchedId}).second) return false;
   SetName(channel.channelName, DefaultChannelName(channel.direction, index));
   return true;
 }

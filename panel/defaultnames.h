@@ -8,7 +8,7 @@
 
 #include <cstdint>
 #include <set>
-#include <tuple>
+#include <utility>
 
 #include "panel/driverrecords.h"
 
@@ -20,10 +20,12 @@ class DefaultNames {
   bool NameDevice(DeviceInfo& device);
   // Names the channel "In<index + 1>" or "Out<index + 1>" (by its direction
   // word) when its channel name equals its hardware name and it had no
-  // default yet; true when the record changed.
-  bool NameChannel(ChannelInfo& channel, int index);
+  // default yet; true when the record changed. A channel is known by
+  // `fetchedId`, the id the channel list gave for it, not by a field of its
+  // record.
+  bool NameChannel(ChannelInfo& channel, std::uint32_t fetchedId, int index);
 
  private:
   std::set<std::uint32_t> devices_;
-  std::set<std::tuple<std::uint32_t, std::uint32_t, std::uint32_t>> channels_;
+  std::set<std::pair<bool, std::uint32_t>> channels_;
 };

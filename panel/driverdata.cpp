@@ -13,16 +13,19 @@ void KeepFirstFailure(DriverStatus* first, DriverStatus status) {
   if (*first == 0) *first = status;
 }
 
+// `fetchedIds`, when given, gets the id of each record kept, in step.
 template <typename Record>
 DriverStatus LoadRecords(CDriverControl& driver, GetById<Record> get, const std::uint32_t* ids,
-                         std::uint32_t count, std::vector<std::unique_ptr<Record>>& records) {
+                         std::uint32_t count, std::vector<std::unique_ptr<Record>>& records,
+                         std::vector<std::uint32_t>* fetchedIds = nullptr) {
   DriverStatus first = 0;
   for (std::uint32_t i = 0; i < count; ++i) {
     auto record = std::make_unique<Record>();
     const DriverStatus status = (driver.*get)(ids[i], record.get());
-    if (status == 0)
+    if (status == 0) {
       records.push_back(std::move(record));
-    else
+      if (fetchedIds) fetchedIds->push_back(ids[i]);
+    } else
       KeepFirstFailure(&first, status);
   }
   return first;
@@ -56,13 +59,15 @@ DriverStatus CDriverData::LoadSyncInfo() {
 
 DriverStatus CDriverData::LoadChannels(std::uint32_t direction) {
   auto& channels = direction == 0 ? inputChannels : outputChannels;
+  auto& fetchedIds = direction == 0 ? inputChannelIds : outputChannelIds;
   channels.clear();
+  fetchedIds.clear();
   ChannelList list{};
   DriverStatus status = GetChannelList(&list);
   if (status) return status;
   const std::uint32_t* ids = direction == 0 ? list.inputIds : list.outputIds;
   const std::uint32_t count = direction == 0 ? list.inputCount : list.outputCount;
-  return LoadRecords(*this, &CDriverControl::GetChannelInfo, ids, count, channels);
+  return LoadRecords(*this, &CDriverControl::GetChannelInfo, ids, count, channels, &fetchedIds);
 }
 
 DriverStatus CDriverData::StoreDevices() {

@@ -37,6 +37,11 @@ class CDriverData : public CDriverControl {
   std::vector<std::unique_ptr<SyncInfo>> syncInfos;
   std::vector<std::unique_ptr<ChannelInfo>> inputChannels;
   std::vector<std::unique_ptr<ChannelInfo>> outputChannels;
+  // The identifier from the channel list that each record above was fetched
+  // by, at the record's position. A record's own channelId is the driver's
+  // business: a driver may leave it the same for every channel.
+  std::vector<std::uint32_t> inputChannelIds;
+  std::vector<std::uint32_t> outputChannelIds;
   std::uint32_t rateMode = 0;
   RateInfo rateInfo{};
 };

@@ -84,7 +84,8 @@ bool ChooseClockMaster(std::intptr_t itemData,
     *rateMode = 0;
     return true;
   }
-  const DeviceInfo* device = RecordAt(devices, itemData);
+  if (itemData < 0 || static_cast<std::uint64_t>(itemData) > 0xFFFFFFFFu) return false;
+  const DeviceInfo* device = RecordOf(devices, static_cast<std::uint32_t>(itemData));
   if (device == nullptr) return false;
   master->kind = kClockMasterDevice;
   master->deviceId = device->deviceId;

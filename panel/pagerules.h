@@ -71,7 +71,8 @@ std::optional<SliderScale> DeviceSliderScale(const BufferSetting& buffer);
 
 // ---- Synchronisation page ----
 
-// The item data of the list's "PC Driver" row; device rows carry their index.
+// The item data of the list's "PC Driver" row; device rows carry their
+// device's id (a 32-bit word, never -1 as a pointer-sized integer).
 constexpr std::intptr_t kPcDriverRow = -1;
 
 // What the clock-master list does when the check box of `row` changed to
@@ -85,8 +86,9 @@ struct ClockMasterCheck {
 ClockMasterCheck CheckClockMasterRow(int row, bool checked, int checkedRow);
 
 // The clock master and rate mode for the row with `itemData`: the PC driver
-// (its rate is then set by hand) or device `itemData` of `devices`. False,
-// and nothing changed, for an index without a device.
+// (its rate is then set by hand) or the device of `devices` whose id it is.
+// False, and nothing changed, when `devices` holds no such device (it left,
+// or failed to read in a reload since the row was made).
 bool ChooseClockMaster(std::intptr_t itemData,
                        const std::vector<std::unique_ptr<DeviceInfo>>& devices, ClockMaster* master,
                        std::uint32_t* rateMode);

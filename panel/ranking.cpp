@@ -1,5 +1,9 @@
 #include "panel/ranking.h"
 
+#include <algorithm>
+
+#include "panel/driverdata.h"
+
 RankingButtons RankingButtonsFor(int selected, int count) {
   RankingButtons buttons{};
   const bool chosen = selected >= 0 && selected < count;
@@ -15,9 +19,17 @@ int RankingMoveTarget(int row, int count, int step) {
   return target < 0 || target >= count ? row : target;
 }
 
-void RankInDisplayOrder(std::vector<std::unique_ptr<DeviceInfo>>& devices,
-                        const std::vector<std::size_t>& order) {
-  for (std::size_t rank = 0; rank < order.size(); ++rank)
-    if (order[rank] < devices.size() && devices[order[rank]])
-      devices[order[rank]]->rank = static_cast<std::uint32_t>(rank);
+bool RankInDisplayOrder(std::vector<std::unique_ptr<DeviceInfo>>& devices,
+                        const std::vector<std::uint32_t>& deviceIds) {
+  if (deviceIds.size() != devices.size()) return false;
+  std::vector<DeviceInfo*> ranked;
+  for (std::uint32_t id : deviceIds) {
+    DeviceInfo* device = RecordOf(devices, id);
+    if (device == nullptr || std::find(ranked.begin(), ranked.end(), device) != ranked.end())
+      return false;
+    ranked.push_back(device);
+  }
+  for (std::size_t rank = 0; rank < ranked.size(); ++rank)
+    ranked[rank]->rank = static_cast<std::uint32_t>(rank);
+  return true;
 }

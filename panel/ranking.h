@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -22,7 +23,10 @@ RankingButtons RankingButtonsFor(int selected, int count);
 // the end it would leave stays where it is.
 int RankingMoveTarget(int row, int count, int step);
 
-// Gives the device at collection index `order[r]` the rank r. Indices
-// without a device are passed over; devices no row names keep their rank.
-void RankInDisplayOrder(std::vector<std::unique_ptr<DeviceInfo>>& devices,
-                        const std::vector<std::size_t>& order);
+// Gives device `deviceIds[r]` the rank r, the ids being the rows' in display
+// order. False, and no rank changed, unless the ids name exactly the devices
+// of `devices`, each once: rows shown before the set of units changed (a unit
+// left, or failed to read in a reload) would rank the wrong units, or leave
+// a unit that has no row on a rank another one gets.
+bool RankInDisplayOrder(std::vector<std::unique_ptr<DeviceInfo>>& devices,
+                        const std::vector<std::uint32_t>& deviceIds);

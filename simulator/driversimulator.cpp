@@ -44,6 +44,11 @@ std::uint32_t DriverSimulator::SetDeviceCount(std::uint32_t count) {
   return Call(tc::kSetDeviceCount, &count, sizeof count, nullptr, 0);
 }
 
+std::uint32_t DriverSimulator::SetControlPresent(bool present) {
+  const std::uint32_t word = present ? 1 : 0;
+  return Call(tc::kSetControlPresent, &word, sizeof word, nullptr, 0);
+}
+
 std::uint32_t DriverSimulator::SetFault(tc::FaultKind kind, std::uint32_t a, std::uint32_t b) {
   const tc::Fault fault{kind, a, b};
   return Call(tc::kSetFault, &fault, sizeof fault, nullptr, 0);

@@ -31,6 +31,8 @@ class DriverSimulator {
   std::uint32_t Apply(const Options& options);
   std::uint32_t Reset(std::uint32_t devices, std::uint64_t seed = Options().seed);
   std::uint32_t SetDeviceCount(std::uint32_t count);
+  // See testcontrol::kSetControlPresent.
+  std::uint32_t SetControlPresent(bool present);
   std::uint32_t SetFault(testcontrol::FaultKind kind, std::uint32_t a, std::uint32_t b = 0);
   std::uint32_t ClearLogs();
 

@@ -111,6 +111,9 @@ const Setting kSettings[] = {
     {"unterminated",
      [](std::string_view v, Options* o) { return ParseInto(v, 1, &o->unterminatedNames); },
      [](const Options& d, Options* o) { o->unterminatedNames = d.unterminatedNames; }},
+    {"channelid0",
+     [](std::string_view v, Options* o) { return ParseInto(v, 1, &o->channelIdZero); },
+     [](const Options& d, Options* o) { o->channelIdZero = d.channelIdZero; }},
 };
 
 const Setting* FindSetting(std::string_view key) {
@@ -134,6 +137,7 @@ std::vector<FaultSetting> FaultSettings(const Options& options) {
       {kFaultWdmInUse, options.wdmInUse, 0},
       {kFaultOversizeCounts, options.oversizeCounts, 0},
       {kFaultUnterminatedNames, options.unterminatedNames, 0},
+      {kFaultChannelIdZero, options.channelIdZero, 0},
   };
 }
 

@@ -20,6 +20,7 @@
 //   wdminuse=1      a WDM sound device is playing: the sampling rate cannot change
 //   oversize=1      the control device's list and rate counts exceed their records
 //   unterminated=1  the control device's name fields have no terminating zero
+//   channelid0=1    channel records carry 0 for their own identifier
 #pragma once
 
 #include <cstdint>
@@ -45,6 +46,7 @@ struct Options {
   bool wdmInUse = false;
   bool oversizeCounts = false;
   bool unterminatedNames = false;
+  bool channelIdZero = false;
 
   bool operator==(const Options&) const = default;
 };

@@ -198,7 +198,7 @@ platform::DeviceHandle SimulatedMachine::OpenPath(const char* path, bool overlap
   std::lock_guard<std::mutex> hold(lock_);
   bool opened = false;
   if (path != nullptr && SameText(path, kControlPath) && !machine_.control.faults.absent) {
-    handle->ref = core::OpenControl();
+    handle->ref = core::OpenControl(machine_);
     opened = true;
   }
   for (std::uint32_t device = 0; path != nullptr && !opened && device < core::kMaxDevices;
@@ -396,6 +396,13 @@ void SimulatedMachine::SetReplyByteCount(std::uint32_t bytes) {
 void SimulatedMachine::SetControlAbsent(bool absent) {
   SetFault(core::kFaultControlAbsent, absent, 0);
 }
+
+void SimulatedMachine::SetControlPresent(bool present) {
+  std::lock_guard<std::mutex> hold(lock_);
+  core::MachineSetControlPresent(&machine_, present, NowUs());
+}
+
+void SimulatedMachine::SetChannelIdZero(bool zero) { SetFault(core::kFaultChannelIdZero, zero, 0); }
 
 void SimulatedMachine::SetWdmInUse(bool inUse) { SetFault(core::kFaultWdmInUse, inUse, 0); }
 

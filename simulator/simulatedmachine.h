@@ -90,6 +90,10 @@ class SimulatedMachine final : public platform::DeviceApi {
   void SetReplyByteCount(std::uint32_t bytes);  // 0: the true count
   // The control device's faults.
   void SetControlAbsent(bool absent);  // its path no longer opens; open handles still work
+  // Gone, it takes its open handles and every unit with it; back, fresh units
+  // (see core::MachineSetControlPresent).
+  void SetControlPresent(bool present);
+  void SetChannelIdZero(bool zero);    // channel records carry 0 for their identifier
   void SetWdmInUse(bool inUse);        // SetSampleRate fails with 0xE0000047
   void SetRequestFailure(std::uint32_t code, std::uint32_t status);  // code 0: none
   void SetOversizeCounts(bool oversize);

@@ -28,6 +28,9 @@ constexpr std::uint32_t kClearLogs = Code(0x906);  // no buffers
 // Answered by the kernel driver only: out word, a bit per unit whose device
 // node has started (all eight once the driver is fully up).
 constexpr std::uint32_t kGetStartedNodes = Code(0x907);
+// in word: 0 takes the driver's control device away, as its driver unloading
+// would (its handles die, its units leave), 1 brings it back with fresh units.
+constexpr std::uint32_t kSetControlPresent = Code(0x908);
 
 // A fresh machine: the driver as loaded, `devices` units plugged in.
 struct Reset {

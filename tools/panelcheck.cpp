@@ -2,11 +2,13 @@
 // control device, prints what the panel's pages would show, changes the
 // sampling rate and back, and waits for the driver's notifications on the
 // notifier's thread. Run on the simulated driver it proves the panel's client
-// end to end. With --measure it times the driver's requests instead.
+// end to end. With --measure it times the driver's requests instead; with
+// --rate HZ it only sets the sampling rate, as another program would.
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -139,6 +141,17 @@ int main(int argc, char** argv) {
   if (argc > 1 && std::strcmp(argv[1], "--measure") == 0) {
     Measure(data);
     return 0;
+  }
+  if (argc > 1 && std::strcmp(argv[1], "--rate") == 0) {
+    char* end = nullptr;
+    const unsigned long rate = argc == 3 ? std::strtoul(argv[2], &end, 10) : 0;
+    if (argc != 3 || end == argv[2] || *end != '\0' || rate == 0 || rate > 0xFFFFFFFFul) {
+      std::printf("panelcheck: --rate takes a sampling rate in Hz\n");
+      return 2;
+    }
+    const DriverStatus status = data.SetSampleRate(static_cast<std::uint32_t>(rate));
+    std::printf("Sampling rate %lu: 0x%08X\n", rate, static_cast<unsigned>(status));
+    return status == 0 ? 0 : 1;
   }
   PrintDevices(data);
   PrintChannels(data);

@@ -12,6 +12,13 @@
 // plugs units in or pulls them out until N are on the bus, leaving the rest
 // of the machine as it is: the running programs see units arrive or leave,
 // as they would on a real bus.
+//
+//   simctl --control off|on
+//
+// takes the driver's control device away, as a driver that unloads would
+// (the handles opened to it die and its units leave), or brings it back with
+// as many fresh units: what a running control panel meets when the driver
+// is restarted.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -21,6 +28,12 @@
 int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IONBF, 0);
   const bool plug = argc > 1 && std::strcmp(argv[1], "--plug") == 0;
+  const bool control = argc > 1 && std::strcmp(argv[1], "--control") == 0;
+  const bool controlOn = control && argc == 3 && std::strcmp(argv[2], "on") == 0;
+  if (control && !controlOn && (argc != 3 || std::strcmp(argv[2], "off") != 0)) {
+    std::printf("simctl: --control takes off or on\n");
+    return 2;
+  }
   unsigned long units = 0;
   if (plug) {
     char* end = nullptr;
@@ -36,6 +49,16 @@ int main(int argc, char** argv) {
     std::printf("simctl: the simulated driver does not answer (error %u); is it installed?\n",
                 static_cast<unsigned>(status));
     return 1;
+  }
+  if (control) {
+    status = machine.SetControlPresent(controlOn);
+    if (status != 0) {
+      std::printf("simctl: switching the control device failed: 0x%08X\n",
+                  static_cast<unsigned>(status));
+      return 1;
+    }
+    std::printf("simctl: the driver's control device is %s\n", controlOn ? "back" : "gone");
+    return 0;
   }
   if (plug) {
     status = machine.SetDeviceCount(static_cast<std::uint32_t>(units));

@@ -22,9 +22,6 @@ void CChannelsPage::OnInitDialog() {
   list_.InsertColumn(2, app::LoadResString(IDS_COLUMN_ASIO_NAME), 180);
   list_.AddExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP);
   EnableItem(IDC_EDIT_CHANNEL_NAME, false);
-  CDriverData& driver = Driver();
-  if (driver.GetAsioNameMode(&driver.asioNameMode) == 0)
-    asioNameCheck_ = driver.asioNameMode != 0 ? 1 : 0;
   FillList();
 }
 
@@ -44,10 +41,14 @@ const ChannelInfo* CChannelsPage::ChannelOfRow(int row) const {
 void CChannelsPage::FillList() {
   if (Handle() == nullptr) return;
   CDriverData& driver = Driver();
+  // Read on every fill: a driver absent at start, or another program, may
+  // have left it other than this page last showed.
+  ReadAsioNameMode();
   const int selected = list_.SelectedRow();
   list_.DeleteAll();
   if (driver.LoadChannels(direction_) == 0) {
     auto& channels = Channels();
+    const auto& fetchedIds = direction_ == 0 ? driver.inputChannelIds : driver.outputChannelIds;
     for (std::size_t i = 0; i < channels.size(); ++i) {
       ChannelInfo& channel = *channels[i];
       DeviceInfo device{};
@@ -56,7 +57,8 @@ void CChannelsPage::FillList() {
       if (driver.GetDeviceInfo(channel.deviceId, &device) != 0) continue;
       const int row = list_.InsertRow(static_cast<int>(i), app::FromAnsi(NameText(device.name)),
                                       static_cast<LPARAM>(i));
-      if (defaults_.NameChannel(channel, static_cast<int>(i))) {
+      if (i < fetchedIds.size() &&
+          defaults_.NameChannel(channel, fetchedIds[i], static_cast<int>(i))) {
         const ChannelInfo copy = channel;
         driver.SetChannelInfo(copy);
       }
@@ -86,11 +88,21 @@ void CChannelsPage::UpdateSelection() {
   UpdateData(false);
 }
 
+void CChannelsPage::ReadAsioNameMode() {
+  CDriverData& driver = Driver();
+  std::uint32_t mode = 0;
+  if (driver.GetAsioNameMode(&mode) == 0) driver.asioNameMode = mode;
+  asioNameCheck_ = driver.asioNameMode != 0 ? 1 : 0;
+}
+
 void CChannelsPage::OnAsioNameModeClicked() {
   UpdateData(true);
   CDriverData& driver = Driver();
-  driver.asioNameMode = asioNameCheck_ != 0 ? 1 : 0;
-  driver.SetAsioNameMode(driver.asioNameMode);
+  const std::uint32_t mode = asioNameCheck_ != 0 ? 1 : 0;
+  if (ReportFailure("ASIO name mode", driver.SetAsioNameMode(mode)) == 0)
+    driver.asioNameMode = mode;
+  // Both pages show what the driver holds, whichever way the write went.
+  ReadAsioNameMode();
   const int check = asioNameCheck_;
   ShowAsioNameMode(check);
   if (other_ != nullptr) other_->ShowAsioNameMode(check);
@@ -107,7 +119,7 @@ void CChannelsPage::Rename() {
   if (channel == nullptr) return;
   CChannelNameDlg dialog(*channel);
   if (dialog.DoModal(GetAncestor(Handle(), GA_ROOT)) != IDOK) return;
-  Driver().SetChannelInfo(dialog.Channel());
+  ReportFailure("Channel name", Driver().SetChannelInfo(dialog.Channel()));
   FillList();
 }
 

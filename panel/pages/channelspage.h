@@ -38,6 +38,9 @@ class CChannelsPage : public CPanelPage {
   const ChannelInfo* ChannelOfRow(int row) const;
   void ComputeAsioNames();
   void UpdateSelection();
+  // The driver's mode into the check box's value (kept as it was when the
+  // driver does not answer).
+  void ReadAsioNameMode();
   void OnAsioNameModeClicked();
   void ShowAsioNameMode(int check);
   void Rename();

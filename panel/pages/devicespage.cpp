@@ -5,12 +5,12 @@
 #include <cstring>
 
 #include "panel/app/resstrings.h"
-#include "panel/app/statusbar.h"
 #include "panel/driverdata.h"
 #include "panel/drivertext.h"
 #include "panel/namerules.h"
 #include "panel/pages/devicenamedlg.h"
 #include "panel/ranking.h"
+#include "platform/log.h"
 
 namespace {
 CDriverData& Driver() { return CDriverData::Instance(); }
@@ -18,8 +18,15 @@ CDriverData& Driver() { return CDriverData::Instance(); }
 // The status bar pane that shows the device count.
 constexpr int kDeviceCountPane = 1;
 
-const DeviceInfo* DeviceAt(LPARAM index) { return RecordAt(Driver().devices, index); }
 }  // namespace
+
+// Rows carry their device's id, not a position in `devices`: other pages
+// reload that list, and a unit that left or failed to read in between would
+// shift every position behind it.
+const DeviceInfo* CDevicesPage::DeviceOfRow(int row) const {
+  if (row < 0 || row >= list_.Count()) return nullptr;
+  return RecordOf(Driver().devices, static_cast<std::uint32_t>(list_.ItemData(row)));
+}
 
 void CDevicesPage::OnInitDialog() {
   OnCommandId(IDC_EDIT_DEVICE_NAME, [this] { Rename(); });
@@ -44,7 +51,7 @@ void CDevicesPage::FillList() {
     for (std::size_t i = 0; i < driver.devices.size(); ++i) {
       // The driver's answer is not awaited: the next fill shows what it kept.
       if (defaults_.NameDevice(*driver.devices[i])) driver.SetDeviceInfo(*driver.devices[i]);
-      InsertDeviceRow(static_cast<int>(i), i);
+      InsertDeviceRow(static_cast<int>(i), *driver.devices[i]);
     }
   }
   if (selected >= 0 && selected < list_.Count()) list_.SelectAndFocus(selected);
@@ -55,20 +62,16 @@ void CDevicesPage::FillList() {
   ShowDeviceCount(driver.devices.size());
 }
 
-void CDevicesPage::InsertDeviceRow(int row, std::size_t index) {
-  const DeviceInfo* device = DeviceAt(static_cast<LPARAM>(index));
-  if (device == nullptr) return;
-  const int at =
-      list_.InsertRow(row, app::FromAnsi(NameText(device->name)), static_cast<LPARAM>(index));
-  list_.SetText(at, 1, app::FromAnsi(SerialNumberText(*device)));
+void CDevicesPage::InsertDeviceRow(int row, const DeviceInfo& device) {
+  const int at = list_.InsertRow(row, app::FromAnsi(NameText(device.name)),
+                                 static_cast<LPARAM>(device.deviceId));
+  list_.SetText(at, 1, app::FromAnsi(SerialNumberText(device)));
 }
 
 void CDevicesPage::ShowDeviceCount(std::size_t count) {
   const std::wstring text =
       app::Format(L"%i ", static_cast<int>(count)) + app::LoadResString(IDS_DEVICES_CONNECTED);
-  HWND bar = GetDlgItem(GetAncestor(Handle(), GA_ROOT), app::kStatusBarId);
-  if (bar != nullptr)
-    SendMessageW(bar, SB_SETTEXTW, kDeviceCountPane, reinterpret_cast<LPARAM>(text.c_str()));
+  ShowStatusText(kDeviceCountPane, text);
 }
 
 void CDevicesPage::UpdateButtons() {
@@ -85,40 +88,52 @@ void CDevicesPage::Move(int step) {
   const int target = RankingMoveTarget(row, list_.Count(), step);
   if (target == row) return;
   // The driver hears of the new order only with "Apply".
-  const LPARAM index = list_.ItemData(row);
-  // Without its record the row could not be put back.
-  if (DeviceAt(index) == nullptr) return;
+  const DeviceInfo* device = DeviceOfRow(row);
+  if (device == nullptr) {
+    FillList();
+    return;
+  }
   SendMessageW(list_.Handle(), LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
-  InsertDeviceRow(target, static_cast<std::size_t>(index));
+  InsertDeviceRow(target, *device);
   list_.SelectAndFocus(target);
   EnableItem(IDC_RANKING_APPLY, true);
 }
 
 void CDevicesPage::ApplyRanking() {
   CDriverData& driver = Driver();
-  std::vector<std::size_t> order;
+  std::vector<std::uint32_t> order;
   for (int row = 0; row < list_.Count(); ++row)
-    order.push_back(static_cast<std::size_t>(list_.ItemData(row)));
-  RankInDisplayOrder(driver.devices, order);
-  driver.StoreDevices();
+    order.push_back(static_cast<std::uint32_t>(list_.ItemData(row)));
+  if (!RankInDisplayOrder(driver.devices, order)) {
+    // The rows are of units as they were: the user orders them again.
+    platform::Log("Ranking not sent: the units changed since the list was filled.\n");
+    FillList();
+    return;
+  }
+  ReportFailure("Ranking", driver.StoreDevices());
   FillList();
   if (devicesChanged_) devicesChanged_();
 }
 
 void CDevicesPage::Rename() {
-  const int row = list_.SelectedRow();
-  const DeviceInfo* device = row >= 0 ? DeviceAt(list_.ItemData(row)) : nullptr;
-  if (device == nullptr) return;
+  const DeviceInfo* device = DeviceOfRow(list_.SelectedRow());
+  if (device == nullptr) {
+    if (list_.SelectedRow() >= 0) FillList();
+    return;
+  }
   CDeviceNameDlg dialog(*device);
   if (dialog.DoModal(GetAncestor(Handle(), GA_ROOT)) != IDOK) return;
   // A driver notification handled while the dialog was open reloads the
   // records: a unit may have gone and the ranks closed up behind it. Only the
   // name comes from the dialog, into the device's record as it is now.
   const DeviceInfo* current = RecordOf(Driver().devices, dialog.Device().deviceId);
-  if (current == nullptr) return;
+  if (current == nullptr) {
+    FillList();
+    return;
+  }
   DeviceInfo renamed = *current;
   std::memcpy(renamed.name, dialog.Device().name, sizeof renamed.name);
-  Driver().SetDeviceInfo(renamed);
+  ReportFailure("Device name", Driver().SetDeviceInfo(renamed));
   FillList();
   if (devicesChanged_) devicesChanged_();
 }

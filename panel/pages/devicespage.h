@@ -35,7 +35,10 @@ class CDevicesPage : public CPanelPage {
   void ApplyRanking();
   void Rename();
   void ShowDeviceCount(std::size_t count);
-  void InsertDeviceRow(int row, std::size_t index);
+  void InsertDeviceRow(int row, const DeviceInfo& device);
+  // The record of the row's device as the cache holds it now; null for no
+  // row, or a unit that is no longer there.
+  const DeviceInfo* DeviceOfRow(int row) const;
 
   CListView list_;
   DefaultNames defaults_;

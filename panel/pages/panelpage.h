@@ -3,7 +3,10 @@
 // itself (Enter and Escape do nothing on a page).
 #pragma once
 
+#include <string>
+
 #include "panel/app/dialog.h"
+#include "panel/driverrecords.h"
 
 class CPanelPage : public app::Dialog {
  public:
@@ -21,6 +24,14 @@ class CPanelPage : public app::Dialog {
   virtual void OnRefresh() {}
   void OnOK() override {}
   void OnCancel() override {}
+
+  // A write the driver refused: its error text stands in the status bar's
+  // first pane until the user changes the page (the page itself reloads what
+  // the driver kept, which would otherwise look like nothing happened), and
+  // the log names `action`. Nothing for a status of 0. The status comes back.
+  qdl::DriverStatus ReportFailure(const char* action, qdl::DriverStatus status);
+  // Pane `pane` of the main window's status bar.
+  void ShowStatusText(int pane, const std::wstring& text);
 
  private:
   int refreshes_ = 0;

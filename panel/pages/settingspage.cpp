@@ -105,16 +105,16 @@ void CSettingsPage::UpdateTexts() {
 }
 
 void CSettingsPage::ApplyStream() {
-  ApplyWithNewStream([this] { Driver().SetStreamBuffer(stream_); });
+  ApplyWithNewStream([this] { ReportFailure("Stream buffer", Driver().SetStreamBuffer(stream_)); });
 }
 
 void CSettingsPage::ApplyAsio() {
-  Driver().SetAsioBuffer(asio_);
+  ReportFailure("ASIO buffer", Driver().SetAsioBuffer(asio_));
   Refresh();
 }
 
 void CSettingsPage::ApplyWdm() {
-  ApplyWithNewStream([this] { Driver().SetWdmBuffer(wdm_); });
+  ApplyWithNewStream([this] { ReportFailure("WDM buffer", Driver().SetWdmBuffer(wdm_)); });
 }
 
 void CSettingsPage::ApplyWithNewStream(const std::function<void()>& set) {

@@ -32,8 +32,9 @@ void CStreamsPage::FillList() {
   if (driver.LoadDevices() == 0) {
     for (std::size_t i = 0; i < driver.devices.size(); ++i) {
       const DeviceInfo& device = *driver.devices[i];
+      // By id: the Synchronisation page reloads `devices` on every fill.
       const int row = list_.InsertRow(static_cast<int>(i), app::FromAnsi(NameText(device.name)),
-                                      static_cast<LPARAM>(i));
+                                      static_cast<LPARAM>(device.deviceId));
       DeviceStreams streams{};
       if (driver.GetDeviceStreams(device.deviceId, &streams) != 0) continue;
       for (int plug = 0; plug < kPlugCount; ++plug)
@@ -47,9 +48,10 @@ void CStreamsPage::ShowDetail() {
   CDriverData& driver = Driver();
   detail_.clear();
   const int row = list_.SelectedRow();
-  const DeviceInfo* device = row >= 0 ? RecordAt(driver.devices, list_.ItemData(row)) : nullptr;
   DeviceStreams streams{};
-  if (device != nullptr && driver.GetDeviceStreams(device->deviceId, &streams) == 0)
+  // A unit that has gone since the fill has no streams to show.
+  if (row >= 0 &&
+      driver.GetDeviceStreams(static_cast<std::uint32_t>(list_.ItemData(row)), &streams) == 0)
     detail_ = app::FromAnsi(StreamsDetailText(streams));
   UpdateData(false);
 }

@@ -36,8 +36,6 @@ void CSyncPage::OnInitDialog() {
   list_.InsertColumn(2, app::LoadResString(IDS_COLUMN_SOURCE), 250);
   FillList();
   FillRates();
-  EnableItem(IDC_SOURCES_APPLY, false);
-  EnableItem(IDC_RATE_APPLY, false);
   ready_ = true;
 }
 
@@ -72,7 +70,8 @@ void CSyncPage::FillList() {
       const DeviceInfo& device = *driver.devices[i];
       const SyncInfo* sync = RecordOf(driver.syncInfos, device.deviceId);
       if (sync == nullptr) continue;
-      const int row = list_.InsertRow(list_.Count(), L"", static_cast<LPARAM>(i));
+      // By id, not position: other pages reload `devices`.
+      const int row = list_.InsertRow(list_.Count(), L"", static_cast<LPARAM>(device.deviceId));
       list_.SetText(row, 1, app::FromAnsi(NameText(device.name)));
       list_.SetText(row, 2, app::FromAnsi(DescribeSource(sync->current)));
       if (driver.clockMaster.kind == kClockMasterDevice &&
@@ -87,6 +86,8 @@ void CSyncPage::FillList() {
   std::uint32_t mode = 0;
   if (driver.GetRateMode(&mode) == 0) driver.rateMode = mode;
   UpdateControls();
+  // The rows show the driver's clock and sources again: nothing is pending.
+  EnableItem(IDC_SOURCES_APPLY, false);
   ready_ = true;
 }
 
@@ -107,6 +108,7 @@ void CSyncPage::FillRates() {
     SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(CurrentRateIndex(driver.rateInfo)), 0);
   }
   UpdateRateCombo();
+  EnableItem(IDC_RATE_APPLY, false);
 }
 
 void CSyncPage::ShowMasterKind() {
@@ -144,9 +146,16 @@ void CSyncPage::OnListChanged(int row) {
     if (check.checkAgain) list_.SetChecked(row, true);
     if (check.choiceChanged) EnableItem(IDC_SOURCES_APPLY, true);
     checkedRow_ = check.checkedRow < list_.Count() ? check.checkedRow : -1;
-    if (checkedRow_ >= 0 && ChooseClockMaster(list_.ItemData(checkedRow_), driver.devices,
-                                              &driver.clockMaster, &driver.rateMode))
-      ShowMasterKind();
+    if (checkedRow_ >= 0) {
+      if (ChooseClockMaster(list_.ItemData(checkedRow_), driver.devices, &driver.clockMaster,
+                            &driver.rateMode))
+        ShowMasterKind();
+      else
+        // The row's unit is gone: the page shows the units as they are now.
+        // Not from inside the list's own notification, which deleting its
+        // rows would pull the ground from under.
+        PostMessageW(Handle(), kRefreshLater, 0, 0);
+    }
     ready_ = true;
   }
   UpdateControls();
@@ -171,13 +180,16 @@ void CSyncPage::ApplySources() {
     ShowWarning(app::Format(app::LoadResString(IDS_STOP_STREAMING_FAILED).c_str(), error.c_str()));
     return;
   }
-  driver.SetClockMaster(driver.clockMaster);
-  driver.SetRateMode(driver.rateMode);
-  driver.StoreSyncSources();
+  // The first refusal is the one shown; the others are tried all the same.
+  qdl::DriverStatus refused = driver.SetClockMaster(driver.clockMaster);
+  const qdl::DriverStatus mode = driver.SetRateMode(driver.rateMode);
+  if (refused == 0) refused = mode;
+  const qdl::DriverStatus sources = driver.StoreSyncSources();
+  if (refused == 0) refused = sources;
+  ReportFailure("Synchronisation", refused);
   driver.StartStreaming();
   FillList();
   FillRates();
-  EnableItem(IDC_SOURCES_APPLY, false);
 }
 
 void CSyncPage::ApplyRate() {
@@ -188,12 +200,11 @@ void CSyncPage::ApplyRate() {
     const auto rate = static_cast<std::uint32_t>(
         SendMessageW(combo, CB_GETITEMDATA, static_cast<WPARAM>(item), 0));
     driver.rateInfo.currentRate = rate;
-    if (driver.SetSampleRate(rate) == qdl::kDriverWdmDeviceInUse)
-      ShowWarning(app::LoadResString(IDS_WDM_IN_USE));
+    const qdl::DriverStatus status = ReportFailure("Sampling rate", driver.SetSampleRate(rate));
+    if (status == qdl::kDriverWdmDeviceInUse) ShowWarning(app::LoadResString(IDS_WDM_IN_USE));
   }
   FillList();
   FillRates();
-  EnableItem(IDC_RATE_APPLY, false);
 }
 
 void CSyncPage::ShowWarning(const std::wstring& text) {
@@ -203,12 +214,13 @@ void CSyncPage::ShowWarning(const std::wstring& text) {
 void CSyncPage::ChangeMode() {
   CDriverData& driver = Driver();
   const int row = list_.SelectedRow();
-  if (row < 0) return;
-  const DeviceInfo* device = RecordAt(driver.devices, list_.ItemData(row));  // none for the PC row
-  if (device == nullptr) return;
-  const std::uint32_t deviceId = device->deviceId;
+  if (row < 0 || list_.ItemData(row) == kPcDriverRow) return;
+  const auto deviceId = static_cast<std::uint32_t>(list_.ItemData(row));
   const SyncInfo* sync = RecordOf(driver.syncInfos, deviceId);
-  if (sync == nullptr) return;
+  if (sync == nullptr) {
+    Refresh();
+    return;
+  }
   CSyncModeDlg dialog(*sync);
   if (dialog.DoModal(GetAncestor(Handle(), GA_ROOT)) != IDOK) return;
   // A driver notification handled while the dialog was open reloads the
@@ -216,7 +228,10 @@ void CSyncPage::ChangeMode() {
   // has gone takes nothing.
   SyncInfo* now = RecordOf(driver.syncInfos, deviceId);
   const int shown = RowOfDevice(deviceId);
-  if (now == nullptr || shown < 0) return;
+  if (now == nullptr || shown < 0) {
+    Refresh();
+    return;
+  }
   // The driver hears of the new source only with the sources "Apply". The
   // mode list stays as the driver last gave it.
   now->current = dialog.Info().current;
@@ -227,10 +242,10 @@ void CSyncPage::ChangeMode() {
 }
 
 int CSyncPage::RowOfDevice(std::uint32_t deviceId) const {
-  for (int row = 0; row < list_.Count(); ++row) {
-    const DeviceInfo* device = RecordAt(Driver().devices, list_.ItemData(row));
-    if (device != nullptr && device->deviceId == deviceId) return row;
-  }
+  for (int row = 0; row < list_.Count(); ++row)
+    if (list_.ItemData(row) != kPcDriverRow &&
+        static_cast<std::uint32_t>(list_.ItemData(row)) == deviceId)
+      return row;
   return -1;
 }
 
@@ -243,6 +258,11 @@ LRESULT CSyncPage::OnNotify(const NMHDR& header) {
 }
 
 bool CSyncPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  if (message == kRefreshLater) {
+    Refresh();
+    result = 0;
+    return true;
+  }
   if (message == WM_COMMAND && LOWORD(wParam) == IDC_RATE_COMBO &&
       HIWORD(wParam) == CBN_SELCHANGE) {
     EnableItem(IDC_RATE_APPLY, true);

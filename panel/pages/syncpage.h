@@ -37,6 +37,9 @@ class CSyncPage : public CPanelPage {
   int RowOfDevice(std::uint32_t deviceId) const;
   void ShowWarning(const std::wstring& text);
 
+  // Posted to the page itself: refresh once the current message is done.
+  static constexpr UINT kRefreshLater = WM_APP + 0x31;
+
   CListView list_;
   int radio_ = 0;        // 0 the rate is set by hand, 1 it follows the clock master
   bool ready_ = false;   // false while the page changes the list itself

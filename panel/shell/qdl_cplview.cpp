@@ -211,7 +211,10 @@ void CQDL_CPLView::OnDeviceChange(WPARAM event, LPARAM data) {
     qdl::DriverVersion version{};
     if (driver.GetDriverVersion(&version) == 0 || driver.IsOpen()) return;
   }
-  if (driver.Open() == 0 && (!notifier_.IsRunning() || !notifier_.IsOpen())) {
+  if (driver.Open() == 0) {
+    // The driver came back (or came at last). A handle the notifier opened
+    // before only waits, so it never learns that its driver went: it would
+    // wait for ever on an event the new driver knows nothing of.
     notifier_.Stop();
     StartNotifier();
   }

@@ -399,7 +399,7 @@ IoCompletion GetChannelInfo(Machine* machine, const HandleRef&, const IoRequest&
   char hardwareName[kNameField];
   HardwareName(ref.direction, ref.channel, hardwareName);
   FillBytes(request.out, 0, kChannelInfoSize);
-  StoreLe32(request.out, channelId);
+  StoreLe32(request.out, control.faults.channelIdZero ? 0 : channelId);
   StoreLe32(request.out + 4, ControlDeviceId(*machine, ref.unit));
   StoreLe32(request.out + 8, ref.direction);
   PutName(control, request.out + 12, hardwareName);

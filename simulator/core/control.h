@@ -54,6 +54,7 @@ struct ControlFaults {
   bool wdmInUse;             // a WDM sound device is playing: the rate cannot change
   bool oversizeCounts;       // list and rate counts exceed their records
   bool unterminatedNames;    // name fields come back without their zero byte
+  bool channelIdZero;        // channel records carry 0 for their own identifier
   std::uint32_t failCode;    // non-zero: this request fails ...
   std::uint32_t failStatus;  // ... with this status
 };
@@ -78,6 +79,11 @@ struct Control {
   std::uint32_t notifyCount;
   std::uint32_t notifyEvent;  // the event word the panel registered, 0 none
   ControlFaults faults;
+  // Handles name the control device's life they were opened in: once it is
+  // removed (its driver unloads) they are dead, even after it comes back.
+  std::uint32_t generation;
+  bool removed;                      // gone with its driver; faults.absent says so too
+  std::uint32_t unitsBeforeRemoval;  // plugged in again when it comes back
 };
 
 // Told when the driver signals the event the panel registered. Runs inside

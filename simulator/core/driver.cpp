@@ -115,10 +115,32 @@ bool OpenDeviceInterface(const Machine& machine, std::uint32_t device, HandleRef
   return true;
 }
 
-HandleRef OpenControl() { return HandleRef{HandleKind::kControl, 0, 0}; }
+void MachineSetControlPresent(Machine* machine, bool present, std::uint64_t nowUs) {
+  Control& control = machine->control;
+  if (present == !control.removed) return;
+  if (!present) {
+    ++control.generation;
+    control.removed = true;
+    control.faults.absent = true;
+    ControlDropNotifyEvent(machine);
+    control.unitsBeforeRemoval = machine->deviceCount;
+    MachineSetDeviceCount(machine, 0, nowUs);
+    // What was queued belonged to the handles that died.
+    control.notifyHead = 0;
+    control.notifyCount = 0;
+    return;
+  }
+  control.removed = false;
+  control.faults.absent = false;
+  MachineSetDeviceCount(machine, control.unitsBeforeRemoval, nowUs);
+}
+
+HandleRef OpenControl(const Machine& machine) {
+  return HandleRef{HandleKind::kControl, 0, machine.control.generation};
+}
 
 bool HandleIsLive(const Machine& machine, const HandleRef& handle) {
-  if (handle.kind == HandleKind::kControl) return true;
+  if (handle.kind == HandleKind::kControl) return handle.generation == machine.control.generation;
   if (handle.device >= kMaxDevices) return false;
   const Device& device = machine.devices[handle.device];
   return device.present && device.generation == handle.generation;

@@ -95,9 +95,17 @@ void MachineInit(Machine* machine, std::uint64_t seed, std::uint32_t deviceCount
 // present. A unit that comes back is a fresh one.
 void MachineSetDeviceCount(Machine* machine, std::uint32_t count, std::uint64_t nowUs);
 
+// Takes the driver's control device away, as its driver unloading would, or
+// brings it back. Going, it kills every handle opened to it, forgets the
+// panel's event and pulls every unit out; coming back, it plugs in as many
+// fresh units as there were. The driver's settings stay.
+void MachineSetControlPresent(Machine* machine, bool present, std::uint64_t nowUs);
+
 // A handle to unit `device` as it is now; false when no such unit is present.
 bool OpenDeviceInterface(const Machine& machine, std::uint32_t device, HandleRef* handle);
-HandleRef OpenControl();
+// A handle to the control device as it is now (whether it may be opened at
+// all is the host's question: faults.absent).
+HandleRef OpenControl(const Machine& machine);
 bool HandleIsLive(const Machine& machine, const HandleRef& handle);
 
 IoCompletion Dispatch(Machine* machine, const HandleRef& handle, const IoRequest& request);

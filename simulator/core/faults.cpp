@@ -32,6 +32,7 @@ void MachineSetFault(Machine* machine, std::uint32_t kind, std::uint32_t a, std:
       break;
     case kFaultOversizeCounts: control.oversizeCounts = a != 0; break;
     case kFaultUnterminatedNames: control.unterminatedNames = a != 0; break;
+    case kFaultChannelIdZero: control.channelIdZero = a != 0; break;
     case kFaultPlug:
       if (unit < kMaxDevices && index < kPlugCount) machine->control.units[unit].plugFault[index] = b;
       break;

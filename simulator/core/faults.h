@@ -23,6 +23,7 @@ enum FaultKind : std::uint32_t {
   kFaultUnterminatedNames,  // a = on
   kFaultPlug,               // a = unit << 8 | plug, b = error (0 none)
   kFaultFixedLevel,         // a = unit << 8 | channel, b = level (negative: music, 255 clips)
+  kFaultChannelIdZero,      // a = on: channel records come back with channelId 0
 };
 
 // Sets one fault; an unknown kind, unit, plug or channel changes nothing.

@@ -18,7 +18,7 @@ constexpr std::uint64_t kDefaultSeed = 0x5EED;
 // The C shell spells these out for itself.
 static_assert(XT_MAX_UNITS == core::kMaxDevices);
 static_assert(tc::kReset == 0x8A7E2400u && tc::kSetDeviceCount == 0x8A7E2404u &&
-              tc::kGetStartedNodes == 0x8A7E241Cu);
+              tc::kGetStartedNodes == 0x8A7E241Cu && tc::kSetControlPresent == 0x8A7E2420u);
 
 core::Machine machine;
 tc::FrameEntry frameLog[tc::kFrameLog];
@@ -61,8 +61,11 @@ void ResetMachine(std::uint64_t seed, std::uint32_t devices, std::uint64_t nowUs
   // The panel's event was registered through a handle that a reset does not
   // close, so the registration outlives the machine it was made on.
   const std::uint32_t notifyEvent = machine.control.notifyEvent;
+  // A handle that died with a removed control device stays dead.
+  const std::uint32_t generation = machine.control.generation;
   core::MachineInit(&machine, seed, devices, nowUs);
   machine.control.notifyEvent = notifyEvent;
+  machine.control.generation = generation;
   machine.observer = core::FrameObserver{OnFrame, nullptr};
   machine.notify = core::NotifySink{OnNotify, nullptr};
   frameTotal = 0;
@@ -127,7 +130,7 @@ int XtOpenUnit(std::uint32_t unit, std::uint64_t* ref) {
 
 int XtOpenControl(std::uint64_t* ref) {
   if (machine.control.faults.absent) return 0;
-  *ref = Encode(core::OpenControl());
+  *ref = Encode(core::OpenControl(machine));
   return 1;
 }
 
@@ -175,6 +178,10 @@ XtCompletion XtTestControl(std::uint32_t code, const std::uint8_t* in, std::uint
         break;
       ReadState(core::LoadLe32(in), nowUs, out);
       return Done(0, sizeof(tc::UnitState), nowUs);
+    case tc::kSetControlPresent:
+      if (inSize != 4) break;
+      core::MachineSetControlPresent(&machine, core::LoadLe32(in) != 0, nowUs);
+      return Done(0, 0, nowUs);
     case tc::kClearLogs:
       frameTotal = 0;
       requestTotal = 0;

@@ -26,6 +26,7 @@
 #define XT_TEST_RESET 0x8A7E2400u            /* function 0x900 */
 #define XT_TEST_SET_DEVICE_COUNT 0x8A7E2404u /* function 0x901 */
 #define XT_TEST_GET_NODES 0x8A7E241Cu        /* function 0x907 */
+#define XT_TEST_SET_CONTROL 0x8A7E2420u      /* function 0x908 */
 
 typedef enum { KindUnit, KindControl, KindTestControl } DeviceKind;
 
@@ -426,7 +427,7 @@ static NTSTATUS OnDeviceControl(PDEVICE_OBJECT device, PIRP irp) {
   UnlockMachine();
   if (input) ExFreePoolWithTag(input, XT_TAG);
   if (extension->kind == KindTestControl && done.status == 0 &&
-      (code == XT_TEST_RESET || code == XT_TEST_SET_DEVICE_COUNT))
+      (code == XT_TEST_RESET || code == XT_TEST_SET_DEVICE_COUNT || code == XT_TEST_SET_CONTROL))
     UpdateInterfaces();
 
   {

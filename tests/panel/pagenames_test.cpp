@@ -111,20 +111,32 @@ TEST(PageNames, DefaultsAreGivenOncePerDeviceAndChannel) {
   input.deviceId = 0x101;
   SetField(input.hardwareName, "Analog In 3", 'h');
   SetField(input.channelName, "Analog In 3", 'c');
-  ASSERT_TRUE(defaults.NameChannel(input, 2));
+  ASSERT_TRUE(defaults.NameChannel(input, 7, 2));
   EXPECT_EQ(NameText(input.channelName), "In3");
   SetName(input.channelName, "Analog In 3");
-  EXPECT_FALSE(defaults.NameChannel(input, 2));
+  EXPECT_FALSE(defaults.NameChannel(input, 7, 2));
 
   // An output with the same identifier is another channel.
   ChannelInfo output = input;
   output.direction = 1;
-  ASSERT_TRUE(defaults.NameChannel(output, 0));
+  ASSERT_TRUE(defaults.NameChannel(output, 7, 0));
   EXPECT_EQ(NameText(output.channelName), "Out1");
   ChannelInfo emptied = input;
   emptied.channelId = 8;
   SetName(emptied.channelName, "");
-  EXPECT_FALSE(defaults.NameChannel(emptied, 3));
+  EXPECT_FALSE(defaults.NameChannel(emptied, 8, 3));
+
+  // A channel is the one the list named, whatever its record says of itself:
+  // a driver that leaves channelId at 0 still has a default for each channel.
+  DefaultNames fresh;
+  ChannelInfo first{}, second{};
+  SetField(first.hardwareName, "Analog In 1", 'h');
+  SetField(first.channelName, "Analog In 1", 'c');
+  SetField(second.hardwareName, "Analog In 2", 'h');
+  SetField(second.channelName, "Analog In 2", 'c');
+  EXPECT_TRUE(fresh.NameChannel(first, 0x4301, 0));
+  EXPECT_TRUE(fresh.NameChannel(second, 0x4302, 1));
+  EXPECT_EQ(NameText(second.channelName), "In2");
 }
 
 }  // namespace

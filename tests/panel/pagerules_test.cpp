@@ -80,7 +80,7 @@ TEST(ClockMasterList, OneRowIsCheckedAndTheMasterCannotBeUnchecked) {
   EXPECT_EQ(CheckClockMasterRow(0, true, -1).checkedRow, 0);
 }
 
-TEST(ClockMasterList, ThePcRowSetsTheRateByHandAndADeviceRowNamesItsDevice) {
+TEST(ClockMasterList, ThePcRowSetsTheRateByHandAndADeviceRowNamesItsDeviceById) {
   std::vector<std::unique_ptr<DeviceInfo>> devices;
   for (std::uint32_t id : {0x101u, 0x102u}) {
     devices.push_back(std::make_unique<DeviceInfo>());
@@ -96,14 +96,16 @@ TEST(ClockMasterList, ThePcRowSetsTheRateByHandAndADeviceRowNamesItsDevice) {
   EXPECT_EQ(rateMode, 0u);
 
   rateMode = 1;
-  ASSERT_TRUE(ChooseClockMaster(1, devices, &master, &rateMode));
+  ASSERT_TRUE(ChooseClockMaster(0x102, devices, &master, &rateMode));
   EXPECT_EQ(master.kind, kClockMasterDevice);
   EXPECT_EQ(master.deviceId, 0x102u);
   EXPECT_EQ(rateMode, 1u);
-  // 0xFFFFFFFF is a device index out of range, not the PC row.
+  // 0xFFFFFFFF is a device id the list lacks, not the PC row; a row's device
+  // that left chooses nothing, and neither does a position.
   EXPECT_FALSE(
       ChooseClockMaster(static_cast<std::intptr_t>(0xFFFFFFFFu), devices, &master, &rateMode));
-  EXPECT_FALSE(ChooseClockMaster(2, devices, &master, &rateMode));
+  EXPECT_FALSE(ChooseClockMaster(0x103, devices, &master, &rateMode));
+  EXPECT_FALSE(ChooseClockMaster(1, devices, &master, &rateMode));
   EXPECT_EQ(master.deviceId, 0x102u);
 }
 

@@ -16,13 +16,25 @@ TEST(Ranking, ButtonsMovesAndRanksFollowTheRows) {
   EXPECT_EQ(RankingMoveTarget(2, 3, +1), 2);
 
   std::vector<std::unique_ptr<DeviceInfo>> devices;
-  for (int i = 0; i < 3; ++i)
-    devices.push_back(std::make_unique<DeviceInfo>(DeviceInfo{0, 9, {}, {}}));
-  // The third device moved up twice; an index without a device is passed over.
-  RankInDisplayOrder(devices, {2, 0, 1, 7});
+  for (std::uint32_t id : {0x101u, 0x102u, 0x103u})
+    devices.push_back(std::make_unique<DeviceInfo>(DeviceInfo{id, 9, {}, {}}));
+  // The third device moved up twice.
+  ASSERT_TRUE(RankInDisplayOrder(devices, {0x103, 0x101, 0x102}));
   EXPECT_EQ(devices[0]->rank, 1u);
   EXPECT_EQ(devices[1]->rank, 2u);
   EXPECT_EQ(devices[2]->rank, 0u);
+}
+
+TEST(Ranking, RowsOfAnotherSetOfUnitsRankNothing) {
+  std::vector<std::unique_ptr<DeviceInfo>> devices;
+  for (std::uint32_t id : {0x101u, 0x103u})
+    devices.push_back(std::make_unique<DeviceInfo>(DeviceInfo{id, 9, {}, {}}));
+  // A unit left (0x102), one has no row (0x103 arrived), one row twice.
+  EXPECT_FALSE(RankInDisplayOrder(devices, {0x103, 0x102, 0x101}));
+  EXPECT_FALSE(RankInDisplayOrder(devices, {0x101}));
+  EXPECT_FALSE(RankInDisplayOrder(devices, {0x101, 0x101}));
+  EXPECT_EQ(devices[0]->rank, 9u);
+  EXPECT_EQ(devices[1]->rank, 9u);
 }
 
 }  // namespace

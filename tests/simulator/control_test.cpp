@@ -231,13 +231,42 @@ TEST(ControlDevice, ShowsMisbehavingRepliesWhenAskedTo) {
   EXPECT_EQ(std::memchr(info.data() + 8, 0, 40), nullptr);
   EXPECT_GT(Word(panel.Get(core::kRequestGetRateInfo, 44), 8), 8u);
   EXPECT_GT(Word(panel.Get(core::kRequestGetSyncInfo, 824, Words({Word(list, 4)})), 52), 16u);
+
+  // A channel fetched by its identifier names itself 0.
+  machine.SetChannelIdZero(true);
+  const Bytes channels = panel.Get(core::kRequestGetChannelList, 2056);
+  const Bytes channel = panel.Get(core::kRequestGetChannelInfo, 92, Words({Word(channels, 4)}));
+  EXPECT_NE(Word(channels, 4), 0u);
+  EXPECT_EQ(Word(channel, 0), 0u);
+}
+
+// What a control panel meets when the driver is restarted under it.
+TEST(ControlDevice, GoneWithItsDriverItsHandlesStayDeadAndItsUnitsComeBackAsNewOnes) {
+  SimulatedMachine machine(Devices(2));
+  Panel before(machine);
+  const std::vector<std::uint32_t> ids = before.DeviceIds();
+  ASSERT_EQ(ids.size(), 2u);
+  machine.SetControlPresent(false);
+  Bytes out;
+  EXPECT_EQ(before.Call(core::kRequestGetDeviceList, {}, &out, 260), platform::kErrorDeviceRemoved);
+  std::uint32_t error = 0;
+  EXPECT_EQ(machine.OpenPath(SimulatedMachine::kControlPath, false, &error), nullptr);
+
+  machine.SetControlPresent(true);
+  EXPECT_EQ(before.Call(core::kRequestGetDeviceList, {}, &out, 260), platform::kErrorDeviceRemoved);
+  Panel after(machine);
+  const std::vector<std::uint32_t> fresh = after.DeviceIds();
+  ASSERT_EQ(fresh.size(), 2u);
+  EXPECT_NE(fresh[0], ids[0]);
+  EXPECT_EQ(after.Call(core::kRequestGetDeviceInfo, Words({ids[0]}), &out, 432),
+            core::kStatusNoSuchInstance);
 }
 
 // Streaming, plugs and drop-outs, on the core with a clock of the test's own.
 TEST(ControlDevice, PlugsFollowStreamingAndDropOutsGrowWhileItRuns) {
   core::Machine machine;
   core::MachineInit(&machine, 7, 2, 0);
-  const core::HandleRef control = core::OpenControl();
+  const core::HandleRef control = core::OpenControl(machine);
   std::uint8_t out[212];
   auto call = [&](std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize,
                   std::uint32_t outSize, std::uint64_t nowUs) {

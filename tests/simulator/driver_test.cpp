@@ -53,10 +53,11 @@ TEST(SimulatedDriver, VersionReplyCompletesAtOnce) {
   EXPECT_EQ(done.completeAtUs, 777u);
   EXPECT_EQ(out, (Bytes{2, 10, 1, 5, 0xC9, 0x0B, 0, 0, 0, 0, 0, 0}));  // build 3017
   out.pop_back();
-  EXPECT_EQ(driver.Version(core::OpenControl(), &out).status, 0xE0000320u);
+  const core::HandleRef control = core::OpenControl(driver.machine);
+  EXPECT_EQ(driver.Version(control, &out).status, 0xE0000320u);
   // Neither kind of handle serves a request outside its table.
   EXPECT_EQ(driver.Call(driver.unit0, 0x80882808, nullptr, 0, out.data(), 11).status, 1u);
-  EXPECT_EQ(driver.Call(core::OpenControl(), core::kRequestFcp, nullptr, 0, nullptr, 0).status, 1u);
+  EXPECT_EQ(driver.Call(control, core::kRequestFcp, nullptr, 0, nullptr, 0).status, 1u);
 }
 
 TEST(SimulatedDriver, FcpSizesAreCheckedBeforeTheUnitSeesAFrame) {

@@ -47,6 +47,32 @@ class DevicePages : public PanelWindow {
         [code](const auto& request) { return request.device == -1 && request.code == code; }));
   }
 
+  // `units` units A, B, ... with the one in the last slot ranked first and A
+  // last; then that unit leaves while the Streams page is shown, unheard by
+  // the other pages (their rows stay as they were), and the view goes back
+  // to `page`. The ids of A and B come back.
+  void LeaveWhileStreamsShown(PanelPage page, std::uint32_t units, std::uint32_t* a,
+                              std::uint32_t* b) {
+    ASSERT_EQ(machine->Reset(units), 0u);
+    Open().SelectPage(page);
+    ASSERT_EQ(Driver().LoadDevices(), 0u);
+    *a = Driver().devices[0]->deviceId;
+    *b = Driver().devices[1]->deviceId;
+    Driver().devices[0]->rank = units - 1;
+    Driver().devices[units - 1]->rank = 0;
+    ASSERT_EQ(Driver().StoreDevices(), 0u);
+    View().RefreshAllPages();
+    View().Notifier().SetTarget(nullptr, 0, 0, 0);
+    testsupport::PumpPending();
+    ASSERT_EQ(machine->SetDeviceCount(units - 1), 0u);
+    UnseenReload(page);
+  }
+  // The Streams page reloads the units; the view goes back to `page`.
+  void UnseenReload(PanelPage page) {
+    View().SelectPage(PanelPage::kStreams);
+    View().SelectPage(page);
+  }
+
   std::wstring shownName;
 };
 
@@ -104,9 +130,7 @@ TEST_F(DevicePages, UpDownAndApplyRankTheDevicesAndTheChannelsFollow) {
   EXPECT_TRUE(Enabled(page.Item(IDC_RANKING_APPLY)));
   View().RefreshAllPages();
   EXPECT_FALSE(Enabled(page.Item(IDC_RANKING_APPLY)));
-  EXPECT_EQ(
-      CDriverData::Instance().devices[static_cast<std::size_t>(page.List().ItemData(2))]->deviceId,
-      third);
+  EXPECT_EQ(static_cast<std::uint32_t>(page.List().ItemData(2)), third);
 
   page.List().SelectAndFocus(2);
   Click(page.Item(IDC_UP));
@@ -187,10 +211,8 @@ TEST_F(DevicePages, ARenameKeepsTheRanksTheDriverHoldsWhenAUnitLeavesMeanwhile) 
   ASSERT_EQ(Driver().StoreDevices(), 0u);
   View().RefreshAllPages();
   CDevicesPage& page = Devices();
-  const CDriverData& panel = CDriverData::Instance();
   for (int row = 0; row < page.List().Count(); ++row)
-    if (panel.devices[static_cast<std::size_t>(page.List().ItemData(row))]->deviceId == b)
-      page.List().SelectAndFocus(row);
+    if (static_cast<std::uint32_t>(page.List().ItemData(row)) == b) page.List().SelectAndFocus(row);
 
   app::Dialog::SetModalHook([&](app::Dialog& dialog, HWND owner) -> INT_PTR {
     if (!dialog.CreateModeless(owner)) return -1;
@@ -209,6 +231,119 @@ TEST_F(DevicePages, ARenameKeepsTheRanksTheDriverHoldsWhenAUnitLeavesMeanwhile) 
   EXPECT_EQ(Driver().devices[1]->deviceId, a);
   EXPECT_EQ(Driver().devices[1]->rank, 1u);
   EXPECT_EQ(NameText(Driver().devices[0]->name), "Booth");
+}
+
+// Rows made before a unit left, while another page reloaded the units: each
+// action reaches the row's own unit, and a row whose unit is gone only
+// refreshes the page.
+TEST_F(DevicePages, RowsFromBeforeAUnitLeftRenameAndRankOnlyTheirOwnUnits) {
+  std::uint32_t a = 0, b = 0;
+  LeaveWhileStreamsShown(PanelPage::kDevices, 3, &a, &b);
+  CDevicesPage& page = Devices();
+  ASSERT_EQ(page.List().Count(), 3);  // C, B, A
+
+  int asked = 0;
+  app::Dialog::SetModalHook([&](app::Dialog& dialog, HWND owner) -> INT_PTR {
+    ++asked;
+    if (!dialog.CreateModeless(owner)) return -1;
+    SetDlgItemTextW(dialog.Handle(), IDC_DEVICE_NAME, L"Booth");
+    SendMessageW(dialog.Handle(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return dialog.Result();
+  });
+  page.List().SelectAndFocus(1);
+  Click(page.Item(IDC_EDIT_DEVICE_NAME));
+  ASSERT_EQ(Driver().LoadDevices(), 0u);
+  ASSERT_EQ(Driver().devices.size(), 2u);
+  EXPECT_EQ(NameText(RecordOf(Driver().devices, b)->name), "Booth");
+  EXPECT_EQ(NameText(RecordOf(Driver().devices, a)->name), "Korvane X-Tamber");
+
+  EXPECT_EQ(asked, 1);
+  ASSERT_EQ(page.List().Count(), 2);  // B, A
+
+  // Rows moved, then B leaves before "Apply": no ranks go out, and the page
+  // shows the unit that is left.
+  page.List().SelectAndFocus(0);
+  Click(page.Item(IDC_DOWN));
+  ASSERT_TRUE(Enabled(page.Item(IDC_RANKING_APPLY)));
+  ASSERT_EQ(machine->SetDeviceCount(1), 0u);
+  UnseenReload(PanelPage::kDevices);
+  ASSERT_EQ(page.List().Count(), 2);
+  ASSERT_EQ(machine->ClearLogs(), 0u);
+  Click(page.Item(IDC_RANKING_APPLY));
+  EXPECT_EQ(SetRequests(DriverRequest::kSetDeviceInfo), 0);
+  ASSERT_EQ(page.List().Count(), 1);
+  EXPECT_EQ(static_cast<std::uint32_t>(page.List().ItemData(0)), a);
+  EXPECT_FALSE(Enabled(page.Item(IDC_RANKING_APPLY)));
+
+  // A's row, its unit gone too: no dialog, only the page as the units are.
+  ASSERT_EQ(machine->SetDeviceCount(0), 0u);
+  UnseenReload(PanelPage::kDevices);
+  page.List().SelectAndFocus(0);
+  Click(page.Item(IDC_EDIT_DEVICE_NAME));
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(page.List().Count(), 0);
+}
+
+TEST_F(DevicePages, ACheckInTheClockMasterListFromBeforeAUnitLeftMakesOnlyItsOwnUnitMaster) {
+  std::uint32_t a = 0, b = 0;
+  LeaveWhileStreamsShown(PanelPage::kSync, 4, &a, &b);
+  CSyncPage& sync = View().SyncPage();
+  ASSERT_EQ(sync.List().Count(), 5);  // PC Driver, D, B, C, A
+  ListView_SetCheckState(sync.List().Handle(), 2, TRUE);
+  ASSERT_TRUE(sync.List().IsChecked(2));
+  Click(sync.Item(IDC_SOURCES_APPLY));
+  ClockMaster master{};
+  ASSERT_EQ(Driver().GetClockMaster(&master), 0u);
+  EXPECT_EQ(master.kind, kClockMasterDevice);
+  EXPECT_EQ(master.deviceId, b);
+
+  // C leaves: its row chooses no master, and the list shows the units as
+  // they now are.
+  ASSERT_EQ(machine->SetDeviceCount(2), 0u);
+  UnseenReload(PanelPage::kSync);
+  ASSERT_EQ(sync.List().Count(), 4);  // PC Driver, B, C, A
+  ListView_SetCheckState(sync.List().Handle(), 2, TRUE);
+  ASSERT_TRUE(PumpUntil([&] { return sync.List().Count() == 3; }));
+  EXPECT_TRUE(sync.List().IsChecked(1));
+  EXPECT_FALSE(Enabled(sync.Item(IDC_SOURCES_APPLY)));
+  ASSERT_EQ(Driver().GetClockMaster(&master), 0u);
+  EXPECT_EQ(master.deviceId, b);
+}
+
+// The driver leaves every channel record's own identifier at 0: each channel
+// still gets its default name, once.
+TEST_F(DevicePages, ChannelsGetTheirDefaultNamesWhenTheDriverLeavesTheirIdsAtZero) {
+  ASSERT_EQ(machine->Reset(3), 0u);
+  ASSERT_EQ(machine->SetFault(tc::kFaultChannelIdZero, 1), 0u);
+  Open().SelectPage(PanelPage::kInputChannels);
+  ASSERT_EQ(Channels(PanelPage::kInputChannels).List().Count(), 24);
+  // This driver refuses the names (a record names no channel it knows), so
+  // the names stay; what counts is that each channel was offered its own.
+  EXPECT_EQ(SetRequests(DriverRequest::kSetChannelInfo), 48);
+  View().RefreshAllPages();
+  EXPECT_EQ(SetRequests(DriverRequest::kSetChannelInfo), 48);
+}
+
+// The check box shows the driver's mode after every fill, and after a write
+// the driver refused.
+TEST_F(DevicePages, TheAsioNameModeIsTheDriversAfterEveryFill) {
+  OpenOn(PanelPage::kInputChannels);
+  CChannelsPage& inputs = Channels(PanelPage::kInputChannels);
+  CChannelsPage& outputs = Channels(PanelPage::kOutputChannels);
+  View().Notifier().SetTarget(nullptr, 0, 0, 0);
+  testsupport::PumpPending();
+  ASSERT_EQ(Driver().SetAsioNameMode(1), 0u);
+  View().RefreshAllPages();
+  EXPECT_EQ(IsDlgButtonChecked(inputs.Handle(), IDC_ASIO_NAME_MODE), BST_CHECKED);
+  EXPECT_EQ(inputs.List().Text(0, 2), L"Korvane X-Tamber - In1");
+
+  ASSERT_EQ(
+      machine->SetFault(tc::kFaultRequestFailure, DriverRequest::kSetAsioNameMode, 0xE0000022), 0u);
+  Click(inputs.Item(IDC_ASIO_NAME_MODE));
+  EXPECT_EQ(IsDlgButtonChecked(inputs.Handle(), IDC_ASIO_NAME_MODE), BST_CHECKED);
+  EXPECT_EQ(IsDlgButtonChecked(outputs.Handle(), IDC_ASIO_NAME_MODE), BST_CHECKED);
+  EXPECT_EQ(outputs.List().Text(0, 2), L"Korvane X-Tamber - Out1");
+  EXPECT_EQ(StatusText(0), app::FromAnsi(DescribeError(0xE0000022)));
 }
 
 TEST_F(DevicePages, ChannelsGetDefaultNamesAndShowTheirAsioNamesOnBothPages) {

@@ -242,6 +242,59 @@ TEST_F(SyncPage, TheRateListShowsTheDriversRatesAndItsApplySendsTheChoice) {
   EXPECT_EQ(SendMessageW(Combo(), CB_GETCURSEL, 0, 0), 3);
 }
 
+TEST_F(SyncPage, ARefillLeavesNothingToApply) {
+  ChooseRate(3);
+  Check(2, true);
+  ASSERT_TRUE(Enabled(page->Item(IDC_RATE_APPLY)));
+  ASSERT_TRUE(Enabled(page->Item(IDC_SOURCES_APPLY)));
+  View().RefreshAllPages();
+  EXPECT_TRUE(Checked(0)) << "the driver's master again";
+  EXPECT_EQ(SendMessageW(Combo(), CB_GETCURSEL, 0, 0), 1);
+  EXPECT_FALSE(Enabled(page->Item(IDC_SOURCES_APPLY)));
+  EXPECT_FALSE(Enabled(page->Item(IDC_RATE_APPLY)));
+}
+
+// What the driver refuses is reloaded as it was, and its error text stays in
+// the status bar until the user changes the page.
+TEST_F(SyncPage, AWriteTheDriverRefusesShowsItsErrorUntilThePageChanges) {
+  const std::wstring refused = app::FromAnsi(DescribeError(0xE0000080));
+  ASSERT_EQ(machine->SetFault(tc::kFaultRequestFailure, DriverRequest::kSetSampleRate, 0xE0000080),
+            0u);
+  ChooseRate(3);
+  Click(page->Item(IDC_RATE_APPLY));
+  EXPECT_EQ(SendMessageW(Combo(), CB_GETCURSEL, 0, 0), 1);
+  EXPECT_EQ(StatusText(0), refused);
+  View().RefreshAllPages();
+  EXPECT_EQ(StatusText(0), refused);
+
+  ASSERT_EQ(machine->SetFault(tc::kFaultRequestFailure, DriverRequest::kSetSyncSource, 0xE0000022),
+            0u);
+  Check(1, true);
+  Click(page->Item(IDC_SOURCES_APPLY));
+  EXPECT_EQ(StatusText(0), app::FromAnsi(DescribeError(0xE0000022)));
+
+  View().SelectPage(PanelPage::kSettings);
+  EXPECT_EQ(StatusText(0), L"Settings");
+  ASSERT_EQ(machine->SetFault(tc::kFaultRequestFailure, DriverRequest::kSetAsioBuffer, 0xE0000080),
+            0u);
+  CSettingsPage& settings = View().SettingsPage();
+  SendMessageW(settings.Item(IDC_ASIO_SLIDER), TBM_SETPOS, TRUE, 11);
+  SendMessageW(settings.Handle(), WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 11),
+               reinterpret_cast<LPARAM>(settings.Item(IDC_ASIO_SLIDER)));
+  Click(settings.Item(IDC_ASIO_APPLY));
+  EXPECT_EQ(StatusText(0), refused);
+  EXPECT_EQ(Text(settings.Item(IDC_ASIO_TEXT)), L"5.0 ms\n256 samples");
+
+  View().SelectPage(PanelPage::kDevices);
+  ASSERT_EQ(machine->SetFault(tc::kFaultRequestFailure, DriverRequest::kSetDeviceInfo, 0xE0000022),
+            0u);
+  CDevicesPage& devices = static_cast<CDevicesPage&>(View().Page(PanelPage::kDevices));
+  devices.List().SelectAndFocus(1);
+  Click(devices.Item(IDC_UP));
+  Click(devices.Item(IDC_RANKING_APPLY));
+  EXPECT_EQ(StatusText(0), app::FromAnsi(DescribeError(0xE0000022)));
+}
+
 TEST_F(SyncPage, ADriverWhoseCountsAndNamesOverrunTheirRecordsIsShownWithinThem) {
   ASSERT_EQ(machine->SetFault(tc::kFaultUnterminatedNames, 1), 0u);
   View().RefreshAllPages();

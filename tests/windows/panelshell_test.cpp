@@ -286,12 +286,14 @@ TEST_F(PanelWindow, ADriverThatWentAwayIsOpenedAgainWhenItsDevicesArrive) {
 
 // ---- Two processes ----
 
-std::wstring ProgramPath() {
-  std::wstring path = L"Z:" + app::FromAnsi(QDL_CPL_PATH);
+std::wstring WindowsPath(const char* unixPath) {
+  std::wstring path = L"Z:" + app::FromAnsi(unixPath);
   for (wchar_t& c : path)
     if (c == L'/') c = L'\\';
   return path;
 }
+
+std::wstring ProgramPath() { return WindowsPath(QDL_CPL_PATH); }
 
 // The panel started as its own process.
 struct Process : testsupport::ChildProcess {
@@ -316,6 +318,40 @@ bool PageShown(HWND frame, int id) {
       },
       reinterpret_cast<LPARAM>(&search));
   return search.found != nullptr && IsWindowVisible(GetParent(search.found));
+}
+
+// The driver restarts under the running panel: its control device goes, and
+// comes back with its units. A change another program then makes on the new
+// driver must still reach the panel.
+TEST_F(PanelWindow, AfterTheDriverCameBackAnotherProgramsRateChangeRefreshesThePanel) {
+  CQDL_CPLView& view = Open();
+  view.SelectPage(PanelPage::kSync);
+  const CDriverData& panel = CDriverData::Instance();
+  ASSERT_EQ(panel.devices.size(), 2u);
+  const std::uint32_t before = panel.devices[0]->deviceId;
+  ASSERT_EQ(machine->SetControlPresent(false), 0u);
+  ASSERT_EQ(machine->SetControlPresent(true), 0u);
+  // The units that came back are new ones, under new identifiers.
+  ASSERT_TRUE(PumpUntil([&] {
+    return panel.IsOpen() && panel.devices.size() == 2 && panel.devices[0]->deviceId != before;
+  }));
+
+  const std::uint32_t other = panel.rateInfo.currentRate == 48000 ? 44100 : 48000;
+  testsupport::ChildProcess setter;
+  ASSERT_TRUE(
+      setter.Start(WindowsPath(PANELCHECK_PATH), std::to_wstring(other).insert(0, L"--rate ")));
+  ASSERT_TRUE(testsupport::Eventually([&] { return setter.Ended(); }));
+  ASSERT_EQ(setter.ExitCode(), 0u);
+  EXPECT_TRUE(PumpUntil([&] { return panel.rateInfo.currentRate == other; }));
+  HWND combo = view.SyncPage().Item(IDC_RATE_COMBO);
+  const LRESULT shown = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+  EXPECT_EQ(SendMessageW(combo, CB_GETITEMDATA, static_cast<WPARAM>(shown), 0),
+            static_cast<LRESULT>(other));
+
+  // The fixture's own client died with the old driver: one request lets it
+  // close, so the next test opens it afresh.
+  qdl::DriverVersion version{};
+  Driver().GetDriverVersion(&version);
 }
 
 TEST(PanelProcesses, ASecondCopyWithAsioSwitchesTheFirstToSettingsAndEnds) {
