@@ -6,6 +6,7 @@
 #include "gui/filecommands.h"
 #include "gui/mixerlayout.h"
 #include "gui/preferencesdialog.h"
+#include "gui/unitwatch.h"
 #include "korvaneobjects/korvanemastercontrol.h"
 #include "platform/assert.h"
 #include "platform/messagebox.h"
@@ -77,6 +78,8 @@ HWND MainWindow::Create(HINSTANCE instance) {
 }
 
 LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  LRESULT unitResult = 0;
+  if (UnitWatch::OnMessage(hwnd, msg, wParam, lParam, &unitResult)) return unitResult;
   switch (msg) {
     case WM_CREATE:
       return OnCreate(hwnd);
@@ -110,6 +113,7 @@ LRESULT MainWindow::OnCreate(HWND hwnd) {
   // Switching the mixer on during creation went through the parameter
   // interface like a user's change; the user has changed nothing yet.
   savedFlag = true;
+  UnitWatch::Start(hwnd);
   return 0;
 }
 
@@ -175,6 +179,7 @@ void MainWindow::OnClose(HWND hwnd) {
 }
 
 void MainWindow::OnDestroy() {
+  UnitWatch::Stop();
   ChannelStrips::Release();
   // Stops the metering thread before the controls it draws are destroyed
   // (they go after this window's WM_DESTROY), and stores the preferences.
