@@ -91,7 +91,7 @@ bool StateArrived(const simulator::DriverSimulator& machine, std::uint64_t* last
 struct Counts {
   DWORD handles = 0;
   int threads = 0;
-  SIZE_T privateBytes = 0;
+  SIZE_T privateBytes = 0;  // 0 where the system does not say
   int unixThreads = -1;
   long unixRssKb = -1;
   int unixFds = -1;
@@ -109,15 +109,48 @@ int ThreadsOf(DWORD process) {
   return count;
 }
 
-// The mixer's Unix process under Wine: the one whose command line names it.
+// The mixer's Unix process under Wine: the one whose program (the first word
+// of its command line) is the mixer; this probe names it only as an argument.
 std::filesystem::path UnixProcess() {
   std::error_code error;
   for (const auto& entry : std::filesystem::directory_iterator("Z:\\proc", error)) {
     std::ifstream cmdline(entry.path() / "cmdline", std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(cmdline)), std::istreambuf_iterator<char>());
-    if (text.find("velmora_app.exe") != std::string::npos) return entry.path();
+    std::string program;
+    std::getline(cmdline, program, '\0');
+    if (program.find("velmora_app.exe") != std::string::npos) return entry.path();
   }
   return {};
+}
+
+// The handles a process holds, from the system's handle table: under Wine
+// GetProcessHandleCount answers only for the calling process.
+DWORD HandlesOf(DWORD process) {
+  struct Entry {
+    ULONG ownerPid;
+    BYTE objectType, flags;
+    USHORT handle;
+    PVOID object;
+    ACCESS_MASK access;
+  };
+  struct Table {
+    ULONG count;
+    Entry entries[1];
+  };
+  using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+  const auto query = reinterpret_cast<Query>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+  if (query == nullptr) return 0;
+  std::vector<unsigned char> buffer(1 << 20);
+  ULONG needed = 0;
+  LONG status;
+  while ((status = query(16, buffer.data(), static_cast<ULONG>(buffer.size()), &needed)) ==
+         static_cast<LONG>(0xC0000004))  // STATUS_INFO_LENGTH_MISMATCH
+    buffer.resize(buffer.size() * 2);
+  if (status != 0) return 0;
+  const auto* table = reinterpret_cast<const Table*>(buffer.data());
+  DWORD count = 0;
+  for (ULONG i = 0; i < table->count; ++i) count += table->entries[i].ownerPid == process;
+  return count;
 }
 
 void ReadUnix(const std::filesystem::path& process, Counts* counts) {
@@ -138,7 +171,7 @@ void ReadUnix(const std::filesystem::path& process, Counts* counts) {
 
 Counts Measure(HANDLE process, DWORD id, const std::filesystem::path& unixProcess) {
   Counts counts;
-  GetProcessHandleCount(process, &counts.handles);
+  counts.handles = HandlesOf(id);
   counts.threads = ThreadsOf(id);
   PROCESS_MEMORY_COUNTERS_EX memory{};
   memory.cb = sizeof memory;
