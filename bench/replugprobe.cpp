@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "simulator/driversimulator.h"
+#include "tests/gui/programprocess.h"
 
 namespace {
 
@@ -45,26 +46,6 @@ std::uint64_t NowUs() {
   QueryPerformanceCounter(&now);
   QueryPerformanceFrequency(&frequency);
   return static_cast<std::uint64_t>(now.QuadPart / (frequency.QuadPart / 1000000.0));
-}
-
-HWND MixerWindow(DWORD process) {
-  struct Search {
-    DWORD process;
-    HWND found;
-  } search{process, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM context) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(context);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        char name[32] = "";
-        GetClassNameA(window, name, sizeof name);
-        if (owner != s->process || lstrcmpA(name, "ZWVELMORA") != 0) return TRUE;
-        s->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
 }
 
 std::string Caption(HWND window) {
@@ -183,10 +164,10 @@ Counts Measure(HANDLE process, DWORD id, const std::filesystem::path& unixProces
 }
 
 void Print(const char* when, const Counts& c) {
-  std::printf("%s: handles %lu, threads %d, private bytes %llu; Unix: threads %d, VmRSS %ld kB, fds %d\n",
+  std::printf("%s: handles %lu, threads %d, private bytes %s; Unix: threads %d, VmRSS %ld kB, fds %d\n",
               when, static_cast<unsigned long>(c.handles), c.threads,
-              static_cast<unsigned long long>(c.privateBytes), c.unixThreads, c.unixRssKb,
-              c.unixFds);
+              c.privateBytes ? std::to_string(c.privateBytes).c_str() : "(not given)",
+              c.unixThreads, c.unixRssKb, c.unixFds);
 }
 
 // One pull and plug-in; the time from the plug-in to the last mix frame, in
@@ -218,18 +199,15 @@ int main(int argc, char** argv) {
     std::printf("replugprobe: the simulated driver does not answer\n");
     return 1;
   }
-  std::string commandLine = std::string("\"") + argv[1] + "\"";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION mixer{};
-  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &mixer)) {
+  ProgramProcess mixer;
+  if (!mixer.testsupport::ChildProcess::Start(std::string(argv[1]), std::string())) {
     std::printf("replugprobe: cannot start %s\n", argv[1]);
     return 1;
   }
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, mixer.ProcessId());
   HWND window = nullptr;
   std::uint64_t ignored = 0;
-  const bool up = WaitFor([&] { return (window = MixerWindow(mixer.dwProcessId)) != nullptr; }) &&
+  const bool up = WaitFor([&] { return (window = mixer.Window("ZWVELMORA")) != nullptr; }) &&
                   WaitFor([&] { return StateArrived(machine, &ignored); });
   int result = up ? 0 : 1;
   if (!up) std::printf("replugprobe: the mixer did not start on the unit\n");
@@ -255,25 +233,23 @@ int main(int argc, char** argv) {
 
   if (result == 0 && cycles > 0) {
     const std::filesystem::path unixProcess = UnixProcess();
-    const Counts before = Measure(mixer.hProcess, mixer.dwProcessId, unixProcess);
+    const Counts before = Measure(process, mixer.ProcessId(), unixProcess);
     for (int i = 0; i < cycles && result == 0; ++i)
       if (Replug(machine, window) < 0) {
         std::printf("replugprobe: cycle %d: the mixer did not follow\n", i + 1);
         result = 1;
       }
-    const Counts after = Measure(mixer.hProcess, mixer.dwProcessId, unixProcess);
+    const Counts after = Measure(process, mixer.ProcessId(), unixProcess);
     std::printf("%d pull/plug cycles under the running mixer:\n", cycles);
     Print("  before", before);
     Print("  after ", after);
   }
 
   PostMessageA(window, WM_CLOSE, 0, 0);
-  if (WaitForSingleObject(mixer.hProcess, 20000) != WAIT_OBJECT_0) {
+  if (!WaitFor([&] { return mixer.Ended(); })) {
     std::printf("replugprobe: the mixer did not end\n");
-    TerminateProcess(mixer.hProcess, 1);
-    result = 1;
+    result = 1;  // ended with this program
   }
-  CloseHandle(mixer.hProcess);
-  CloseHandle(mixer.hThread);
+  if (process) CloseHandle(process);
   return result;
 }
