@@ -1,7 +1,8 @@
 #include "gui/filecommands.h"
 
-#include <string>
-
+#include "gui/commandline.h"
+#include "platform/fileio.h"
+#include "platform/log.h"
 #include "platform/messagebox.h"
 #include "velmora/settingsfile.h"
 #include "windows/settingsdialogs.h"
@@ -15,28 +16,49 @@ std::string SavedFileName(std::string path) {
   return path;
 }
 
-bool FileExists(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // A settings file holds a whole mixer set-up: never replace one unasked.
 bool MayReplace(HWND owner, const std::string& file, const char* title) {
-  if (!FileExists(file)) return true;
+  if (!platform::FileExists(file)) return true;
   const std::string question = file + " already exists.\nDo you want to replace it?";
   return platform::ShowMessageBox(owner, question.c_str(), title, MB_YESNO | MB_ICONWARNING) ==
          platform::kIdYes;
+}
+
+// The log keeps the details; the user is told too, or would believe a mix
+// saved that is not, or wonder why nothing was loaded.
+void Tell(HWND owner, const char* what, const SettingsFileError& error) {
+  const std::string text = std::string(what) + "\n" + error.file + "\n\n" + error.reason;
+  platform::ShowMessageBox(owner, text.c_str(), "Korvane Velmora", MB_OK | MB_ICONERROR);
+}
+
+void Load(HWND owner, const std::string& path) {
+  SettingsFileError error;
+  if (!LoadSettingsFile(path.c_str(), &error)) Tell(owner, "Could not open the mix", error);
 }
 
 }  // namespace
 
 void OpenSettingsCommand(HWND owner) {
   const std::string path = OpenSettingsDialog(owner);
-  if (!path.empty()) LoadSettingsFile(path.c_str());
+  if (!path.empty()) Load(owner, path);
 }
 
 bool SaveSettingsCommand(HWND owner, const char* title) {
-  const std::string path = SaveSettingsDialog(owner, title, nullptr);
-  if (path.empty() || !MayReplace(owner, SavedFileName(path), title)) return false;
-  return SaveSettingsFile(path.c_str());
+  std::string path;
+  do {
+    path = SaveSettingsDialog(owner, title, nullptr);
+    if (path.empty()) return false;
+  } while (!MayReplace(owner, SavedFileName(path), title));
+  SettingsFileError error;
+  if (SaveSettingsFile(path.c_str(), &error)) return true;
+  Tell(owner, "Could not save the mix to", error);
+  return false;
+}
+
+// Any command-line text is loaded (a path that names nothing gets the
+// loader's own log line) and then logged as it was given.
+void LoadCommandLineFile(HWND owner, const char* commandLine) {
+  if (commandLine == nullptr || *commandLine == '\0') return;
+  Load(owner, SettingsPathFromCommandLine(commandLine));
+  platform::Log("%s\n", commandLine);
 }

@@ -1,6 +1,9 @@
 #include "gui/mainwindow.h"
 
 #include <algorithm>
+#include <cwchar>
+#include <deque>
+#include <string>
 
 #include "gui/channelstrips.h"
 #include "gui/filecommands.h"
@@ -9,7 +12,9 @@
 #include "gui/unitwatch.h"
 #include "korvaneobjects/korvanemastercontrol.h"
 #include "platform/assert.h"
+#include "platform/log.h"
 #include "platform/messagebox.h"
+#include "platform/widetext.h"
 #include "resources/velmora_ids.h"
 #include "velmora/velmora.h"
 #include "windows/reflect.h"
@@ -45,6 +50,37 @@ void CommitTypedValue(HWND window) {
 
 // True while the save question, or the file dialog it leads to, is open.
 bool asking = false;
+
+// Command lines handed over by later starts, oldest first, still to load.
+std::deque<std::string> handedCommandLines;
+constexpr UINT kOpenHandedFiles = WM_APP + 1;
+constexpr UINT_PTR kRetryHandedFilesTimer = 1;
+constexpr UINT kRetryHandedFilesMs = 250;
+// The longest command line a later start can hand over, in characters.
+constexpr DWORD kMaxHandedCharacters = 32768;
+
+bool HasUnsavedMix(HWND window) {
+  CommitTypedValue(window);
+  return !savedFlag;
+}
+
+// The closing question. True when the mix may go: No, or Yes and the save
+// happened. A cancelled or failed save keeps it, still unsaved, so the
+// question comes again.
+bool AskToSave(HWND window) {
+  asking = true;
+  const int answer = platform::ShowMessageBox(window, "Want to save before quiting?",
+                                              "Quit KorvaneVelmora", MB_YESNOCANCEL);
+  const bool mayGo = answer == platform::kIdNo ||
+                     (answer == platform::kIdYes && SaveSettingsCommand(window, "Save As"));
+  asking = false;
+  return mayGo;
+}
+
+void BringToFront(HWND window) {
+  if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+  SetForegroundWindow(window);
+}
 
 }  // namespace
 
@@ -98,6 +134,21 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
       return 0;
     case WM_CLOSE:
       OnClose(hwnd);
+      return 0;
+    case WM_QUERYENDSESSION:
+      return OnQueryEndSession(hwnd);
+    case WM_ENDSESSION:
+      OnEndSession(hwnd, wParam != FALSE);
+      return 0;
+    case WM_COPYDATA:
+      return OnCopyData(hwnd, reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    case kOpenHandedFiles:
+      OpenHandedFiles(hwnd);
+      return 0;
+    case WM_TIMER:
+      if (wParam != kRetryHandedFilesTimer) break;
+      KillTimer(hwnd, kRetryHandedFilesTimer);
+      OpenHandedFiles(hwnd);
       return 0;
     case WM_DESTROY:
       OnDestroy();
@@ -162,24 +213,71 @@ void MainWindow::OnClose(HWND hwnd) {
   // system's, at log-off or from the task list) is the same close: it is not
   // asked again inside the first, which would go on after a destroyed window.
   if (asking) return;
-  CommitTypedValue(hwnd);
-  if (savedFlag) {
-    DestroyWindow(hwnd);
+  if (!HasUnsavedMix(hwnd) || AskToSave(hwnd)) DestroyWindow(hwnd);
+}
+
+// Log-off, restart or shut-down: the same question as closing, and the
+// session ends only when the mix may go. While a question is open already,
+// the session waits for it.
+BOOL MainWindow::OnQueryEndSession(HWND hwnd) {
+  if (asking) return FALSE;
+  if (!HasUnsavedMix(hwnd)) return TRUE;
+  // Windows shows this beside the program while it waits for the answer.
+  ShutdownBlockReasonCreate(hwnd, L"The mix has changes that are not saved.");
+  const bool mayEnd = AskToSave(hwnd);
+  ShutdownBlockReasonDestroy(hwnd);
+  return mayEnd ? TRUE : FALSE;
+}
+
+// The process may be ended as soon as this returns: shut down now, exactly
+// as closing does (the device gets its last state, the preferences are
+// stored), with nothing asked again.
+void MainWindow::OnEndSession(HWND hwnd, bool ending) {
+  if (!ending) return;
+  platform::Log("The session is ending.\n");
+  DestroyWindow(hwnd);
+}
+
+// Only queued here: the sender waits for the answer, and the save question
+// must not keep the other start waiting.
+BOOL MainWindow::OnCopyData(HWND hwnd, const COPYDATASTRUCT* data) {
+  if (data == nullptr || data->dwData != kHandOverTag) return FALSE;
+  const DWORD characters = data->cbData / sizeof(wchar_t);
+  if (data->cbData % sizeof(wchar_t) != 0 || characters > kMaxHandedCharacters ||
+      (characters > 0 && data->lpData == nullptr)) {
+    platform::Log("A handed-over command line of %lu bytes was refused.\n",
+                  static_cast<unsigned long>(data->cbData));
+    return FALSE;
+  }
+  std::wstring text(static_cast<const wchar_t*>(data->lpData), characters);
+  text.resize(std::wcslen(text.c_str()));  // up to its zero, if it has one
+  handedCommandLines.push_back(platform::Utf8FromWide(text));
+  PostMessageW(hwnd, kOpenHandedFiles, 0, 0);
+  return TRUE;
+}
+
+// Each handed command line brings the window to the front; one that names a
+// file replaces the mix, after the save question when something is unsaved
+// (Cancel keeps the mix). While a question or a dialog of the window's own is
+// open, the files wait for it.
+void MainWindow::OpenHandedFiles(HWND hwnd) {
+  if (handedCommandLines.empty()) return;
+  BringToFront(hwnd);
+  if (asking || !IsWindowEnabled(hwnd)) {
+    SetTimer(hwnd, kRetryHandedFilesTimer, kRetryHandedFilesMs, nullptr);
     return;
   }
-  asking = true;
-  const int answer = platform::ShowMessageBox(hwnd, "Want to save before quiting?",
-                                              "Quit KorvaneVelmora", MB_YESNOCANCEL);
-  // After a save the user asked for, the window closes; a cancelled or failed
-  // save keeps it open, still unsaved, so the question comes again.
-  const bool close = answer == platform::kIdNo ||
-                     (answer == platform::kIdYes && SaveSettingsCommand(hwnd, "Save As"));
-  asking = false;
-  if (close) DestroyWindow(hwnd);
+  while (!handedCommandLines.empty()) {
+    const std::string commandLine = handedCommandLines.front();
+    handedCommandLines.pop_front();
+    if (commandLine.empty()) continue;
+    if (!HasUnsavedMix(hwnd) || AskToSave(hwnd)) LoadCommandLineFile(hwnd, commandLine.c_str());
+  }
 }
 
 void MainWindow::OnDestroy() {
   UnitWatch::Stop();
+  handedCommandLines.clear();
   ChannelStrips::Release();
   // Stops the metering thread before the controls it draws are destroyed
   // (they go after this window's WM_DESTROY), and stores the preferences.

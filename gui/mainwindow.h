@@ -1,6 +1,7 @@
 // The mixer's one window: class "ZWVELMORA", fixed size, menu 125. Its
-// creation builds every control; closing asks to save unsaved changes;
-// destroying it shuts the engine down and ends the message loop.
+// creation builds every control; closing, and the end of the user's session,
+// ask to save unsaved changes; destroying it shuts the engine down and ends
+// the message loop. A second start of the program hands it its command line.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +13,9 @@ class MainWindow {
   // would leave less client area than the layout needs.
   static constexpr int kWidth = 582;
   static constexpr int kHeight = 694;
+  // WM_COPYDATA's tag for a command line that a second start hands over: the
+  // UTF-16 text, ended by a zero.
+  static constexpr ULONG_PTR kHandOverTag = 0x4B4D5801;
 
   // Registers the class (once) and makes the window; null when that fails.
   static HWND Create(HINSTANCE instance);
@@ -23,6 +27,10 @@ class MainWindow {
   static LRESULT OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam);
   static void OnTab(HWND hwnd);
   static void OnClose(HWND hwnd);
+  static BOOL OnQueryEndSession(HWND hwnd);
+  static void OnEndSession(HWND hwnd, bool ending);
+  static BOOL OnCopyData(HWND hwnd, const COPYDATASTRUCT* data);
+  static void OpenHandedFiles(HWND hwnd);
   static void OnDestroy();
   static void ShowAbout(HWND hwnd);
 };

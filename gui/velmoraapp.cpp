@@ -5,12 +5,12 @@
 #include <string>
 
 #include "gui/channelstrips.h"
-#include "gui/commandline.h"
+#include "gui/filecommands.h"
 #include "gui/mainwindow.h"
+#include "gui/singlemixer.h"
 #include "korvaneobjects/korvanemastercontrol.h"
 #include "platform/log.h"
 #include "platform/messagebox.h"
-#include "velmora/settingsfile.h"
 #include "velmora/velmora.h"
 #include "windows/debug.h"
 
@@ -37,14 +37,6 @@ HWND VelmoraApp::OpenWindow(HINSTANCE instance, int show) {
   return window;
 }
 
-// Any command-line text is loaded (a path that names nothing gets the
-// loader's own log line) and then logged as it was given.
-void VelmoraApp::LoadCommandLineFile(const char* commandLine) {
-  if (commandLine == nullptr || *commandLine == '\0') return;
-  LoadSettingsFile(SettingsPathFromCommandLine(commandLine).c_str());
-  platform::Log("%s\n", commandLine);
-}
-
 void VelmoraApp::Dispatch(MSG& msg, HWND mainWindow) {
   if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB) {
     MainWindow::WindowProc(mainWindow, msg.message, msg.wParam, msg.lParam);
@@ -63,12 +55,15 @@ int VelmoraApp::MessageLoop(HWND mainWindow) {
 
 int VelmoraApp::Run(HINSTANCE instance, const char* commandLine, int show) {
   TRACE("WinMain\n");
+  // One mixer drives the unit: a second start hands its file to the first.
+  SingleMixer single;
+  if (!single.IsFirst() && single.HandOver(commandLine)) return 0;
   if (!StartEngine()) return 0;
   const HWND window = OpenWindow(instance, show);
   if (window == nullptr) {
     DestroyMasterControl();
     return 1;
   }
-  LoadCommandLineFile(commandLine);
+  LoadCommandLineFile(window, commandLine);
   return MessageLoop(window);
 }

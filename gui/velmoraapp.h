@@ -8,7 +8,9 @@
 class VelmoraApp {
  public:
   // The whole program; its exit code. 0 as well when there is no X-Tamber
-  // (after the "No Korvane detected" box), 1 when the window cannot be made.
+  // (after the "No Korvane detected" box) or when a mixer already running
+  // took the command line, 1 when the window cannot be made. The command
+  // line is UTF-8.
   static int Run(HINSTANCE instance, const char* commandLine, int show);
 
   // Starts the device engine with the metering thread; false (and the error
@@ -16,8 +18,6 @@ class VelmoraApp {
   static bool StartEngine();
   // Makes, shows and paints the main window; null when it cannot be made.
   static HWND OpenWindow(HINSTANCE instance, int show);
-  // Loads the settings file the command line names, if any.
-  static void LoadCommandLineFile(const char* commandLine);
   // One message of the loop: Tab goes to the main window whichever control
   // it was meant for, so the window moves the focus itself.
   static void Dispatch(MSG& msg, HWND mainWindow);

@@ -205,14 +205,17 @@ void KorvaneFWInterface::interfaceLoopGo() {
   while (started) {
     while (fifo->Coalesce()) {
     }
-    if (EngineMessage* message = fifo->Pop()) {
+    EngineMessage* message = fifo->Pop();
+    if (message != nullptr) {
       CarryOut(*message);
       delete message;
     }
     // A transaction of this pass, or a meter read, may have found its unit gone.
     DropUnitsThatLeft(false);
+    // A stop lets what is queued go out first: the unit keeps the last
+    // state the window showed when the program closed or the session ended.
+    if (!loopRun && message == nullptr) break;
     std::this_thread::sleep_for(kLoopPause);
-    if (!loopRun) break;
   }
   loopRunning = false;
 }

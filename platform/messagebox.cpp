@@ -4,6 +4,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/widetext.h"
 #else
 #include "platform/log.h"
 #endif
@@ -19,7 +21,9 @@ MessageBoxHook& Hook() {
 
 int SystemMessageBox(void* owner, const char* text, const char* caption, unsigned type) {
 #ifdef _WIN32
-  return MessageBoxA(static_cast<HWND>(owner), text, caption, type);
+  // The texts are UTF-8: a box may quote a file name in any script.
+  return MessageBoxW(static_cast<HWND>(owner), WideFromUtf8(text ? text : "").c_str(),
+                     caption ? WideFromUtf8(caption).c_str() : nullptr, type);
 #else
   (void)owner;
   (void)type;

@@ -16,7 +16,7 @@ constexpr int kIdNo = 7;
 using MessageBoxHook =
     std::function<int(void* owner, const char* text, const char* caption, unsigned type)>;
 
-// An empty hook restores the default: MessageBoxA on Windows; on the host a
+// The texts are UTF-8. An empty hook restores the default: MessageBoxW on Windows; on the host a
 // log line and kIdOk.
 void SetMessageBoxHook(MessageBoxHook hook);
 int ShowMessageBox(void* owner, const char* text, const char* caption, unsigned type);

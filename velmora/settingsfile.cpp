@@ -1,69 +1,57 @@
 #include "velmora/settingsfile.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 #include "korvaneobjects/korvanemastercontrol.h"
-#include "platform/filesize.h"
+#include "platform/fileio.h"
 #include "platform/log.h"
 #include "velmora/velmora.h"
 
 namespace {
 
-// Opens an existing file for update, or creates it: an existing file is
-// overwritten in place, so a save that fails half way keeps the old bytes it
-// did not reach rather than leaving an emptied file.
-std::FILE* OpenForSaving(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "r+b");
-  if (file == nullptr) file = std::fopen(path.c_str(), "wb");
-  return file;
-}
-
-bool WriteImage(std::FILE* file, const std::uint8_t* image) {
-  if (std::fwrite(image, 1, kSettingsImageSize, file) != kSettingsImageSize) return false;
-  // A longer old file would keep its tail after the image.
-  return platform::TruncateFile(file, kSettingsImageSize);
+bool Failed(SettingsFileError* error, const std::string& file, const std::string& reason) {
+  platform::Log("Settings file %s: %s\n", file.c_str(), reason.c_str());
+  if (error != nullptr) *error = {file, reason};
+  return false;
 }
 
 }  // namespace
 
-bool SaveSettingsFile(const char* path) {
+bool SaveSettingsFile(const char* path, SettingsFileError* error) {
   std::string target = path ? path : "";
   if (target.find(".kmx") == std::string::npos) target += ".kmx";
 
   std::uint8_t image[kSettingsImageSize];
   GetMasterControl()->WriteSettings(image);
 
-  std::FILE* file = OpenForSaving(target);
-  if (file == nullptr) {
-    platform::Log("Could not open file for saving.\n");
-    return false;
-  }
-  bool written = WriteImage(file, image);
-  written = std::fclose(file) == 0 && written;
-  if (!written) {
-    platform::Log("Could not write settings file.\n");
-    return false;
+  platform::FileError failure;
+  if (!platform::ReplaceFileContents(target, image, sizeof image, &failure)) {
+    platform::Log(failure.atOpen ? "Could not open file for saving.\n"
+                                 : "Could not write settings file.\n");
+    return Failed(error, target, failure.reason);
   }
   savedFlag = true;
   return true;
 }
 
-bool LoadSettingsFile(const char* path) {
-  std::FILE* file = path ? std::fopen(path, "rb") : nullptr;
-  if (file == nullptr) {
-    platform::Log("Could not open file for reading.\n");
-    return false;
-  }
+bool LoadSettingsFile(const char* path, SettingsFileError* error) {
+  const std::string file = path ? path : "";
   // Never more than the image: bytes past it are ignored, and a huge file
   // chosen by mistake is not read whole.
   std::uint8_t image[kSettingsImageSize];
-  const std::size_t got = std::fread(image, 1, sizeof image, file);
-  std::fclose(file);
+  std::size_t got = 0;
+  platform::FileError failure;
+  if (!platform::ReadFileStart(file, image, sizeof image, &got, &failure)) {
+    platform::Log(failure.atOpen ? "Could not open file for reading.\n"
+                                 : "Could not read settings file.\n");
+    return Failed(error, file, failure.reason);
+  }
   if (got < sizeof image) {
     platform::Log("Settings file too short.\n");
-    return false;
+    return Failed(error, file,
+                  "The file holds " + std::to_string(got) + " bytes, too few for a mix (" +
+                      std::to_string(kSettingsImageSize) + " bytes).");
   }
   KorvaneMasterControl* master = GetMasterControl();
   master->ReadSettings(image);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 
 #include "korvaneobjects/korvanemastercontrol.h"
@@ -84,6 +85,20 @@ long long PanSteps(double magnitude) {
   return steps >= 1e15 ? static_cast<long long>(1e15) : static_cast<long long>(steps);
 }
 
+// Runs `write` on the model, and counts it as unsaved only when it changed
+// what a settings file keeps: choosing an output pair, switching the mixer,
+// or a value written again is nothing to save.
+template <typename Write>
+void WriteModel(Write&& write) {
+  KorvaneMasterControl* master = GetMasterControl();
+  std::uint8_t before[kSettingsImageSize];
+  std::uint8_t after[kSettingsImageSize];
+  master->WriteSettings(before);
+  write(master);
+  master->WriteSettings(after);
+  if (std::memcmp(before, after, sizeof before) != 0) savedFlag = false;
+}
+
 }  // namespace
 
 void SetRefreshControlsHook(RefreshControlsHook hook) { refreshHook.store(hook); }
@@ -133,20 +148,19 @@ std::int32_t KMXGetInteger(std::uint16_t id) {
 }
 
 void KMXSetInteger(std::uint16_t id, std::int32_t value) {
-  savedFlag = false;
   const int channel = Index(id);
   platform::Log("KMXSetInteger: %04X %02X %d\n", id, channel, value);
   switch (Group(id)) {
     case IDSOLO:
       KORVANE_ASSERT(channel < 8, "chan < numberof(Mixer.Solo)");
       if (channel >= 8) return;
-      GetMasterControl()->SetSolo(channel, value != 0);
+      WriteModel([&](KorvaneMasterControl* master) { master->SetSolo(channel, value != 0); });
       RefreshControls(kRefreshButtons, -1);
       return;
     case IDMUTE:
       KORVANE_ASSERT(channel < 8, "chan < numberof(Mixer.Mute)");
       if (channel >= 8) return;
-      GetMasterControl()->SetMute(channel, value != 0);
+      WriteModel([&](KorvaneMasterControl* master) { master->SetMute(channel, value != 0); });
       RefreshControls(kRefreshButtons, -1);
       return;
     case IDCONTROL:
@@ -180,20 +194,22 @@ double KMXGetFloat(std::uint16_t id) {
 }
 
 void KMXSetFloat(std::uint16_t id, double value) {
-  savedFlag = false;
   const int index = Index(id);
   if (IsFaderGroup(id)) {
     KORVANE_ASSERT(index <= 9, "chan < numberof(Mixer.Fader)");
     if (index > 9) return;
-    if (index < 8)
-      GetMasterControl()->SetFader(index, Clamp(value, 2.0));
-    else
-      GetMasterControl()->SetMaster(index - 8, Clamp(value, 1.0));
+    WriteModel([&](KorvaneMasterControl* master) {
+      if (index < 8)
+        master->SetFader(index, Clamp(value, 2.0));
+      else
+        master->SetMaster(index - 8, Clamp(value, 1.0));
+    });
     RefreshControls(kRefreshFader, index);
   } else if (IsPanGroup(id)) {
     KORVANE_ASSERT(index < 8, "chan < numberof(Mixer.Pan)");
     if (index >= 8) return;
-    GetMasterControl()->SetPan(index, value);  // out of range is refused there
+    // Out of range is refused there.
+    WriteModel([&](KorvaneMasterControl* master) { master->SetPan(index, value); });
     RefreshControls(kRefreshPan, index);
   }
 }

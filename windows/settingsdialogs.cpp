@@ -2,6 +2,8 @@
 
 #include <mutex>
 
+#include "platform/widetext.h"
+
 namespace {
 
 std::mutex hookLock;
@@ -11,24 +13,25 @@ FileDialogHook& Hook() {
 }
 
 // One filter pair, ended by an empty pair.
-constexpr char kFilter[] = "Korvane Update (*.kmx)\0*.kmx\0";
+constexpr wchar_t kFilter[] = L"Korvane Update (*.kmx)\0*.kmx\0";
 
-bool SystemDialog(FileDialogKind kind, OPENFILENAMEA& request) {
-  return kind == FileDialogKind::Open ? GetOpenFileNameA(&request) : GetSaveFileNameA(&request);
+bool SystemDialog(FileDialogKind kind, OPENFILENAMEW& request) {
+  return kind == FileDialogKind::Open ? GetOpenFileNameW(&request) : GetSaveFileNameW(&request);
 }
 
 // Runs one dialog; the chosen path, or empty text when not confirmed.
 std::string RunDialog(FileDialogKind kind, HWND owner, const char* title, bool* confirmed) {
-  char path[MAX_PATH] = {};
-  OPENFILENAMEA request{};
+  wchar_t path[MAX_PATH] = {};
+  const std::wstring wideTitle = title ? platform::WideFromUtf8(title) : std::wstring();
+  OPENFILENAMEW request{};
   request.lStructSize = sizeof request;
   request.hwndOwner = owner;
-  request.hInstance = GetModuleHandleA(nullptr);
+  request.hInstance = GetModuleHandleW(nullptr);
   request.lpstrFilter = kFilter;
   request.lpstrFile = path;
-  request.nMaxFile = sizeof path;
-  request.lpstrDefExt = "kmx";
-  request.lpstrTitle = title;
+  request.nMaxFile = MAX_PATH;
+  request.lpstrDefExt = L"kmx";
+  request.lpstrTitle = title ? wideTitle.c_str() : nullptr;
   FileDialogHook hook;
   {
     std::lock_guard<std::mutex> hold(hookLock);
@@ -38,8 +41,8 @@ std::string RunDialog(FileDialogKind kind, HWND owner, const char* title, bool* 
   const bool ok = hook ? hook(kind, request) : SystemDialog(kind, request);
   if (confirmed) *confirmed = ok;
   if (!ok) return std::string();
-  path[sizeof path - 1] = '\0';  // a hook's answer that filled the buffer still ends
-  return path;
+  path[MAX_PATH - 1] = L'\0';  // a hook's answer that filled the buffer still ends
+  return platform::Utf8FromWide(path);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The open and save dialogs for mixer settings files. Both are modal, so they
 // go through a hook that tests replace with a scripted answer; the program
-// keeps the system's dialogs.
+// keeps the system's dialogs. Paths are UTF-8; the dialogs are the wide
+// ones, so a folder may hold any character.
 #pragma once
 
 #include <windows.h>
@@ -12,7 +13,7 @@ enum class FileDialogKind { Open, Save };
 
 // Answers one dialog as GetOpenFileName or GetSaveFileName would: fills the
 // path buffer of the record and returns whether the user confirmed.
-using FileDialogHook = std::function<bool(FileDialogKind kind, OPENFILENAMEA& request)>;
+using FileDialogHook = std::function<bool(FileDialogKind kind, OPENFILENAMEW& request)>;
 // An empty hook restores the system's dialogs.
 void SetFileDialogHook(FileDialogHook hook);
 

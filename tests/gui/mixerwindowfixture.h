@@ -11,11 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "gui/filecommands.h"
 #include "gui/mainwindow.h"
 #include "gui/modalui.h"
 #include "gui/velmoraapp.h"
 #include "korvaneobjects/korvanemastercontrol.h"
 #include "platform/messagebox.h"
+#include "platform/widetext.h"
 #include "simulator/simulatedmachine.h"
 #include "tests/support/eventually.h"
 #include "tests/support/prefsandbox.h"
@@ -56,10 +58,17 @@ class MixerWindow : public ::testing::Test {
           answers.pop_front();
           return answer;
         });
-    SetFileDialogHook([this](FileDialogKind kind, OPENFILENAMEA& request) {
-      asked.push_back(kind == FileDialogKind::Open ? "Open" : request.lpstrTitle);
-      if (nextPath.empty()) return false;
-      lstrcpynA(request.lpstrFile, nextPath.c_str(), static_cast<int>(request.nMaxFile));
+    SetFileDialogHook([this](FileDialogKind kind, OPENFILENAMEW& request) {
+      asked.push_back(kind == FileDialogKind::Open ? "Open"
+                                                   : platform::Utf8FromWide(request.lpstrTitle));
+      std::string path = nextPath;
+      if (!nextPaths.empty()) {
+        path = nextPaths.front();
+        nextPaths.pop_front();
+      }
+      if (path.empty()) return false;
+      lstrcpynW(request.lpstrFile, platform::WideFromUtf8(path).c_str(),
+                static_cast<int>(request.nMaxFile));
       return true;
     });
     // A space in the name, as users' folders have.
@@ -86,12 +95,12 @@ class MixerWindow : public ::testing::Test {
     ASSERT_TRUE(VelmoraApp::StartEngine());
     window = VelmoraApp::OpenWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
     ASSERT_NE(window, nullptr);
-    VelmoraApp::LoadCommandLineFile(commandLine);
+    LoadCommandLineFile(window, commandLine);
   }
   void Command(int id) { SendMessageA(window, WM_COMMAND, static_cast<WPARAM>(id), 0); }
   void Close() { SendMessageA(window, WM_CLOSE, 0, 0); }
   bool IsOpen() const { return IsWindow(window) != FALSE; }
-  std::string FileIn(const char* name) const { return (folder / name).string(); }
+  std::string FileIn(const char* name) const { return temp->Path(name); }
   std::string ControlText(int id) const {
     char text[128] = "";
     GetDlgItemTextA(window, id, text, sizeof text);
@@ -105,6 +114,7 @@ class MixerWindow : public ::testing::Test {
   std::deque<int> answers;
   std::vector<std::string> asked;  // the file dialogs run: "Open" or the save title
   std::string nextPath;            // what the file dialogs answer; empty: cancelled
+  std::deque<std::string> nextPaths;  // answered first, one per dialog, before nextPath
   std::unique_ptr<testsupport::TempFolder> temp;
   std::filesystem::path folder;
 };

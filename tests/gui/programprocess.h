@@ -20,6 +20,10 @@ class ProgramProcess : public testsupport::ChildProcess {
 
   // Starts the program with `arguments`; its environment is this process's.
   bool Start(const std::string& arguments) { return ChildProcess::Start(Path(), arguments); }
+  bool Start(const std::wstring& arguments) {
+    const std::string path = Path();
+    return ChildProcess::Start(std::wstring(path.begin(), path.end()), arguments);
+  }
 
   // The program's visible top-level window of `className`, or null.
   HWND Window(const char* className) const {

@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "korvaneobjects/korvanemastercontrol.h"
+#include "platform/widetext.h"
 #include "tests/gui/programprocess.h"
 #include "tests/support/eventually.h"
 #include "tests/support/tempfolder.h"
@@ -83,6 +86,113 @@ TEST_F(VelmoraProgram, WithoutAnXTamberItSaysSoAndEndsWithCodeZero) {
   EXPECT_EQ(ExitCode(), 0u);
   ASSERT_FALSE(texts.empty());
   EXPECT_EQ(texts.back(), "No Korvane detected");
+}
+
+namespace {
+
+// A mix file with channel 2 at `gain`, written by an engine of this process
+// that is gone again before the program starts.
+void WriteFileWithGain(const std::string& path, double gain) {
+  KMXSetInteger(IDMIXERACTIVE, 1);
+  KMXSetFloat(IDFADER + 1, gain);
+  ASSERT_TRUE(SaveSettingsFile(path.c_str()));
+  DestroyMasterControl();
+  ResetParameterInterface();
+}
+
+// Sends `message` from a thread of its own, as the system would, while the
+// test answers what the program shows; the program's answer.
+class SentFromOutside {
+ public:
+  SentFromOutside(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+      : thread_([=, this] {
+          DWORD_PTR result = 0;
+          SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, 60000, &result);
+          result_ = static_cast<LRESULT>(result);
+          done_ = true;
+        }) {}
+  ~SentFromOutside() { thread_.join(); }
+  bool Done() const { return done_; }
+  LRESULT Result() const { return result_; }
+
+ private:
+  std::atomic<bool> done_{false};
+  std::atomic<LRESULT> result_{-1};
+  std::thread thread_;
+};
+
+}  // namespace
+
+TEST_F(VelmoraProgram, ASecondStartHandsItsFileToTheRunningMixerAndEnds) {
+  const testsupport::TempFolder folder("velmora second start");
+  const std::string half = folder.Path("half mix.kmx");
+  WriteFileWithGain(half, 0.5);
+  ASSERT_FALSE(HasFatalFailure());
+  Start("devices=1", "");
+  HWND window = nullptr;
+  ASSERT_TRUE(
+      testsupport::Eventually([&] { return (window = ProgramWindow("ZWVELMORA")) != nullptr; }));
+  HWND box = GetDlgItem(window, IDFADERTEXT + 1);
+  ASSERT_EQ(WindowText(box), "-inf");
+
+  ProgramProcess second;
+  ASSERT_TRUE(second.Start("\"" + half + "\""));
+  EXPECT_TRUE(testsupport::Eventually([&] { return second.Ended(); }));
+  EXPECT_EQ(second.ExitCode(), 0u);
+  EXPECT_TRUE(testsupport::Eventually([&] { return WindowText(box) == "-6.0"; })) << WindowText(box);
+
+  ProgramProcess third;  // no file: the first only comes to the front
+  ASSERT_TRUE(third.Start(""));
+  EXPECT_TRUE(testsupport::Eventually([&] { return third.Ended(); }));
+  EXPECT_EQ(third.ExitCode(), 0u);
+  EXPECT_FALSE(Ended());
+  EXPECT_EQ(WindowText(box), "-6.0");
+}
+
+TEST_F(VelmoraProgram, OpensAFileWhosePathHasLettersOfTwoScripts) {
+  // Greek and Japanese: no one code page holds both.
+  const testsupport::TempFolder folder(
+      "\xce\x9c\xce\xaf\xce\xbe\xce\xb7 \xe3\x83\x9f\xe3\x83\x83\xe3\x82\xaf\xe3\x82\xb9");
+  const std::string path = folder.Path("\xcf\x83\xcf\x8d\xce\xbd\xce\xbf\xce\xbb\xce\xbf.kmx");
+  WriteFileWithGain(path, 0.5);
+  ASSERT_FALSE(HasFatalFailure());
+  SetEnvironmentVariableA("KORVANE_SIMULATOR", "devices=1");
+  ASSERT_TRUE(program.Start(L"\"" + platform::WideFromUtf8(path) + L"\""));
+  HWND window = nullptr;
+  ASSERT_TRUE(
+      testsupport::Eventually([&] { return (window = ProgramWindow("ZWVELMORA")) != nullptr; }));
+  HWND box = GetDlgItem(window, IDFADERTEXT + 1);
+  EXPECT_TRUE(testsupport::Eventually([&] { return WindowText(box) == "-6.0"; })) << WindowText(box);
+}
+
+TEST_F(VelmoraProgram, TheEndOfTheSessionAsksAboutAnUnsavedMixAndThenEndsTheProgram) {
+  Start("devices=1", "");
+  HWND window = nullptr;
+  ASSERT_TRUE(
+      testsupport::Eventually([&] { return (window = ProgramWindow("ZWVELMORA")) != nullptr; }));
+  // -6 typed into channel 2's box and entered.
+  HWND box = GetDlgItem(window, IDFADERTEXT + 1);
+  SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("-6"));
+  SendMessageA(box, EM_SETMODIFY, TRUE, 0);
+  PostMessageA(box, WM_KEYDOWN, VK_RETURN, 0);
+  ASSERT_TRUE(testsupport::Eventually([&] { return WindowText(box) == "-6.0"; }));
+
+  // The user answers the question as it comes: Cancel keeps the session, No lets it end.
+  for (const int answer : {IDCANCEL, IDNO}) {
+    SCOPED_TRACE(answer);
+    SentFromOutside query(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+    HWND question = nullptr;
+    ASSERT_TRUE(testsupport::Eventually([&] { return (question = ProgramWindow("#32770")); }));
+    EXPECT_EQ(BoxText(question), "Want to save before quiting?");
+    PostMessageA(question, WM_COMMAND, answer, 0);
+    ASSERT_TRUE(testsupport::Eventually([&] { return query.Done(); }));
+    EXPECT_EQ(query.Result(), answer == IDNO ? TRUE : FALSE);
+    EXPECT_FALSE(Ended());
+  }
+  SentFromOutside end(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  EXPECT_TRUE(testsupport::Eventually([&] { return Ended(); }));
+  EXPECT_EQ(ExitCode(), 0u);
+  EXPECT_EQ(ProgramWindow("#32770"), nullptr) << "nothing asked again";
 }
 
 TEST(VelmoraProgramFile, CarriesItsIconVersionAndManifest) {

@@ -16,6 +16,12 @@ namespace {
 
 std::atomic<unsigned> made{0};
 
+// Names are UTF-8 text, as the code under test keeps them, whatever the
+// system's code page.
+std::filesystem::path FromUtf8(const std::string& text) {
+  return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
 int ProcessId() {
 #ifdef _WIN32
   return _getpid();
@@ -34,8 +40,8 @@ TempFolder::TempFolder(const std::string& tag) {
   const fs::path base = fs::temp_directory_path();
   for (int attempt = 0; attempt < 100; ++attempt) {
     const fs::path candidate =
-        base / ("korvane-" + tag + "-" + std::to_string(ProcessId()) + "-" +
-                std::to_string(made++) + "-" + std::to_string(seed() % 100000));
+        base / FromUtf8("korvane-" + tag + "-" + std::to_string(ProcessId()) + "-" +
+                        std::to_string(made++) + "-" + std::to_string(seed() % 100000));
     std::error_code error;
     if (fs::create_directory(candidate, error)) {
       path_ = candidate;
@@ -51,6 +57,9 @@ TempFolder::~TempFolder() {
   std::filesystem::remove_all(path_, ignored);
 }
 
-std::string TempFolder::Path(const std::string& name) const { return (path_ / name).string(); }
+std::string TempFolder::Path(const std::string& name) const {
+  const std::u8string text = (path_ / FromUtf8(name)).u8string();
+  return std::string(text.begin(), text.end());
+}
 
 }  // namespace testsupport

@@ -18,7 +18,8 @@ class TempFolder {
   TempFolder& operator=(const TempFolder&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
-  // The path of `name` inside the folder, as text for the code under test.
+  // The path of `name` inside the folder, as text for the code under test:
+  // both in UTF-8.
   std::string Path(const std::string& name) const;
 
  private:

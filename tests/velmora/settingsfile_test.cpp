@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -11,6 +12,7 @@
 
 #include "korvaneobjects/korvanefifo.h"
 #include "korvaneobjects/korvanemastercontrol.h"
+#include "platform/fileio.h"
 #include "platform/log.h"
 #include "simulator/simulatedmachine.h"
 #include "tests/support/enginetest.h"
@@ -23,6 +25,19 @@ namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
+
+#ifdef _WIN32
+constexpr std::uint32_t kDiskFull = 112;  // ERROR_DISK_FULL
+#else
+constexpr std::uint32_t kDiskFull = ENOSPC;
+#endif
+
+std::vector<std::string> FilesIn(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+    names.push_back(entry.path().filename().string());
+  return names;
+}
 
 Bytes ReadAll(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -89,15 +104,36 @@ TEST_F(SettingsFileTest, AFailedSaveIsNotReportedAsSaved) {
   EXPECT_FALSE(savedFlag) << "the quit prompt must still ask";
 }
 
-#ifndef _WIN32
-TEST_F(SettingsFileTest, AFullDiskIsNotReportedAsSaved) {
-  fs::create_symlink("/dev/full", folder / "full.kmx");
-  savedFlag = false;
-  EXPECT_FALSE(SaveSettingsFile(Path("full.kmx").c_str()));
-  EXPECT_EQ(log.Count("Could not write settings file.\n"), 1);
-  EXPECT_FALSE(savedFlag);
+// A save replaces the file whole or not at all: whichever step fails (a full
+// disk, a flush the disk refuses, a file another program holds), the old
+// mix is still there, byte for byte, the failure is reported, and no
+// temporary file is left in the folder.
+TEST_F(SettingsFileTest, ASaveThatFailsAtAnyStepLeavesTheOldFileWhole) {
+  const Bytes old(300, 0x5A);
+  using platform::ReplaceStep;
+  for (ReplaceStep step : {ReplaceStep::kCreateTemporary, ReplaceStep::kWrite, ReplaceStep::kFlush,
+                           ReplaceStep::kClose, ReplaceStep::kReplace}) {
+    SCOPED_TRACE(static_cast<int>(step));
+    WriteAll(folder / "kept.kmx", old);
+    log.Clear();
+    savedFlag = false;
+    platform::FailNextReplaceAt(step, kDiskFull);
+    SettingsFileError error;
+    EXPECT_FALSE(SaveSettingsFile(Path("kept.kmx").c_str(), &error));
+    EXPECT_FALSE(savedFlag) << "the quit prompt must still ask";
+    EXPECT_EQ(ReadAll(folder / "kept.kmx"), old);
+    EXPECT_EQ(error.file, Path("kept.kmx"));
+    EXPECT_EQ(error.reason, platform::SystemErrorText(kDiskFull));
+    EXPECT_EQ(log.Count(step == ReplaceStep::kCreateTemporary ? "Could not open file for saving.\n"
+                                                              : "Could not write settings file.\n"),
+              1);
+    EXPECT_EQ(FilesIn(folder), std::vector<std::string>{"kept.kmx"});
+  }
+  // The next save runs normally again, and replaces the file whole.
+  ASSERT_TRUE(SaveSettingsFile(Path("kept.kmx").c_str()));
+  EXPECT_EQ(ReadAll(folder / "kept.kmx"), FreshImage());
+  EXPECT_EQ(FilesIn(folder), std::vector<std::string>{"kept.kmx"});
 }
-#endif
 
 TEST_F(SettingsFileTest, LoadingRestoresEveryMixWhateverTheEnableState) {
   KMXSetInteger(IDMIXERACTIVE, 1);

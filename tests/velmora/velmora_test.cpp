@@ -73,11 +73,11 @@ TEST_F(ParameterTest, SoloAndMuteReadTheEffectiveMute) {
   EXPECT_EQ(refreshes, (Refreshes{{0x180, -1}, {0x180, -1}}));
 }
 
-TEST_F(ParameterTest, ADisabledMixerReadsItsDefaultsButWritesStillCount) {
+TEST_F(ParameterTest, ADisabledMixerReadsItsDefaultsAndIgnoresWrites) {
   EXPECT_EQ(KMXGetInteger(0x4102), 1) << "muted while disabled";
   EXPECT_EQ(KMXGetFloat(0x4028), 1.0);
   KMXSetFloat(0x4020, 1.0);
-  EXPECT_FALSE(savedFlag);
+  EXPECT_TRUE(savedFlag) << "nothing a file keeps has changed";
   EXPECT_EQ(refreshes, (Refreshes{{0x420, 0}}));
   EXPECT_EQ(KMXGetFloat(0x4020), 0.0) << "the model ignored the write";
 }
@@ -109,14 +109,40 @@ TEST_F(ParameterTest, ControlGroupValues) {
   EXPECT_EQ(log.Count("IDCONTROL\n"), 8);
 }
 
-TEST_F(ParameterTest, EveryWriteClearsTheSavedFlag) {
-  EXPECT_TRUE(savedFlag);
+TEST_F(ParameterTest, OnlyAChangeToWhatAFileKeepsIsSomethingToSave) {
+  // Switching the mixer, choosing an output pair, and writes that change no
+  // stored value leave nothing to save.
+  KMXSetInteger(IDMIXERACTIVE, 1);
+  KMXSetInteger(IDMIXSELECT, 1);
   KMXSetInteger(0x4804, 1);
-  EXPECT_FALSE(savedFlag);
-  savedFlag = true;
   KMXSetFloat(0x1234, 1.0);
-  EXPECT_FALSE(savedFlag) << "even one that does nothing";
-  EXPECT_TRUE(refreshes.empty());
+  KMXSetFloat(0x4021, 0.0);   // channel 2's fader is down already
+  KMXSetFloat(0x4042, 0.0);   // its pan centred already
+  KMXSetFloat(0x4028, 1.0);   // the master at unity already
+  KMXSetInteger(0x4101, 0);   // not muted already
+  EXPECT_TRUE(savedFlag);
+
+  struct Write {
+    const char* what;
+    std::uint16_t id;
+    double value;
+    bool integer;
+  };
+  for (const Write& write : {Write{"fader", 0x4021, 0.5, false}, Write{"pan", 0x4042, -0.5, false},
+                             Write{"master", 0x4029, 0.5, false}, Write{"solo", 0x4083, 1, true},
+                             Write{"mute", 0x4104, 1, true}}) {
+    savedFlag = true;
+    if (write.integer)
+      KMXSetInteger(write.id, static_cast<std::int32_t>(write.value));
+    else
+      KMXSetFloat(write.id, write.value);
+    EXPECT_FALSE(savedFlag) << write.what;
+  }
+  // Back on the first output pair, the mix there is still unchanged.
+  savedFlag = true;
+  KMXSetInteger(IDMIXSELECT, 0);
+  KMXSetFloat(0x4021, 0.0);
+  EXPECT_TRUE(savedFlag);
 }
 
 TEST_F(ParameterTest, BrokenIndicesAreCaughtNotFollowed) {

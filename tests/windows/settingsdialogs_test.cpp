@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/widetext.h"
 #include "tests/support/eventually.h"
 #include "tests/support/tempfolder.h"
 
@@ -17,17 +19,17 @@ namespace {
 
 struct Asked {
   FileDialogKind kind;
-  OPENFILENAMEA request;
+  OPENFILENAMEW request;
 };
 
 class SettingsDialogs : public ::testing::Test {
  protected:
   // The user confirms `path`, or cancels when it is null.
-  void Answer(const char* path) {
-    SetFileDialogHook([this, path](FileDialogKind kind, OPENFILENAMEA& request) {
+  void Answer(const wchar_t* path) {
+    SetFileDialogHook([this, path](FileDialogKind kind, OPENFILENAMEW& request) {
       asked.push_back({kind, request});
       if (!path) return false;
-      std::strncpy(request.lpstrFile, path, request.nMaxFile);
+      std::wcsncpy(request.lpstrFile, path, request.nMaxFile);
       return true;
     });
   }
@@ -38,26 +40,26 @@ class SettingsDialogs : public ::testing::Test {
 };
 
 TEST_F(SettingsDialogs, OpenAsksForOneKmxFileAndGivesThePathOrNothing) {
-  Answer("C:\\other folder\\mix one.kmx");
+  Answer(L"C:\\other folder\\mix one.kmx");
   EXPECT_EQ(OpenSettingsDialog(owner), "C:\\other folder\\mix one.kmx");
   Answer(nullptr);
   EXPECT_EQ(OpenSettingsDialog(owner), "");
 
   ASSERT_EQ(asked.size(), 2u);
-  const OPENFILENAMEA& request = asked[0].request;
+  const OPENFILENAMEW& request = asked[0].request;
   EXPECT_EQ(asked[0].kind, FileDialogKind::Open);
-  EXPECT_EQ(request.lStructSize, sizeof(OPENFILENAMEA));
+  EXPECT_EQ(request.lStructSize, sizeof(OPENFILENAMEW));
   EXPECT_EQ(request.hwndOwner, owner);
-  EXPECT_EQ(std::memcmp(request.lpstrFilter, "Korvane Update (*.kmx)\0*.kmx\0\0", 31), 0);
+  EXPECT_EQ(std::wmemcmp(request.lpstrFilter, L"Korvane Update (*.kmx)\0*.kmx\0\0", 31), 0);
   EXPECT_EQ(request.nMaxFile, 260u);
-  EXPECT_STREQ(request.lpstrDefExt, "kmx");
+  EXPECT_STREQ(request.lpstrDefExt, L"kmx");
   EXPECT_EQ(request.lpstrTitle, nullptr);
   EXPECT_EQ(request.Flags, 0u) << "no overwrite prompt, no other option";
 }
 
 TEST_F(SettingsDialogs, SaveTellsWhetherTheUserConfirmed) {
   bool confirmed = false;
-  Answer("D:\\mixes\\live.kmx");
+  Answer(L"D:\\mixes\\live.kmx");
   EXPECT_EQ(SaveSettingsDialog(owner, "Save As", &confirmed), "D:\\mixes\\live.kmx");
   EXPECT_TRUE(confirmed);
   Answer(nullptr);
@@ -67,12 +69,12 @@ TEST_F(SettingsDialogs, SaveTellsWhetherTheUserConfirmed) {
 
   ASSERT_EQ(asked.size(), 3u);
   EXPECT_EQ(asked[0].kind, FileDialogKind::Save);
-  EXPECT_STREQ(asked[0].request.lpstrTitle, "Save As");
-  EXPECT_STREQ(asked[1].request.lpstrTitle, "Save");
+  EXPECT_STREQ(asked[0].request.lpstrTitle, L"Save As");
+  EXPECT_STREQ(asked[1].request.lpstrTitle, L"Save");
 }
 
 TEST_F(SettingsDialogs, AnAnswerThatFillsTheWholeBufferStillEnds) {
-  const std::string tooLong(400, 'a');
+  const std::wstring tooLong(400, L'a');
   Answer(tooLong.c_str());
   EXPECT_EQ(OpenSettingsDialog(owner), std::string(259, 'a'));
 }
@@ -99,7 +101,7 @@ BOOL CALLBACK FindDialog(HWND hwnd, LPARAM param) {
 }
 
 // Waits for the dialog of `thread`, types `path` (or cancels when null), confirms.
-std::thread User(DWORD thread, const char* path) {
+std::thread User(DWORD thread, const wchar_t* path) {
   return std::thread([thread, path] {
     Search search{thread, nullptr};
     testsupport::Eventually([&] {
@@ -112,7 +114,7 @@ std::thread User(DWORD thread, const char* path) {
       return;
     }
     // The file name box is a combo box in the newer layout, an edit in the older.
-    if (!SetDlgItemTextA(search.found, cmb13, path)) SetDlgItemTextA(search.found, edt1, path);
+    if (!SetDlgItemTextW(search.found, cmb13, path)) SetDlgItemTextW(search.found, edt1, path);
     PostMessageA(search.found, WM_COMMAND, IDOK, 0);
   });
 }
@@ -122,7 +124,8 @@ TEST(SystemSettingsDialogs, OpenGivesTheFullPathOfAFileInAnotherFolderOrNothing)
   const std::string file = folder.Path("mix one.kmx");
   CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
 
-  std::thread user = User(GetCurrentThreadId(), file.c_str());
+  const std::wstring wideFile = platform::WideFromUtf8(file);
+  std::thread user = User(GetCurrentThreadId(), wideFile.c_str());
   const std::string chosen = OpenSettingsDialog(nullptr);
   user.join();
   EXPECT_EQ(chosen, file);
@@ -132,6 +135,19 @@ TEST(SystemSettingsDialogs, OpenGivesTheFullPathOfAFileInAnotherFolderOrNothing)
   EXPECT_EQ(SaveSettingsDialog(nullptr, "Save As", &confirmed), "");
   user.join();
   EXPECT_FALSE(confirmed);
+}
+
+TEST(SystemSettingsDialogs, SaveGivesBackAFolderNamedInOtherScriptsLetterForLetter) {
+  // Greek and Japanese: outside any one code page, so the ANSI dialog would
+  // have handed back question marks.
+  const testsupport::TempFolder folder("\xce\x9c\xce\xaf\xce\xbe\xce\xb7 \xe3\x83\x9f\xe3\x83\x83\xe3\x82\xaf\xe3\x82\xb9");
+  const std::string file = folder.Path("\xcf\x83\xcf\x8d\xce\xbd\xce\xbf\xce\xbb\xce\xbf \xe6\xb7\xb7.kmx");
+  const std::wstring wideFile = platform::WideFromUtf8(file);
+  std::thread user = User(GetCurrentThreadId(), wideFile.c_str());
+  bool confirmed = false;
+  EXPECT_EQ(SaveSettingsDialog(nullptr, "Save As", &confirmed), file);
+  user.join();
+  EXPECT_TRUE(confirmed);
 }
 
 }  // namespace
