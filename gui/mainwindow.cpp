@@ -9,6 +9,7 @@
 #include "gui/filecommands.h"
 #include "gui/mixerlayout.h"
 #include "gui/preferencesdialog.h"
+#include "gui/unitwatch.h"
 #include "korvaneobjects/korvanemastercontrol.h"
 #include "platform/assert.h"
 #include "platform/log.h"
@@ -113,6 +114,8 @@ HWND MainWindow::Create(HINSTANCE instance) {
 }
 
 LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  LRESULT unitResult = 0;
+  if (UnitWatch::OnMessage(hwnd, msg, wParam, lParam, &unitResult)) return unitResult;
   switch (msg) {
     case WM_CREATE:
       return OnCreate(hwnd);
@@ -161,6 +164,7 @@ LRESULT MainWindow::OnCreate(HWND hwnd) {
   // Switching the mixer on during creation went through the parameter
   // interface like a user's change; the user has changed nothing yet.
   savedFlag = true;
+  UnitWatch::Start(hwnd);
   return 0;
 }
 
@@ -272,6 +276,7 @@ void MainWindow::OpenHandedFiles(HWND hwnd) {
 }
 
 void MainWindow::OnDestroy() {
+  UnitWatch::Stop();
   handedCommandLines.clear();
   ChannelStrips::Release();
   // Stops the metering thread before the controls it draws are destroyed

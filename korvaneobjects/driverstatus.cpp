@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <iterator>
 
+#include "platform/errors.h"
+
 namespace korvane {
 namespace {
 
@@ -41,6 +43,20 @@ constexpr StatusText kStatusTexts[] = {
 static_assert(std::size(kStatusTexts) == 23);
 
 }  // namespace
+
+bool MeansDeviceGone(DriverStatus code) {
+  switch (code) {
+    case platform::kErrorInvalidHandle:
+    case platform::kErrorDevNotExist:
+    case platform::kErrorNoSuchDevice:
+    case platform::kErrorDeviceNotConnected:
+    case platform::kErrorDeviceRemoved:
+    case kStatusDeviceNotFound:
+      return true;
+    default:
+      return false;
+  }
+}
 
 const char* StatusMessage(DriverStatus code) {
   for (const StatusText& entry : kStatusTexts)

@@ -22,6 +22,10 @@ constexpr DriverStatus kStatusInvalidArgument = 0xE0008008;
 constexpr DriverStatus kStatusNoSuchInstance = 0xE0008010;
 constexpr DriverStatus kStatusAllocationFailed = 0xE0008020;
 
+// True for the results that say the unit behind a handle is no longer there
+// (pulled out, powered off, reset off the bus): the handle will never work again.
+bool MeansDeviceGone(DriverStatus code);
+
 // The message of a status, or null when it has none of its own.
 const char* StatusMessage(DriverStatus code);
 

@@ -9,6 +9,10 @@
 constexpr std::uint32_t kMessageMixerEnable = 2;
 constexpr std::uint32_t kMessageClearOvers = 3;
 constexpr std::uint32_t kMessageFullMix = 4;
+// A device interface of the driver's class arrived or left: the interface loop
+// opens the units that are new and drops those that have gone.
+constexpr std::uint32_t kMessageUnitArrived = 5;
+constexpr std::uint32_t kMessageUnitLeft = 6;
 
 class EngineMessage {
  public:
@@ -37,6 +41,16 @@ class MixerEnableMessage final : public EngineMessage {
 class ClearOversMessage final : public EngineMessage {
  public:
   ClearOversMessage() : EngineMessage(kMessageClearOvers) {}
+};
+
+class UnitArrivedMessage final : public EngineMessage {
+ public:
+  UnitArrivedMessage() : EngineMessage(kMessageUnitArrived) {}
+};
+
+class UnitLeftMessage final : public EngineMessage {
+ public:
+  UnitLeftMessage() : EngineMessage(kMessageUnitLeft) {}
 };
 
 class FullMixMessage final : public EngineMessage {

@@ -61,10 +61,16 @@ DriverStatus KorvaneDeviceControl::Transact(std::uint8_t command, const std::uin
   std::memcpy(request.frame + kPayloadOffset, payload, payloadSize);
   request.length = kPayloadOffset + payloadSize;
   request.timeoutMs = kFcpTimeoutMs;
-  return client->SendFCPRequest(&request, &response);
+  // A unit that has gone never answers again: the rest of a series of writes
+  // (ClearOvers, a queue still full of mixes) would only pile up failures.
+  if (gone) return kStatusDeviceNotOpen;
+  const DriverStatus status = client->SendFCPRequest(&request, &response);
+  if (MeansDeviceGone(status)) gone = true;
+  return status;
 }
 
 void KorvaneDeviceControl::WriteParameter(std::uint8_t id, std::uint8_t value) {
+  if (gone) return;  // its removal is logged once, where the unit is dropped
   DeviceLockHold hold(deviceLock, platform::kInfinite);
   const std::uint8_t payload[2] = {id, value};
   if (Transact(kCommandWriteParameter, payload, sizeof payload) != kStatusSuccess)

@@ -2,6 +2,7 @@
 // vendor-dependent CONTROL frame sent as one FCP transaction.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "korvaneobjects/driverstatus.h"
@@ -46,6 +47,11 @@ class KorvaneDeviceControl {
   // False when the device lock was not free within 10 ms; nothing was sent.
   bool ReadMeters(MeterData* out);
 
+  // True once a transaction ended with a status that says the unit has gone;
+  // from then on nothing more is sent through this channel.
+  bool DeviceGone() const { return gone.load(); }
+  CQdlCtrl* Client() const { return client; }
+
  private:
   // Builds the frame of `command` with `payload` into `request` (which must be
   // held under the device lock) and sends it.
@@ -56,4 +62,5 @@ class KorvaneDeviceControl {
   korvane::FcpRequest request;
   korvane::FcpResponse response;
   platform::NamedMutex deviceLock;
+  std::atomic<bool> gone{false};
 };

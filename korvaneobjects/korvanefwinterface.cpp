@@ -1,11 +1,13 @@
 #include "korvaneobjects/korvanefwinterface.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <new>
 
 #include "korvaneobjects/korvanedevicecontrol.h"
 #include "korvaneobjects/korvanefifo.h"
+#include "korvaneobjects/korvaneunit.h"
 #include "korvaneobjects/qdlctrl.h"
 #include "platform/log.h"
 #include "platform/messagebox.h"
@@ -22,6 +24,16 @@ constexpr auto kStopPoll = std::chrono::milliseconds(1);
 // The loop waits for the first queued message in slices, so that a stop
 // request still ends a loop that never got one.
 constexpr std::uint32_t kStartGateSliceMs = 20;
+// More interfaces than the driver ever lists: an enumeration that keeps
+// failing without reaching the end of the list still ends.
+constexpr std::uint32_t kMaxInterfaces = 64;
+
+void LogDriverVersion(CQdlCtrl& client) {
+  DriverVersion version{};
+  client.GetVersion(&version);
+  platform::Log("Korvane Driver Version: %i.%i.%i \n.", version.driverMajor, version.driverMinor,
+                static_cast<int>(version.driverBuild));
+}
 
 }  // namespace
 
@@ -37,7 +49,8 @@ KorvaneFWInterface* KorvaneFWInterface::Registered() { return registered.load();
 KorvaneFWInterface::KorvaneFWInterface(KorvaneFIFO* fifo) : fifo(fifo) {
   Discover();
   if (deviceCount > 0) {
-    currentDevice = devices.front();
+    currentDevice = units.front();
+    connected = deviceCount;
     platform::Log("Starting metering timer.\n");
     registered.store(this);
   }
@@ -50,41 +63,129 @@ KorvaneFWInterface::~KorvaneFWInterface() {
   KorvaneFWInterface* self = this;
   registered.compare_exchange_strong(self, nullptr);
   DestroyDeviceList(devInfoSet);
-  for (KorvaneDeviceControl* device : devices) delete device;
-  for (CQdlCtrl* client : clients) delete client;  // closes their devices
-  devices.clear();
-  clients.clear();
+  {
+    std::lock_guard<std::mutex> hold(currentLock);
+    currentDevice.reset();
+  }
+  units.clear();  // closes their devices
 }
 
 void KorvaneFWInterface::Discover() {
   devInfoSet = CreateDeviceList(&DeviceInterfaceGuid);
   if (devInfoSet == nullptr) platform::Log("CreateDeviceList failed\n");
   deviceCount = 0;
-  devices.clear();
+  units.clear();
 
   // The enumeration index is always the count opened so far: the n-th
   // interface is tried only after the one before it opened.
   DriverStatus status = kStatusSuccess;
   while (status == kStatusSuccess) {
-    CQdlCtrl* client = new (std::nothrow) CQdlCtrl;
+    std::unique_ptr<CQdlCtrl> client(new (std::nothrow) CQdlCtrl);
     if (client == nullptr) {
       platform::Log("Can not create CQdlCtrl instance");
       return;
     }
-    clients.push_back(client);
     status = client->OpenDevice(deviceCount, devInfoSet, &DeviceInterfaceGuid);
     if (status == kStatusSuccess) {
       ++deviceCount;
-      DriverVersion version{};
-      client->GetVersion(&version);
-      platform::Log("Korvane Driver Version: %i.%i.%i \n.", version.driverMajor,
-                    version.driverMinor, static_cast<int>(version.driverBuild));
-      devices.push_back(new KorvaneDeviceControl(client));
+      LogDriverVersion(*client);
+      Insert(std::make_shared<KorvaneUnit>(std::move(client)));
     } else if (status == kStatusNoSuchInstance && deviceCount == 0) {
       platform::Log("No Korvane detected.\n");
       platform::ShowMessageBox(nullptr, "No Korvane found.", "No Korvane", platform::kMbOk);
     }
   }
+}
+
+// Opens, as discovery does, every present interface that no unit of the list
+// has open. The notice names one interface, but the list is read whole: a
+// notice missed or folded into another must not leave a unit unopened.
+void KorvaneFWInterface::OpenArrivedUnits() {
+  // A unit pulled and plugged back at once may still be listed with the
+  // handle of its former power-up, which never works again.
+  DropUnitsThatLeft(true);
+  platform::DeviceInfoSet set = CreateDeviceList(&DeviceInterfaceGuid);
+  if (set == nullptr) {
+    platform::Log("CreateDeviceList failed\n");
+    return;
+  }
+  bool opened = false;
+  for (std::uint32_t index = 0; index < kMaxInterfaces; ++index) {
+    std::unique_ptr<CQdlCtrl> client(new (std::nothrow) CQdlCtrl);
+    if (client == nullptr) break;
+    const DriverStatus status = client->OpenDevice(index, set, &DeviceInterfaceGuid);
+    if (status == kStatusNoSuchInstance) break;
+    if (status != kStatusSuccess) {
+      platform::Log("Korvane unit %u cannot be opened: 0x%08X\n", static_cast<unsigned>(index),
+                    static_cast<unsigned>(status));
+      continue;
+    }
+    if (IsOpen(client->DevicePath())) continue;  // the client closes its second handle
+    LogDriverVersion(*client);
+    auto unit = std::make_shared<KorvaneUnit>(std::move(client));
+    platform::Log("Korvane unit arrived: %s\n", unit->Path().c_str());
+    Insert(std::move(unit));
+    opened = true;
+  }
+  DestroyDeviceList(set);
+  if (opened) UnitsChanged(false);
+}
+
+bool KorvaneFWInterface::IsOpen(const std::string& path) const {
+  return std::any_of(units.begin(), units.end(),
+                     [&](const UnitPtr& unit) { return SameDevicePath(unit->Path(), path); });
+}
+
+// `ask`: ask the driver about each unit, not only look at what the last
+// transactions said.
+void KorvaneFWInterface::DropUnitsThatLeft(bool ask) {
+  bool dropped = false;
+  for (auto unit = units.begin(); unit != units.end();) {
+    if (ask ? (*unit)->StillThere() : !(*unit)->Gone()) {
+      ++unit;
+      continue;
+    }
+    platform::Log("Korvane unit left: %s\n", (*unit)->Path().c_str());
+    unit = units.erase(unit);
+    dropped = true;
+  }
+  if (dropped) UnitsChanged(true);
+}
+
+// Keeps `units` in the order their paths were first seen.
+void KorvaneFWInterface::Insert(UnitPtr unit) {
+  auto rank = [this](const std::string& path) {
+    for (std::size_t i = 0; i < knownPaths.size(); ++i)
+      if (SameDevicePath(knownPaths[i], path)) return i;
+    knownPaths.push_back(path);
+    return knownPaths.size() - 1;
+  };
+  const std::size_t place = rank(unit->Path());
+  auto after = std::find_if(units.begin(), units.end(),
+                            [&](const UnitPtr& other) { return rank(other->Path()) > place; });
+  units.insert(after, std::move(unit));
+}
+
+// The first unit of the list is the current device. One that becomes current
+// because the one before it left gets the mixer enable that one had; after an
+// arrival the master control's queued state brings it.
+void KorvaneFWInterface::UnitsChanged(bool giveMixerEnable) {
+  UnitPtr first = units.empty() ? nullptr : units.front();
+  UnitPtr before;
+  {
+    std::lock_guard<std::mutex> hold(currentLock);
+    before = currentDevice;
+    currentDevice = first;
+  }
+  connected = static_cast<std::uint32_t>(units.size());
+  if (giveMixerEnable && first && first != before && mixerEnableSent >= 0)
+    first->Control().SetMixerEnable(mixerEnableSent == 1);
+  if (UnitsChangedCallback callback = unitsChanged.load()) callback();
+}
+
+KorvaneFWInterface::UnitPtr KorvaneFWInterface::CurrentUnit() {
+  std::lock_guard<std::mutex> hold(currentLock);
+  return currentDevice;
 }
 
 void KorvaneFWInterface::StartInterfaceLoop(void (*entry)()) {
@@ -109,6 +210,8 @@ void KorvaneFWInterface::interfaceLoopGo() {
       CarryOut(*message);
       delete message;
     }
+    // A transaction of this pass, or a meter read, may have found its unit gone.
+    DropUnitsThatLeft(false);
     // A stop lets what is queued go out first: the unit keeps the last
     // state the window showed when the program closed or the session ended.
     if (!loopRun && message == nullptr) break;
@@ -120,18 +223,24 @@ void KorvaneFWInterface::interfaceLoopGo() {
 void KorvaneFWInterface::CarryOut(const EngineMessage& message) {
   switch (message.kind) {
     case kMessageMixerEnable:
-      if (currentDevice)
-        currentDevice->SetMixerEnable(static_cast<const MixerEnableMessage&>(message).value == 1);
+      mixerEnableSent = static_cast<const MixerEnableMessage&>(message).value == 1 ? 1 : 0;
+      if (!units.empty()) units.front()->Control().SetMixerEnable(mixerEnableSent == 1);
       break;
     case kMessageClearOvers:
-      for (KorvaneDeviceControl* device : devices) device->ClearOvers();
+      for (const UnitPtr& unit : units) unit->Control().ClearOvers();
       break;
     case kMessageFullMix: {
       const auto& mix = static_cast<const FullMixMessage&>(message);
-      for (KorvaneDeviceControl* device : devices)
-        device->WriteMix(static_cast<std::uint8_t>(mix.mixIndex), mix.record.gains);
+      for (const UnitPtr& unit : units)
+        unit->Control().WriteMix(static_cast<std::uint8_t>(mix.mixIndex), mix.record.gains);
       break;
     }
+    case kMessageUnitArrived:
+      OpenArrivedUnits();
+      break;
+    case kMessageUnitLeft:
+      DropUnitsThatLeft(true);
+      break;
     default:
       break;
   }
@@ -166,8 +275,15 @@ void KorvaneFWInterface::meterUpdateThreadProc() {
   meterRunning = true;
   platform::Log("LAUNCHING METER THREAD\n");
   do {
-    if (currentDevice && currentDevice->ReadMeters(&meterRaw)) {
-      UpdateMeterValues();
+    const UnitPtr unit = CurrentUnit();
+    const bool read = unit == nullptr || unit->Control().ReadMeters(&meterRaw);
+    if (read) {
+      // Without a unit the meters are fed silence, so that they fall as they
+      // would with the sound stopped and the overs go out.
+      if (unit)
+        UpdateMeterValues();
+      else
+        ShowSilence();
       if (MeterCallback callback = meterCallback.load()) callback();
     }
     std::this_thread::sleep_for(kMeterPeriod);
@@ -185,6 +301,10 @@ void KorvaneFWInterface::UpdateMeterValues() {
     meterValues[kOutputLevels + k] = MeterDisplayValue(meterRaw.outputLevel[2 * mix + k]);
     meterValues[kOutputOvers + k] = (meterRaw.outputOver >> k) & 1 ? 1.0 : 0.0;
   }
+}
+
+void KorvaneFWInterface::ShowSilence() {
+  for (double& value : meterValues) value = 0.0;
 }
 
 void KorvaneFWInterface::StopMetering() {

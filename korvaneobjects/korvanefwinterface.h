@@ -1,9 +1,14 @@
 // The engine's device side: discovers and opens every X-Tamber, then runs the
 // interface loop (queued messages to the devices) and the metering thread.
+// Units that arrive or leave later are opened and dropped by the interface
+// loop, which alone changes the list of units.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -11,12 +16,13 @@
 #include "korvaneobjects/metervalues.h"
 #include "platform/deviceio.h"
 
-class CQdlCtrl;
 class EngineMessage;
-class KorvaneDeviceControl;
 class KorvaneFIFO;
+class KorvaneUnit;
 
 using MeterCallback = void (*)();
+// Told on the interface loop's thread, after a unit was opened or dropped.
+using UnitsChangedCallback = void (*)();
 
 class KorvaneFWInterface {
  public:
@@ -36,29 +42,51 @@ class KorvaneFWInterface {
 
   void SetSelectedMix(std::uint32_t mix) { selectedMix.store(mix & 3); }
   void SetMeterCallback(MeterCallback callback) { meterCallback.store(callback); }
+  void SetUnitsChangedCallback(UnitsChangedCallback callback) { unitsChanged.store(callback); }
   double* GetMeterValues() { return meterValues; }
+  // The units discovery opened at start-up.
   std::uint32_t GetDeviceCount() const { return deviceCount; }
+  // The units open now.
+  std::uint32_t ConnectedCount() const { return connected.load(); }
 
   // The FW interface registered by discovery, or null.
   static KorvaneFWInterface* Registered();
 
  private:
+  using UnitPtr = std::shared_ptr<KorvaneUnit>;
+
   void Discover();
   void CarryOut(const EngineMessage& message);
+  void OpenArrivedUnits();
+  bool IsOpen(const std::string& path) const;
+  void DropUnitsThatLeft(bool ask);
+  void Insert(UnitPtr unit);
+  void UnitsChanged(bool giveMixerEnable);
+  UnitPtr CurrentUnit();
   static void MeterThreadEntry();
   void meterUpdateThreadProc();
   void UpdateMeterValues();
+  void ShowSilence();
 
   KorvaneFIFO* fifo;
   platform::DeviceInfoSet devInfoSet = nullptr;
-  std::vector<CQdlCtrl*> clients;
-  std::vector<KorvaneDeviceControl*> devices;
+  // In the order their paths were first seen: a unit that comes back takes its
+  // old place, and the first of them is the current device.
+  std::vector<UnitPtr> units;
+  std::vector<std::string> knownPaths;
   std::uint32_t deviceCount = 0;
-  KorvaneDeviceControl* currentDevice = nullptr;
+  std::atomic<std::uint32_t> connected{0};
+  // The device whose meters are read and whose mixer-enable is set.
+  std::mutex currentLock;
+  UnitPtr currentDevice;
+  // The last mixer enable carried out, for a unit that becomes the current
+  // device when the one before it leaves.
+  int mixerEnableSent = -1;
   std::atomic<std::uint32_t> selectedMix{0};
   MeterData meterRaw{};
   double meterValues[kMeterValueCount] = {};
   std::atomic<MeterCallback> meterCallback{nullptr};
+  std::atomic<UnitsChangedCallback> unitsChanged{nullptr};
   std::atomic<bool> loopRun{false}, loopRunning{false};
   std::atomic<bool> meterRun{false}, meterRunning{false};
   std::thread loopThread, meterThread;

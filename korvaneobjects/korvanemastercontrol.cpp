@@ -157,6 +157,26 @@ void KorvaneMasterControl::SendAllMixes() {
   for (std::uint32_t mix = 0; mix < kMixCount; ++mix) PushMix(mix);
 }
 
+void KorvaneMasterControl::UnitArrived() {
+  if (fw == nullptr || shutDown) return;
+  fifo->Push(new UnitArrivedMessage);
+  SendAllMixes();
+  fifo->Push(new MixerEnableMessage(mixer->IsEnabled() ? 1 : 0));
+}
+
+void KorvaneMasterControl::UnitLeft() {
+  if (fw == nullptr || shutDown) return;
+  fifo->Push(new UnitLeftMessage);
+}
+
+std::uint32_t KorvaneMasterControl::ConnectedUnits() const {
+  return fw && !shutDown ? fw->ConnectedCount() : 0;
+}
+
+void KorvaneMasterControl::SetUnitsChangedCallback(UnitsChangedCallback callback) {
+  if (fw) fw->SetUnitsChangedCallback(callback);
+}
+
 double KorvaneMasterControl::GetFader(int channel) {
   const int mix = static_cast<int>(selectedMix);
   if (channel >= 8) return mixer->GetMaster(mix, channel - 8);

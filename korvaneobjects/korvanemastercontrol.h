@@ -36,6 +36,18 @@ class KorvaneMasterControl {
   void SendCurrentMix();
   void SendAllMixes();
 
+  // A device interface of the driver's class arrived or left (the main
+  // window's device notifications). An arrival queues the opening of the new
+  // units and then the whole present state: every mix, then the mixer enable
+  // as the model holds it, so that a unit that was away, or is new, plays
+  // what the window shows.
+  void UnitArrived();
+  void UnitLeft();
+  // The units open now; 0 before start-up and after shutdown.
+  std::uint32_t ConnectedUnits() const;
+  // Called on the interface loop's thread whenever units were opened or dropped.
+  void SetUnitsChangedCallback(UnitsChangedCallback callback);
+
   double GetFader(int channel);  // 8, 9: the left and right master
   double GetPan(int channel);
   bool GetSolo(int channel);

@@ -448,6 +448,11 @@ std::size_t SimulatedMachine::FrameCount(std::uint32_t device) const {
   return device < core::kMaxDevices ? frames_[device].size() : 0;
 }
 
+std::size_t SimulatedMachine::OpenHandleCount() const {
+  std::lock_guard<std::mutex> hold(lock_);
+  return handles_.size() + events_.size();
+}
+
 std::vector<RequestRecord> SimulatedMachine::Requests() const {
   std::lock_guard<std::mutex> hold(lock_);
   return requests_;

@@ -114,6 +114,8 @@ class SimulatedMachine final : public platform::DeviceApi {
   std::vector<FrameRecord> Frames(std::uint32_t device, std::size_t first = 0) const;
   std::size_t FrameCount(std::uint32_t device) const;
   std::vector<RequestRecord> Requests() const;
+  // Handles and transfer events opened and not yet closed, by every client.
+  std::size_t OpenHandleCount() const;
   DeviceState State(std::uint32_t device) const;
   // The control device's settings as the driver holds them now.
   core::Control ControlState() const;
