@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 #include <new>
+#include <optional>
 
 #include "korvaneobjects/korvanedevicecontrol.h"
 #include "korvaneobjects/korvanefifo.h"
@@ -21,6 +22,9 @@ std::atomic<KorvaneFWInterface*> registered{nullptr};
 constexpr auto kMeterPeriod = std::chrono::milliseconds(50);
 constexpr auto kLoopPause = std::chrono::milliseconds(1);
 constexpr auto kStopPoll = std::chrono::milliseconds(1);
+// How long a stop goes on carrying out what is queued: a unit that answers
+// gets the last state, one that has stalled does not hold up the program's end.
+constexpr auto kStopDrainLimit = std::chrono::milliseconds(500);
 // The loop waits for the first queued message in slices, so that a stop
 // request still ends a loop that never got one.
 constexpr std::uint32_t kStartGateSliceMs = 20;
@@ -202,6 +206,7 @@ void KorvaneFWInterface::interfaceLoopGo() {
   platform::Log("Running Thread: KorvaneFWInterface::interfaceLoopGo()\n");
   bool started = false;
   while (!started && loopRun) started = fifo->WaitForFirstPush(kStartGateSliceMs);
+  std::optional<std::chrono::steady_clock::time_point> drainUntil;
   while (started) {
     while (fifo->Coalesce()) {
     }
@@ -212,9 +217,14 @@ void KorvaneFWInterface::interfaceLoopGo() {
     }
     // A transaction of this pass, or a meter read, may have found its unit gone.
     DropUnitsThatLeft(false);
-    // A stop lets what is queued go out first: the unit keeps the last
-    // state the window showed when the program closed or the session ended.
-    if (!loopRun && message == nullptr) break;
+    // A stop lets what is queued go out first, within a limit: the unit keeps
+    // the last state the window showed when the program closed or the
+    // session ended.
+    if (!loopRun) {
+      const auto now = std::chrono::steady_clock::now();
+      if (!drainUntil) drainUntil = now + kStopDrainLimit;
+      if (message == nullptr || now >= *drainUntil) break;
+    }
     std::this_thread::sleep_for(kLoopPause);
   }
   loopRunning = false;

@@ -35,7 +35,8 @@ class KorvaneFWInterface {
   // Starts a thread that runs `entry`, which is to call interfaceLoopGo.
   void StartInterfaceLoop(void (*entry)());
   void interfaceLoopGo();
-  // Ends the loop once what is queued has gone out, and waits for it.
+  // Ends the loop once what is queued has gone out (for half a second at
+  // most: a stalled unit is not waited for), and waits for it.
   void StopInterfaceLoop();
   void StartMetering();
   void StopMetering();

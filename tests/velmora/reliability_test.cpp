@@ -88,7 +88,8 @@ TEST_F(Reliability, AHundredThousandWritesWhileMeteringEndWithTheModelOnTheDevic
   ExpectDeviceHoldsTheModel(sim.machine(), *master);
 
   // A stalled device (2 s a transaction): shutdown waits for the transaction
-  // in flight and drops the rest of the queue instead of carrying it out.
+  // in flight, and past its short grace for the queue drops the rest instead
+  // of carrying it out.
   sim->SetReplyDelayMs(2000);
   sim->ClearFrames();
   for (std::uint32_t mix = 0; mix < 4; ++mix) {

@@ -20,6 +20,7 @@ namespace {
 struct Asked {
   FileDialogKind kind;
   OPENFILENAMEW request;
+  std::wstring title;  // the request's title lives only as long as the dialog
 };
 
 class SettingsDialogs : public ::testing::Test {
@@ -27,7 +28,7 @@ class SettingsDialogs : public ::testing::Test {
   // The user confirms `path`, or cancels when it is null.
   void Answer(const wchar_t* path) {
     SetFileDialogHook([this, path](FileDialogKind kind, OPENFILENAMEW& request) {
-      asked.push_back({kind, request});
+      asked.push_back({kind, request, request.lpstrTitle ? request.lpstrTitle : L""});
       if (!path) return false;
       std::wcsncpy(request.lpstrFile, path, request.nMaxFile);
       return true;
@@ -69,8 +70,8 @@ TEST_F(SettingsDialogs, SaveTellsWhetherTheUserConfirmed) {
 
   ASSERT_EQ(asked.size(), 3u);
   EXPECT_EQ(asked[0].kind, FileDialogKind::Save);
-  EXPECT_STREQ(asked[0].request.lpstrTitle, L"Save As");
-  EXPECT_STREQ(asked[1].request.lpstrTitle, L"Save");
+  EXPECT_EQ(asked[0].title, L"Save As");
+  EXPECT_EQ(asked[1].title, L"Save");
 }
 
 TEST_F(SettingsDialogs, AnAnswerThatFillsTheWholeBufferStillEnds) {
