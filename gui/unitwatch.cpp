@@ -82,8 +82,9 @@ void UnitWatch::OnDeviceChange(WPARAM event, LPARAM data) {
 }
 
 void UnitWatch::ShowCaption(HWND window) {
+  // Without an engine (not started yet, or shut down) there is nothing to report.
   const KorvaneMasterControl* master = ExistingMasterControl();
-  const char* caption = master && master->ConnectedUnits() > 0 ? kCaption : kNoUnitCaption;
+  const char* caption = !master || master->ConnectedUnits() > 0 ? kCaption : kNoUnitCaption;
   char shown[64] = "";
   GetWindowTextA(window, shown, sizeof shown);
   if (std::strcmp(shown, caption) != 0) SetWindowTextA(window, caption);
