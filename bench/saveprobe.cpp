@@ -43,8 +43,8 @@ void SaveInPlace(const std::string& path, const unsigned char* image) {
 }
 
 void Report(const char* what, const std::vector<double>& times) {
-  std::printf("%-34s median %7.3f ms   p90 %7.3f ms   (%zu saves)\n", what,
-              Percentile(times, 0.5), Percentile(times, 0.9), times.size());
+  std::printf("%-34s median %7.3f ms   p90 %7.3f ms   (%zu saves)\n", what, Percentile(times, 0.5),
+              Percentile(times, 0.9), times.size());
 }
 
 void TimeSaves(const std::string& folder) {
@@ -132,12 +132,13 @@ void TimeHandOver(const std::string& mixer, const std::string& folder) {
     CloseHandle(second.hProcess);
     CloseHandle(second.hThread);
     if (!seen) {
-      std::printf("the handed-over file was not shown (the box shows \"%s\")\n", BoxText(box).c_str());
+      std::printf("the handed-over file was not shown (the box shows \"%s\")\n",
+                  BoxText(box).c_str());
       break;
     }
   }
-  std::printf("%-34s median %7.1f ms   (%zu starts)\n", "second start to file shown:",
-              Percentile(times, 0.5), times.size());
+  std::printf("%-34s median %7.1f ms   (%zu starts)\n",
+              "second start to file shown:", Percentile(times, 0.5), times.size());
   PostMessageA(window, WM_CLOSE, 0, 0);
   WaitForSingleObject(first.hProcess, 10000);
   CloseHandle(first.hProcess);

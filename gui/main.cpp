@@ -13,7 +13,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   simulator::InstallFromEnvironment();
   // The wide command line, in UTF-8: WinMain's own text is in the system's
   // code page, which turns the letters of other scripts in a path into "?".
-  const std::string commandLine =
-      ArgumentsOfCommandLine(platform::Utf8FromWide(GetCommandLineW()));
+  const std::string commandLine = ArgumentsOfCommandLine(platform::Utf8FromWide(GetCommandLineW()));
   return VelmoraApp::Run(instance, commandLine.c_str(), show);
 }

@@ -12,20 +12,15 @@
 #include "platform/fileio_internal.h"
 
 namespace platform {
+namespace internal {
+
+void SetSystemError(std::uint32_t code) { errno = static_cast<int>(code); }
+
+}  // namespace internal
 namespace {
 
 using internal::Fail;
-using internal::TakePlannedFailure;
-
-// Runs one step of a replacement, or instead fails it as a test planned.
-template <typename Operation>
-bool Step(ReplaceStep step, Operation&& operation) {
-  if (const std::uint32_t code = TakePlannedFailure(step)) {
-    errno = static_cast<int>(code);
-    return false;
-  }
-  return operation();
-}
+using internal::Step;
 
 std::string FolderOf(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
@@ -103,9 +98,9 @@ bool ReplaceFileContents(const std::string& path, const void* data, std::size_t 
     return Fail(error, static_cast<std::uint32_t>(errno), true);
   // The new file keeps the old one's permissions; a new one has the usual.
   if (exists) fchmod(file, old.st_mode & 07777);
-  if (!WriteTemporary(file, data, size) ||
-      !Step(ReplaceStep::kReplace,
-            [&] { return std::rename(temporary.c_str(), path.c_str()) == 0; })) {
+  if (!WriteTemporary(file, data, size) || !Step(ReplaceStep::kReplace, [&] {
+        return std::rename(temporary.c_str(), path.c_str()) == 0;
+      })) {
     const int failure = errno;
     unlink(temporary.c_str());
     return Fail(error, static_cast<std::uint32_t>(failure), false);
@@ -118,8 +113,6 @@ bool FileExists(const std::string& path) {
   return stat(path.c_str(), &status) == 0 && !S_ISDIR(status.st_mode);
 }
 
-std::string SystemErrorText(std::uint32_t code) {
-  return std::strerror(static_cast<int>(code));
-}
+std::string SystemErrorText(std::uint32_t code) { return std::strerror(static_cast<int>(code)); }
 
 }  // namespace platform

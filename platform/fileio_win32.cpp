@@ -7,20 +7,15 @@
 #include "platform/widetext.h"
 
 namespace platform {
+namespace internal {
+
+void SetSystemError(std::uint32_t code) { SetLastError(code); }
+
+}  // namespace internal
 namespace {
 
 using internal::Fail;
-using internal::TakePlannedFailure;
-
-// Runs one step of a replacement, or instead fails it as a test planned.
-template <typename Operation>
-bool Step(ReplaceStep step, Operation&& operation) {
-  if (const std::uint32_t code = TakePlannedFailure(step)) {
-    SetLastError(code);
-    return false;
-  }
-  return operation();
-}
+using internal::Step;
 
 std::wstring FolderOf(const std::wstring& path) {
   const std::size_t slash = path.find_last_of(L"\\/");
@@ -123,9 +118,8 @@ bool ReplaceFileContents(const std::string& path, const void* data, std::size_t 
   wchar_t temporary[MAX_PATH] = L"";
   // A unique name in the target's folder (made there as an empty file), so
   // that the last step is a rename within one volume.
-  if (!Step(ReplaceStep::kCreateTemporary, [&] {
-        return GetTempFileNameW(FolderOf(target).c_str(), L"kmx", 0, temporary) != 0;
-      }))
+  if (!Step(ReplaceStep::kCreateTemporary,
+            [&] { return GetTempFileNameW(FolderOf(target).c_str(), L"kmx", 0, temporary) != 0; }))
     return Fail(error, GetLastError(), true);
   if (!WriteTemporary(temporary, data, size) || !PutInPlace(temporary, target)) {
     const DWORD failure = GetLastError();

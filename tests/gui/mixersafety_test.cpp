@@ -14,7 +14,8 @@ namespace {
 constexpr std::uint16_t kChannel2Fader = IDFADER + 1;
 constexpr double kFileStep = 1.0 / 32768;
 // Greek and Japanese letters: no one code page holds both.
-const std::string kTwoScripts = "\xce\x9c\xce\xaf\xce\xbe\xce\xb7 \xe3\x83\x9f\xe3\x83\x83\xe3\x82\xaf\xe3\x82\xb9";
+const std::string kTwoScripts =
+    "\xce\x9c\xce\xaf\xce\xbe\xce\xb7 \xe3\x83\x9f\xe3\x83\x83\xe3\x82\xaf\xe3\x82\xb9";
 
 std::uintmax_t FileSize(const std::string& path) {
   std::error_code error;

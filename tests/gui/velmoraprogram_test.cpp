@@ -63,7 +63,8 @@ TEST_F(VelmoraProgram, OpensItsQuotedCommandLineFileAndClosesUnaskedWhenNothingC
   ASSERT_TRUE(
       testsupport::Eventually([&] { return (window = ProgramWindow("ZWVELMORA")) != nullptr; }));
   HWND box = GetDlgItem(window, IDFADERTEXT + 1);
-  EXPECT_TRUE(testsupport::Eventually([&] { return WindowText(box) == "-6.0"; })) << WindowText(box);
+  EXPECT_TRUE(testsupport::Eventually([&] { return WindowText(box) == "-6.0"; }))
+      << WindowText(box);
 
   // The user changed nothing, so closing asks nothing and the program ends.
   PostMessageA(window, WM_CLOSE, 0, 0);
@@ -139,7 +140,8 @@ TEST_F(VelmoraProgram, ASecondStartHandsItsFileToTheRunningMixerAndEnds) {
   ASSERT_TRUE(second.Start("\"" + half + "\""));
   EXPECT_TRUE(testsupport::Eventually([&] { return second.Ended(); }));
   EXPECT_EQ(second.ExitCode(), 0u);
-  EXPECT_TRUE(testsupport::Eventually([&] { return WindowText(box) == "-6.0"; })) << WindowText(box);
+  EXPECT_TRUE(testsupport::Eventually([&] { return WindowText(box) == "-6.0"; }))
+      << WindowText(box);
 
   ProgramProcess third;  // no file: the first only comes to the front
   ASSERT_TRUE(third.Start(""));
@@ -162,7 +164,8 @@ TEST_F(VelmoraProgram, OpensAFileWhosePathHasLettersOfTwoScripts) {
   ASSERT_TRUE(
       testsupport::Eventually([&] { return (window = ProgramWindow("ZWVELMORA")) != nullptr; }));
   HWND box = GetDlgItem(window, IDFADERTEXT + 1);
-  EXPECT_TRUE(testsupport::Eventually([&] { return WindowText(box) == "-6.0"; })) << WindowText(box);
+  EXPECT_TRUE(testsupport::Eventually([&] { return WindowText(box) == "-6.0"; }))
+      << WindowText(box);
 }
 
 TEST_F(VelmoraProgram, TheEndOfTheSessionAsksAboutAnUnsavedMixAndThenEndsTheProgram) {

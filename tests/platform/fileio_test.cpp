@@ -85,7 +85,8 @@ TEST(ReplaceFileContents, KeepsAHiddenFileHiddenAndLeavesProtectedOrHeldFilesAsT
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
     names.push_back(entry.path().filename().string());
-  EXPECT_EQ(names.size(), 3u) << "no temporary file left behind: " << ::testing::PrintToString(names);
+  EXPECT_EQ(names.size(), 3u) << "no temporary file left behind: "
+                              << ::testing::PrintToString(names);
 }
 #else
 TEST(ReplaceFileContents, KeepsTheOldFilesPermissions) {

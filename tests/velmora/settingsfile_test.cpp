@@ -46,7 +46,8 @@ Bytes ReadAll(const fs::path& path) {
 
 void WriteAll(const fs::path& path, const Bytes& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 // The image of a fresh model: faders down, pans centred, masters at unity.
@@ -173,7 +174,9 @@ TEST_F(SettingsFileTest, ShortEmptyAndMissingFilesChangeNothing) {
     SCOPED_TRACE(name);
     log.Clear();
     EXPECT_FALSE(LoadSettingsFile(name[0] ? Path(name).c_str() : folder.string().c_str()));
-    EXPECT_EQ(log.Count("Settings file too short.\n") + log.Count("Could not open file for reading.\n"), 1);
+    EXPECT_EQ(
+        log.Count("Settings file too short.\n") + log.Count("Could not open file for reading.\n"),
+        1);
   }
   EXPECT_EQ(Model().MixState(0).soloCount, 0);
   EXPECT_EQ(GetMasterControl()->Fifo()->Size(), 0u);
@@ -182,7 +185,8 @@ TEST_F(SettingsFileTest, ShortEmptyAndMissingFilesChangeNothing) {
 
 TEST_F(SettingsFileTest, ForeignHeadersAreLoggedAndGarbageIsReadAsTheLayoutSays) {
   Bytes garbage(1 << 20);
-  for (std::size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<std::uint8_t>(i * 7 + 3);
+  for (std::size_t i = 0; i < garbage.size(); ++i)
+    garbage[i] = static_cast<std::uint8_t>(i * 7 + 3);
   garbage[0] = 2;
   WriteAll(folder / "big.kmx", garbage);
   ASSERT_TRUE(LoadSettingsFile(Path("big.kmx").c_str()));
@@ -210,10 +214,10 @@ TEST_F(SettingsFileTest, ALoadedSoloReachesTheDeviceAsSilence) {
   ASSERT_EQ(GetMasterControl()->InitKorvaneMasterControl(nullptr), 1u);
   Bytes image = FreshImage();
   const int mix1 = 4 + 52;
-  image[mix1 + 8 + 2] = 1;                  // solo on channel 2 of mix 1
-  image[mix1 + 16] = 0x7F;                  // channel 0 fader 1.0
+  image[mix1 + 8 + 2] = 1;  // solo on channel 2 of mix 1
+  image[mix1 + 16] = 0x7F;  // channel 0 fader 1.0
   image[mix1 + 17] = 0xFF;
-  image[mix1 + 16 + 4] = 0x7F;              // channel 2 fader 1.0
+  image[mix1 + 16 + 4] = 0x7F;  // channel 2 fader 1.0
   image[mix1 + 16 + 5] = 0xFF;
   WriteAll(folder / "solo.kmx", image);
   ASSERT_TRUE(LoadSettingsFile(Path("solo.kmx").c_str()));

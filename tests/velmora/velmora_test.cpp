@@ -116,10 +116,10 @@ TEST_F(ParameterTest, OnlyAChangeToWhatAFileKeepsIsSomethingToSave) {
   KMXSetInteger(IDMIXSELECT, 1);
   KMXSetInteger(0x4804, 1);
   KMXSetFloat(0x1234, 1.0);
-  KMXSetFloat(0x4021, 0.0);   // channel 2's fader is down already
-  KMXSetFloat(0x4042, 0.0);   // its pan centred already
-  KMXSetFloat(0x4028, 1.0);   // the master at unity already
-  KMXSetInteger(0x4101, 0);   // not muted already
+  KMXSetFloat(0x4021, 0.0);  // channel 2's fader is down already
+  KMXSetFloat(0x4042, 0.0);  // its pan centred already
+  KMXSetFloat(0x4028, 1.0);  // the master at unity already
+  KMXSetInteger(0x4101, 0);  // not muted already
   EXPECT_TRUE(savedFlag);
 
   struct Write {

@@ -141,8 +141,10 @@ TEST(SystemSettingsDialogs, OpenGivesTheFullPathOfAFileInAnotherFolderOrNothing)
 TEST(SystemSettingsDialogs, SaveGivesBackAFolderNamedInOtherScriptsLetterForLetter) {
   // Greek and Japanese: outside any one code page, so the ANSI dialog would
   // have handed back question marks.
-  const testsupport::TempFolder folder("\xce\x9c\xce\xaf\xce\xbe\xce\xb7 \xe3\x83\x9f\xe3\x83\x83\xe3\x82\xaf\xe3\x82\xb9");
-  const std::string file = folder.Path("\xcf\x83\xcf\x8d\xce\xbd\xce\xbf\xce\xbb\xce\xbf \xe6\xb7\xb7.kmx");
+  const testsupport::TempFolder folder(
+      "\xce\x9c\xce\xaf\xce\xbe\xce\xb7 \xe3\x83\x9f\xe3\x83\x83\xe3\x82\xaf\xe3\x82\xb9");
+  const std::string file =
+      folder.Path("\xcf\x83\xcf\x8d\xce\xbd\xce\xbf\xce\xbb\xce\xbf \xe6\xb7\xb7.kmx");
   const std::wstring wideFile = platform::WideFromUtf8(file);
   std::thread user = User(GetCurrentThreadId(), wideFile.c_str());
   bool confirmed = false;
