@@ -16,16 +16,10 @@
 #include <string>
 #include <vector>
 
+#include "bench/probeclock.h"
 #include "platform/fileio.h"
 
 namespace {
-
-double NowMs() {
-  LARGE_INTEGER counter, frequency;
-  QueryPerformanceCounter(&counter);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 double Percentile(std::vector<double> values, double share) {
   std::sort(values.begin(), values.end());

@@ -18,14 +18,9 @@
 #include <thread>
 #include <vector>
 
-namespace {
+#include "bench/probeclock.h"
 
-double NowMs() {
-  LARGE_INTEGER counter, frequency;
-  QueryPerformanceCounter(&counter);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
+namespace {
 
 HWND VisibleWindowOf(DWORD processId) {
   struct Search {

@@ -29,11 +29,27 @@ class VelmoraProgram : public ::testing::Test {
     ASSERT_TRUE(program.Start(arguments)) << GetLastError();
   }
   HWND ProgramWindow(const char* className) const { return program.Window(className); }
+  // The program's mixer window once it is there, or null.
+  HWND MixerWindow() const {
+    HWND window = nullptr;
+    testsupport::Eventually([&] { return (window = ProgramWindow("ZWVELMORA")) != nullptr; });
+    return window;
+  }
   bool Ended() const { return program.Ended(); }
   DWORD ExitCode() const { return program.ExitCode(); }
 
   ProgramProcess program;
 };
+
+// A mix file with channel 2 at `gain`, written by an engine of this process
+// that is gone again before the program starts.
+void WriteFileWithGain(const std::string& path, double gain) {
+  KMXSetInteger(IDMIXERACTIVE, 1);
+  KMXSetFloat(IDFADER + 1, gain);
+  ASSERT_TRUE(SaveSettingsFile(path.c_str()));
+  DestroyMasterControl();
+  ResetParameterInterface();
+}
 
 // The texts of every static control of a message box.
 std::string BoxText(HWND box) {
@@ -51,17 +67,12 @@ std::string BoxText(HWND box) {
 TEST_F(VelmoraProgram, OpensItsQuotedCommandLineFileAndClosesUnaskedWhenNothingChanged) {
   const testsupport::TempFolder folder("velmora program test");
   const std::string path = folder.Path("my mix.kmx");
-  // Channel 2 at half gain in the first mix, written by an engine of this process.
-  KMXSetInteger(IDMIXERACTIVE, 1);
-  KMXSetFloat(IDFADER + 1, 0.5);
-  ASSERT_TRUE(SaveSettingsFile(path.c_str()));
-  DestroyMasterControl();
-  ResetParameterInterface();
+  WriteFileWithGain(path, 0.5);
+  ASSERT_FALSE(HasFatalFailure());
 
   Start("devices=1", "\"" + path + "\"");
-  HWND window = nullptr;
-  ASSERT_TRUE(
-      testsupport::Eventually([&] { return (window = ProgramWindow("ZWVELMORA")) != nullptr; }));
+  const HWND window = MixerWindow();
+  ASSERT_NE(window, nullptr);
   HWND box = GetDlgItem(window, IDFADERTEXT + 1);
   EXPECT_TRUE(testsupport::Eventually([&] { return WindowText(box) == "-6.0"; }))
       << WindowText(box);
@@ -90,16 +101,6 @@ TEST_F(VelmoraProgram, WithoutAnXTamberItSaysSoAndEndsWithCodeZero) {
 }
 
 namespace {
-
-// A mix file with channel 2 at `gain`, written by an engine of this process
-// that is gone again before the program starts.
-void WriteFileWithGain(const std::string& path, double gain) {
-  KMXSetInteger(IDMIXERACTIVE, 1);
-  KMXSetFloat(IDFADER + 1, gain);
-  ASSERT_TRUE(SaveSettingsFile(path.c_str()));
-  DestroyMasterControl();
-  ResetParameterInterface();
-}
 
 // Sends `message` from a thread of its own, as the system would, while the
 // test answers what the program shows; the program's answer.
@@ -130,9 +131,8 @@ TEST_F(VelmoraProgram, ASecondStartHandsItsFileToTheRunningMixerAndEnds) {
   WriteFileWithGain(half, 0.5);
   ASSERT_FALSE(HasFatalFailure());
   Start("devices=1", "");
-  HWND window = nullptr;
-  ASSERT_TRUE(
-      testsupport::Eventually([&] { return (window = ProgramWindow("ZWVELMORA")) != nullptr; }));
+  const HWND window = MixerWindow();
+  ASSERT_NE(window, nullptr);
   HWND box = GetDlgItem(window, IDFADERTEXT + 1);
   ASSERT_EQ(WindowText(box), "-inf");
 
@@ -160,9 +160,8 @@ TEST_F(VelmoraProgram, OpensAFileWhosePathHasLettersOfTwoScripts) {
   ASSERT_FALSE(HasFatalFailure());
   SetEnvironmentVariableA("KORVANE_SIMULATOR", "devices=1");
   ASSERT_TRUE(program.Start(L"\"" + platform::WideFromUtf8(path) + L"\""));
-  HWND window = nullptr;
-  ASSERT_TRUE(
-      testsupport::Eventually([&] { return (window = ProgramWindow("ZWVELMORA")) != nullptr; }));
+  const HWND window = MixerWindow();
+  ASSERT_NE(window, nullptr);
   HWND box = GetDlgItem(window, IDFADERTEXT + 1);
   EXPECT_TRUE(testsupport::Eventually([&] { return WindowText(box) == "-6.0"; }))
       << WindowText(box);
@@ -170,9 +169,8 @@ TEST_F(VelmoraProgram, OpensAFileWhosePathHasLettersOfTwoScripts) {
 
 TEST_F(VelmoraProgram, TheEndOfTheSessionAsksAboutAnUnsavedMixAndThenEndsTheProgram) {
   Start("devices=1", "");
-  HWND window = nullptr;
-  ASSERT_TRUE(
-      testsupport::Eventually([&] { return (window = ProgramWindow("ZWVELMORA")) != nullptr; }));
+  const HWND window = MixerWindow();
+  ASSERT_NE(window, nullptr);
   // -6 typed into channel 2's box and entered.
   HWND box = GetDlgItem(window, IDFADERTEXT + 1);
   SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("-6"));
