@@ -5,6 +5,7 @@
 #include "gui/controlfactory.h"
 #include "gui/mixerlayout.h"
 #include "velmora/velmora.h"
+#include "windows/accessiblesource.h"
 #include "windows/metertable.h"
 #include "windows/wwindow.h"
 
@@ -64,7 +65,12 @@ void ChannelStrips::RefreshControls(std::uint32_t mask, int channel) {
   for (HWND control : parameterControls) {
     const auto id = static_cast<std::uint16_t>(GetDlgCtrlID(control));
     if (IsMeterControl(id) || !RefreshConcerns(id, mask, channel)) continue;
-    if (WWindow* object = WWindow::Get(control)) object->Refresh();
+    WWindow* object = WWindow::Get(control);
+    if (!object) continue;
+    object->Refresh();
+    // A screen reader follows a change made by a key, a file or the other
+    // fader of a linked pair as it follows one made with the pointer.
+    if (auto* source = dynamic_cast<AccessibleSource*>(object)) source->NotifyIfChanged(control);
   }
 }
 

@@ -129,6 +129,10 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
       break;
     }
     case WM_KEYDOWN:
+      if (wParam == VK_F6) {
+        OnStripKey(hwnd);
+        return 0;
+      }
       if (wParam != VK_TAB) break;
       OnTab(hwnd);
       return 0;
@@ -206,6 +210,18 @@ void MainWindow::OnTab(HWND hwnd) {
   if (from == nullptr) return;
   const bool backwards = GetKeyState(VK_SHIFT) < 0;
   if (HWND next = GetNextDlgTabItem(hwnd, from, backwards)) SetFocus(next);
+}
+
+// F6 and Shift+F6: round the controls of the focused control's strip. Outside
+// any strip (nothing focused yet) F6 starts at the first channel's fader box.
+void MainWindow::OnStripKey(HWND hwnd) {
+  HWND from = GetFocus();
+  const bool backwards = GetKeyState(VK_SHIFT) < 0;
+  std::uint16_t next = 0;
+  if (IsDescendant(hwnd, from))
+    next = NextInStrip(static_cast<std::uint16_t>(GetDlgCtrlID(from)), backwards);
+  if (next == 0) next = IDFADERTEXT;
+  if (HWND to = GetDlgItem(hwnd, next)) SetFocus(to);
 }
 
 void MainWindow::OnClose(HWND hwnd) {

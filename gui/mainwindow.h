@@ -26,6 +26,7 @@ class MainWindow {
   static LRESULT OnCreate(HWND hwnd);
   static LRESULT OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam);
   static void OnTab(HWND hwnd);
+  static void OnStripKey(HWND hwnd);
   static void OnClose(HWND hwnd);
   static BOOL OnQueryEndSession(HWND hwnd);
   static void OnEndSession(HWND hwnd, bool ending);

@@ -91,6 +91,39 @@ bool IsTabStopField(std::uint16_t id) {
   return group == IDPANTEXT || group == IDFADERTEXT;
 }
 
+namespace {
+
+// The ring of `id`, with where `id` stands in it; a pan box stands just
+// before its knob.
+std::vector<std::uint16_t> StripRing(std::uint16_t id, std::size_t* at) {
+  const int index = id & 0xF;
+  const std::uint16_t group = id & 0xFFF0;
+  std::vector<std::uint16_t> ring;
+  if (group == IDCONTROL || ((group == IDFADER || group == IDFADERTEXT) && index >= kChannels)) {
+    ring = {Id(IDFADERTEXT, 8), Id(IDFADER, 8), Id(IDFADERTEXT, 9), Id(IDFADER, 9),
+            IDCLEAROVERS,       IDMIXERACTIVE,  IDMIXSELECT};
+  } else if (index < kChannels) {
+    ring = {Id(IDFADERTEXT, index), Id(IDFADER, index), Id(IDPAN, index), Id(IDSOLO, index),
+            Id(IDMUTE, index)};
+  }
+  const std::uint16_t stand = group == IDPANTEXT ? Id(IDFADER, index) : id;
+  for (*at = 0; *at < ring.size(); ++*at)
+    if (ring[*at] == stand) return ring;
+  return {};
+}
+
+}  // namespace
+
+std::uint16_t NextInStrip(std::uint16_t id, bool backwards) {
+  std::size_t at = 0;
+  const std::vector<std::uint16_t> ring = StripRing(id, &at);
+  if (ring.empty()) return 0;
+  // From the pan box, backwards is to the fader it stands after.
+  if (backwards && (id & 0xFFF0) == IDPANTEXT) return ring[at];
+  const std::size_t n = ring.size();
+  return ring[backwards ? (at + n - 1) % n : (at + 1) % n];
+}
+
 bool RefreshConcerns(std::uint16_t id, std::uint32_t mask, int channel) {
   if ((id & 0xC000) != 0x4000 || (id & mask) == 0) return false;
   return channel == -1 || channel == (id & 0xF);

@@ -53,5 +53,11 @@ bool IsParameterControl(std::uint16_t id);
 bool IsMeterControl(std::uint16_t id);
 // The value boxes are the window's tab stops.
 bool IsTabStopField(std::uint16_t id);
+// F6 (forwards) and Shift+F6 move the focus round the controls of one strip:
+// a channel's fader box, fader, pan knob, solo and mute (its pan box leads
+// on to the knob); on the master side the left box and fader, the right box
+// and fader, Clear Overs, Mixer Active and the output selector. The id that
+// gets the focus from `id`, or 0 when `id` is in no strip.
+std::uint16_t NextInStrip(std::uint16_t id, bool backwards);
 // Whether a refresh of `mask` and `channel` (-1: all) concerns control `id`.
 bool RefreshConcerns(std::uint16_t id, std::uint32_t mask, int channel);

@@ -12,7 +12,37 @@
 #include "platform/log.h"
 #include "platform/messagebox.h"
 #include "velmora/velmora.h"
+#include "resources/velmora_ids.h"
 #include "windows/debug.h"
+#include "windows/wdrawncontrol.h"
+
+namespace {
+
+// The file commands' keys; the menu shows its texts as designed, without them.
+HACCEL FileShortcuts() {
+  static ACCEL keys[] = {
+      {FCONTROL | FVIRTKEY, 'O', ID_FILE_OPEN},
+      {FCONTROL | FVIRTKEY, 'S', ID_FILE_SAVE},
+      {FCONTROL | FSHIFT | FVIRTKEY, 'S', ID_FILE_SAVEAS},
+  };
+  static HACCEL table = CreateAcceleratorTableA(keys, sizeof keys / sizeof keys[0]);
+  return table;
+}
+
+bool IsInWindow(HWND window, HWND candidate) {
+  return candidate != nullptr && (candidate == window || IsChild(window, candidate));
+}
+
+// The wheel turns the drawn control under the pointer, whichever has the focus.
+void AimWheel(MSG& msg, HWND mainWindow) {
+  const POINT screen{static_cast<short>(LOWORD(msg.lParam)),
+                     static_cast<short>(HIWORD(msg.lParam))};
+  HWND under = WindowFromPoint(screen);
+  if (IsInWindow(mainWindow, under) && dynamic_cast<WDrawnControl*>(WWindow::Get(under)))
+    msg.hwnd = under;
+}
+
+}  // namespace
 
 bool VelmoraApp::StartEngine() {
   savedFlag = true;
@@ -38,10 +68,16 @@ HWND VelmoraApp::OpenWindow(HINSTANCE instance, int show) {
 }
 
 void VelmoraApp::Dispatch(MSG& msg, HWND mainWindow) {
-  if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB) {
+  const bool keyDown = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
+  if (keyDown) WDrawnControl::NoteKeyDown(msg.wParam);
+  if (msg.message == WM_KEYDOWN && (msg.wParam == VK_TAB || msg.wParam == VK_F6)) {
     MainWindow::WindowProc(mainWindow, msg.message, msg.wParam, msg.lParam);
     return;
   }
+  if (keyDown && IsInWindow(mainWindow, msg.hwnd) &&
+      TranslateAcceleratorA(mainWindow, FileShortcuts(), &msg))
+    return;
+  if (msg.message == WM_MOUSEWHEEL) AimWheel(msg, mainWindow);
   TranslateMessage(&msg);
   DispatchMessageA(&msg);
 }

@@ -1,6 +1,8 @@
 #include "windows/wedit.h"
 
 #include "velmora/velmora.h"
+#include "windows/focusmark.h"
+#include "windows/wdrawncontrol.h"
 
 void WEdit::OnCommand(int code, WMessage&) {
   if (code == EN_KILLFOCUS && SendMessageA(HWnd, EM_GETMODIFY, 0, 0)) Commit();
@@ -44,14 +46,30 @@ bool WEdit::HandleMessage(WMessage& msg) {
       return true;
     case WM_CHAR:
       return msg.wParam == '\r';  // taken on the key-down; a single-line edit would beep
-    case WM_CTLCOLOREDIT: {
-      HDC dc = reinterpret_cast<HDC>(msg.wParam);
-      SetBkColor(dc, RGB(0, 0, 0));
-      SetTextColor(dc, RGB(0xFF, 0xFF, 0));
-      msg.result = reinterpret_cast<LRESULT>(GetStockObject(BLACK_BRUSH));
+    case WM_CTLCOLOREDIT:
+      msg.result = PickColours(reinterpret_cast<HDC>(msg.wParam));
       return true;
-    }
     default:
       return false;
   }
+}
+
+// Yellow on black, or the system's window colours under a high-contrast theme.
+LRESULT WEdit::PickColours(HDC dc) {
+  if (HighContrastOn()) {
+    SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+  }
+  SetBkColor(dc, RGB(0, 0, 0));
+  SetTextColor(dc, RGB(0xFF, 0xFF, 0));
+  return reinterpret_cast<LRESULT>(GetStockObject(BLACK_BRUSH));
+}
+
+std::optional<std::string> WEdit::AccName() { return MixerControlName(ParameterId()); }
+
+std::optional<std::string> WEdit::AccValue() {
+  char text[120] = {};
+  GetWindowTextA(HWnd, text, sizeof text);
+  return std::string(text);
 }

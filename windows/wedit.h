@@ -1,10 +1,13 @@
 // A value box under a knob or fader: shows the parameter as text and takes a
-// typed value on Enter, or when the focus leaves a changed box.
+// typed value on Enter, or when the focus leaves a changed box. Screen readers
+// hear it named for what it sets; with a high-contrast theme on it takes the
+// system's colours.
 #pragma once
 
+#include "windows/accessiblesource.h"
 #include "windows/wcontrol.h"
 
-class WEdit : public WControl {
+class WEdit : public WControl, public AccessibleSource {
  public:
   void OnCommand(int code, WMessage& msg) override;
   void Refresh() override;
@@ -15,4 +18,11 @@ class WEdit : public WControl {
 
   // Writes the typed value, if the text holds one, and shows the model's value.
   void Commit();
+
+  std::optional<std::string> AccName() override;
+  // The text shown, so that a change through the parameter interface is told.
+  std::optional<std::string> AccValue() override;
+
+ private:
+  LRESULT PickColours(HDC dc);
 };

@@ -1,9 +1,20 @@
 #include "windows/wfader.h"
 
+#include <oleacc.h>
+
+#include "velmora/laws.h"
 #include "velmora/velmora.h"
 #include "velmora/velmoraprefs.h"
 #include "windows/dragmessages.h"
+#include "windows/accessibletext.h"
 #include "windows/draw.h"
+
+namespace {
+
+// Page Up and Page Down move the thumb this many pixels.
+constexpr int kPageRows = 10;
+
+}  // namespace
 
 WFader::WFader(int trackBitmap, int thumbBitmap, int thumbX, int maxValue)
     : law(maxValue), trackBitmap(trackBitmap), thumbBitmap(thumbBitmap), thumbX(thumbX) {}
@@ -53,9 +64,52 @@ void WFader::OnButtonDown(const WMessage& msg) {
   dragStartValue = GetValue();
 }
 
+// Up and Page Up are louder; Home is the top of the travel, End silence.
 void WFader::OnKeyDown(WPARAM key) {
-  if (key == VK_UP) SetValue(law.StepValue(GetValue(), -1));
-  if (key == VK_DOWN) SetValue(law.StepValue(GetValue(), +1));
+  switch (key) {
+    case VK_UP:
+      SetValue(law.StepValue(GetValue(), -1));
+      break;
+    case VK_DOWN:
+      SetValue(law.StepValue(GetValue(), +1));
+      break;
+    case VK_PRIOR:
+      SetValue(law.StepValue(GetValue(), -kPageRows));
+      break;
+    case VK_NEXT:
+      SetValue(law.StepValue(GetValue(), +kPageRows));
+      break;
+    case VK_HOME:
+      SetValue(law.MaxValue());
+      break;
+    case VK_END:
+      SetValue(0.0);
+      break;
+    default:
+      break;
+  }
+}
+
+// A notch away from the user is one pixel up, or 0.05 dB louder with the
+// fine key, as a fine drag moves per pixel.
+void WFader::OnWheel(const WMessage& msg) {
+  const int notches = wheel.Take(GET_WHEEL_DELTA_WPARAM(msg.wParam));
+  if (notches == 0) return;
+  if (msg.IsModifierDown(KMXGetInteger(kPrefFadeFine)))
+    SetValue(DbToGain(GainToDb(GetValue()) + notches * FaderLogic::kFineDbPerPixel));
+  else
+    SetValue(law.StepValue(GetValue(), -notches));
+}
+
+std::uint16_t WFader::ResetPreference() const { return kPrefFadeCenter; }
+
+void WFader::Reset() { SetValue(1.0); }
+
+long WFader::AccRole() { return ROLE_SYSTEM_SLIDER; }
+
+std::optional<std::string> WFader::AccValue() {
+  const auto box = static_cast<std::uint16_t>(IDFADERTEXT | (ParameterId() & 0xF));
+  return SpokenFaderText(KMXFormatValue(box, GetValue()));
 }
 
 void WFader::Paint() {
@@ -66,5 +120,6 @@ void WFader::Paint() {
       {thumbBitmap, thumbX, ThumbPos() - thumbOffset, static_cast<std::int32_t>(kThumbKey)},
   };
   DrawBitmapList(HWnd, dc, items, 2);
+  DrawFocusMarkIfDue(dc);
   EndPaint(HWnd, &ps);
 }

@@ -7,6 +7,7 @@
 
 #include "windows/faderlogic.h"
 #include "windows/wdrawncontrol.h"
+#include "windows/wheelnotches.h"
 
 class WFader : public WDrawnControl {
  public:
@@ -33,6 +34,10 @@ class WFader : public WDrawnControl {
   // A pointer position during a drag: weight 1 coarse, kFineWeight fine.
   void Drag(POINT point, int weight);
 
+  // A slider for screen readers, its value the box's text with its unit.
+  long AccRole() override;
+  std::optional<std::string> AccValue() override;
+
  protected:
   const FaderLogic law;
   POINT dragStart{};
@@ -49,5 +54,10 @@ class WFader : public WDrawnControl {
   void OnButtonDown(const WMessage& msg);
   void OnPointerMove(POINT point);
   void OnKeyDown(WPARAM key);
+  void OnWheel(const WMessage& msg);
+  std::uint16_t ResetPreference() const;
+  void Reset();  // 0 dB, as a press with the 0 dB key
   void Paint();
+
+  WheelNotches wheel;
 };

@@ -1,20 +1,48 @@
 #include "windows/wimagebutton.h"
 
+#include <oleacc.h>
+
 #include "windows/draw.h"
 
 bool WImageButton::HandleMessage(WMessage& msg) {
+  NoteMessage(msg);
   switch (msg.msg) {
     case WM_PAINT:
       Paint();
       return true;
     case WM_LBUTTONDOWN:
       // No release handling: the press itself toggles.
-      SetState(GetState() == 0 ? 1 : 0);
-      Invalidate();
+      Toggle();
       return true;
+    case WM_KEYDOWN:
+      if (msg.wParam != VK_SPACE) return false;
+      Toggle();
+      return true;
+    case WM_CHAR:
+      return msg.wParam == ' ';  // taken on the key-down
     default:
       return false;  // WM_ERASEBKGND too: the class brush erases first
   }
+}
+
+void WImageButton::Toggle() {
+  SetState(GetState() == 0 ? 1 : 0);
+  Invalidate();
+}
+
+long WImageButton::AccRole() { return ROLE_SYSTEM_CHECKBUTTON; }
+
+long WImageButton::AccStateBits() {
+  return STATE_SYSTEM_FOCUSABLE | (GetState() != 0 ? STATE_SYSTEM_CHECKED : 0);
+}
+
+std::optional<std::string> WImageButton::AccDefaultAction() {
+  return std::string(GetState() != 0 ? "Uncheck" : "Check");
+}
+
+bool WImageButton::AccDoDefaultAction() {
+  Toggle();
+  return true;
 }
 
 void WImageButton::Paint() {
@@ -22,5 +50,6 @@ void WImageButton::Paint() {
   HDC dc = BeginPaint(HWnd, &ps);
   const WBitmapItem item{GetState() != 0 ? onImage : offImage, 0, 0, kOpaque};
   DrawBitmapList(HWnd, dc, &item, 1);
+  DrawFocusMarkIfDue(dc);
   EndPaint(HWnd, &ps);
 }

@@ -1,14 +1,20 @@
 #include "windows/wknob.h"
 
+#include <oleacc.h>
+
 #include "resources/velmora_bitmaps.h"
 #include "velmora/velmora.h"
 #include "velmora/velmoraprefs.h"
+#include "windows/accessibletext.h"
 #include "windows/dragmessages.h"
 #include "windows/draw.h"
 
 namespace {
 
 KnobPoint ToKnobPoint(POINT point) { return KnobPoint{point.x, point.y}; }
+
+// Page Up and Page Down turn the knob this many arrow steps.
+constexpr int kPageSteps = 8;
 
 }  // namespace
 
@@ -44,9 +50,47 @@ void WKnob::OnButtonDown(const WMessage& msg) {
   Invalidate();
 }
 
+// Page Up turns to the right as Right does; Home is full left, End full right.
 void WKnob::OnKeyDown(WPARAM key) {
-  if (key == VK_LEFT) SetValue(GetValue() - kKnobStep);
-  if (key == VK_RIGHT) SetValue(GetValue() + kKnobStep);
+  switch (key) {
+    case VK_LEFT:
+      SetValue(GetValue() - kKnobStep);
+      break;
+    case VK_RIGHT:
+      SetValue(GetValue() + kKnobStep);
+      break;
+    case VK_PRIOR:
+      SetValue(GetValue() + kPageSteps * kKnobStep);
+      break;
+    case VK_NEXT:
+      SetValue(GetValue() - kPageSteps * kKnobStep);
+      break;
+    case VK_HOME:
+      SetValue(-1.0);
+      break;
+    case VK_END:
+      SetValue(1.0);
+      break;
+    default:
+      break;
+  }
+}
+
+// A notch away from the user turns one arrow step to the right.
+void WKnob::OnWheel(const WMessage& msg) {
+  const int notches = wheel.Take(GET_WHEEL_DELTA_WPARAM(msg.wParam));
+  if (notches != 0) SetValue(GetValue() + notches * kKnobStep);
+}
+
+std::uint16_t WKnob::ResetPreference() const { return kPrefPanCenter; }
+
+void WKnob::Reset() { SetValue(0.0); }
+
+long WKnob::AccRole() { return ROLE_SYSTEM_SLIDER; }
+
+std::optional<std::string> WKnob::AccValue() {
+  const auto box = static_cast<std::uint16_t>(IDPANTEXT | (ParameterId() & 0xF));
+  return SpokenPanText(KMXFormatValue(box, GetValue()));
 }
 
 void WKnob::Paint() {
@@ -55,5 +99,6 @@ void WKnob::Paint() {
   const KnobPoint dot = IndicatorPoint(GetValue());
   const WBitmapItem items[] = {{IDB_KNOB, 0, 0, kOpaque}, {IDB_KNOB_DOT, dot.x, dot.y, kOpaque}};
   DrawBitmapList(HWnd, dc, items, 2);
+  DrawFocusMarkIfDue(dc);
   EndPaint(HWnd, &ps);
 }

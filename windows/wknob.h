@@ -6,6 +6,7 @@
 
 #include "windows/knoblogic.h"
 #include "windows/wdrawncontrol.h"
+#include "windows/wheelnotches.h"
 
 class WKnob : public WDrawnControl {
  public:
@@ -17,13 +18,22 @@ class WKnob : public WDrawnControl {
   void SetValue(double v);
   void Drag(POINT point, int weight);
 
+  // A slider for screen readers, its value the box's text in words.
+  long AccRole() override;
+  std::optional<std::string> AccValue() override;
+
  private:
   template <typename Control>
   friend bool RouteDragMessage(Control& control, HWND hwnd, WMessage& msg);
   void OnButtonDown(const WMessage& msg);
   void OnPointerMove(POINT point);
   void OnKeyDown(WPARAM key);
+  void OnWheel(const WMessage& msg);
+  std::uint16_t ResetPreference() const;
+  void Reset();  // centre, as a press with the centre key
   void Paint();
+
+  WheelNotches wheel;
 
   POINT dragStart{};
   double dragStartValue = 0.0;

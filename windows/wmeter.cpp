@@ -1,6 +1,10 @@
 #include "windows/wmeter.h"
 
+#include <oleacc.h>
+
+#include "windows/accessibletext.h"
 #include "windows/draw.h"
+#include "windows/wdrawncontrol.h"
 #include "windows/metertable.h"
 
 namespace {
@@ -60,4 +64,17 @@ void WMeter::DrawSegments(HDC hdc, std::uint32_t mask) {
       FillRect(hdc, &rect, unlitBrush.Get());
     }
   }
+}
+
+long WMeter::AccRole() { return ROLE_SYSTEM_INDICATOR; }
+
+std::optional<std::string> WMeter::AccName() {
+  return MixerControlName(static_cast<std::uint16_t>(GetId()));
+}
+
+std::optional<std::string> WMeter::AccValue() { return SpokenLevelText(MeterPeakText(Index())); }
+
+// Bit 0 of the mask is the over indicator.
+std::optional<std::string> WMeter::AccDescription() {
+  return std::string((MeterSegments(Index()) & 1u) != 0 ? "over" : "");
 }

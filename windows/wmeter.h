@@ -11,10 +11,14 @@
 #include "windows/gdiobject.h"
 #include "windows/gdiselection.h"
 #include "windows/memorydc.h"
+#include "windows/accessiblesource.h"
 #include "windows/shownpicture.h"
 #include "windows/wbufferedwindow.h"
 
-class WMeter : public WBufferedWindow {
+// Screen readers read it on demand as an indicator whose value is its
+// read-out's, described "over" while the over indicator is lit; it raises no
+// events, which at the metering rate would drown speech.
+class WMeter : public WBufferedWindow, public AccessibleSource {
  public:
   // Unlit segments: red 0, green 0x33, blue 0.
   static constexpr COLORREF kUnlit = RGB(0, 0x33, 0);
@@ -27,6 +31,11 @@ class WMeter : public WBufferedWindow {
   void Draw(HDC hdc) override;
   void DrawBackground(HDC hdc) override;
   const char* ClassName() const override { return "ZWMETER"; }
+
+  long AccRole() override;
+  std::optional<std::string> AccName() override;
+  std::optional<std::string> AccValue() override;
+  std::optional<std::string> AccDescription() override;
 
  private:
   int Index() const { return GetId() & 0xF; }

@@ -1,5 +1,9 @@
 #include "windows/wmeterstatus.h"
 
+#include <oleacc.h>
+
+#include "windows/accessibletext.h"
+#include "windows/wdrawncontrol.h"
 #include "windows/gdiselection.h"
 #include "windows/metertable.h"
 
@@ -40,4 +44,14 @@ void WMeterStatus::DrawReadOut(HDC hdc, const std::string& text) {
   SetBkColor(hdc, kBackground);
   SetTextColor(hdc, kInk);
   DrawTextA(hdc, text.c_str(), -1, &rect, DT_CENTER | DT_VCENTER);
+}
+
+long WMeterStatus::AccRole() { return ROLE_SYSTEM_STATICTEXT; }
+
+std::optional<std::string> WMeterStatus::AccName() {
+  return MixerControlName(static_cast<std::uint16_t>(GetId()));
+}
+
+std::optional<std::string> WMeterStatus::AccValue() {
+  return SpokenLevelText(MeterPeakText(Index()));
 }

@@ -7,10 +7,12 @@
 #include <string>
 
 #include "windows/gdiobject.h"
+#include "windows/accessiblesource.h"
 #include "windows/shownpicture.h"
 #include "windows/wbufferedwindow.h"
 
-class WMeterStatus : public WBufferedWindow {
+// Screen readers read it on demand as static text.
+class WMeterStatus : public WBufferedWindow, public AccessibleSource {
  public:
   static constexpr COLORREF kBackground = RGB(0x9B, 0x9B, 0x9B);
   static constexpr COLORREF kInk = RGB(0xE6, 0xE6, 0xE6);
@@ -21,6 +23,10 @@ class WMeterStatus : public WBufferedWindow {
   void Draw(HDC hdc) override;
   void DrawBackground(HDC hdc) override;
   const char* ClassName() const override { return "ZWMETERSTATUS"; }
+
+  long AccRole() override;
+  std::optional<std::string> AccName() override;
+  std::optional<std::string> AccValue() override;
 
  private:
   int Index() const { return GetId() & 0xF; }

@@ -2,9 +2,20 @@
 
 #include "platform/assert.h"
 #include "windows/debug.h"
+#include "windows/waccessible.h"
 
 namespace {
 constexpr char kProperty[] = "w";
+
+AccessibleSource* SourceOf(HWND hwnd) {
+  return dynamic_cast<AccessibleSource*>(WWindow::Get(hwnd));
+}
+
+// A window whose object says what it is answers screen readers with it.
+bool AnswerAccessibility(WWindow* win, HWND hwnd, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  return dynamic_cast<AccessibleSource*>(win) &&
+         AnswerGetObject(hwnd, wParam, lParam, &SourceOf, result);
+}
 
 HINSTANCE ProgramInstance() { return GetModuleHandleA(nullptr); }
 
@@ -29,6 +40,8 @@ LRESULT CALLBACK SharedWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
     return oldProc ? CallWindowProcA(oldProc, hwnd, msg, wParam, lParam) : 0;
   }
   WMessage record{msg, wParam, lParam, 0};
+  if (msg == WM_GETOBJECT && AnswerAccessibility(win, hwnd, wParam, lParam, &record.result))
+    return record.result;
   if (win->HandleMessage(record)) return record.result;
   KORVANE_ASSERT(oldProc, "win->OldWndProc");
   if (!oldProc) return DefWindowProcA(hwnd, msg, wParam, lParam);

@@ -7,6 +7,7 @@
 #include "panel/drivertext.h"
 #include "panel/pagerules.h"
 #include "platform/log.h"
+#include "windows/accessiblename.h"
 
 namespace {
 CDriverData& Driver() { return CDriverData::Instance(); }
@@ -16,6 +17,10 @@ void CSettingsPage::OnInitDialog() {
   OnCommandId(IDC_STREAM_APPLY, [this] { ApplyStream(); });
   OnCommandId(IDC_ASIO_APPLY, [this] { ApplyAsio(); });
   OnCommandId(IDC_WDM_APPLY, [this] { ApplyWdm(); });
+  // Three buttons read "Apply": a screen reader hears what each one applies.
+  SetAccessibleName(Item(IDC_STREAM_APPLY), "Apply stream buffer depth");
+  SetAccessibleName(Item(IDC_ASIO_APPLY), "Apply ASIO buffer depth");
+  SetAccessibleName(Item(IDC_WDM_APPLY), "Apply WDM sound buffer depth");
   Refresh();
 }
 

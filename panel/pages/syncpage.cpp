@@ -11,6 +11,7 @@
 #include "panel/drivertext.h"
 #include "panel/pagerules.h"
 #include "panel/pages/syncmodedlg.h"
+#include "windows/accessiblename.h"
 
 namespace {
 CDriverData& Driver() { return CDriverData::Instance(); }
@@ -28,6 +29,8 @@ void CSyncPage::OnInitDialog() {
   OnCommandId(IDC_SOURCES_APPLY, [this] { ApplySources(); });
   OnCommandId(IDC_RATE_APPLY, [this] { ApplyRate(); });
   OnCommandId(IDC_CHANGE_MODE, [this] { ChangeMode(); });
+  SetAccessibleName(Item(IDC_SOURCES_APPLY), "Apply synchronisation settings");
+  SetAccessibleName(Item(IDC_RATE_APPLY), "Apply sampling rate");
 
   list_.Attach(Item(IDC_SYNC_LIST));
   list_.AddExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
