@@ -175,4 +175,77 @@ TEST_F(VelmoraInput, PointerAndKeysReachTheDeviceAndAltF4ClosesFromTheOutputSele
   EXPECT_EQ(program.ExitCode(), 0u);
 }
 
+// The whole strip worked from the keyboard alone: F6 into a strip and round
+// it, Home and Page Down on the fader, End on the pan knob, Space on solo and
+// mute, a value typed into a box, and Ctrl+Shift+S saving the mix.
+TEST_F(VelmoraInput, TheKeyboardAloneWorksAStripAndSavesTheMix) {
+  auto focusIs = [&](int id) {
+    return testsupport::Eventually([&] { return program.Focus() == Control(id); });
+  };
+  std::vector<std::uint16_t> gains;
+  auto deviceHas = [&](auto condition) {
+    return testsupport::Eventually([&] {
+      gains = LastMix(*machine);
+      return gains.size() == 34 && condition();
+    });
+  };
+
+  ASSERT_TRUE(X("key F6"));  // from nowhere in a strip: channel 1's fader box
+  ASSERT_TRUE(focusIs(IDFADERTEXT + 0));
+  ASSERT_TRUE(X("key Tab"));
+  ASSERT_TRUE(focusIs(IDFADERTEXT + 1));
+  ASSERT_TRUE(X("type 0"));
+  ASSERT_TRUE(X("key Return"));
+  EXPECT_TRUE(deviceHas([&] { return gains[1] > 0 && gains[17] == gains[1]; }));
+
+  ASSERT_TRUE(X("key shift+Tab"));
+  ASSERT_TRUE(focusIs(IDFADERTEXT + 0));
+  ASSERT_TRUE(X("key F6"));
+  ASSERT_TRUE(focusIs(IDFADER + 0));
+  ASSERT_TRUE(X("key Home"));  // +6 dB: the device's largest gain on each side
+  EXPECT_TRUE(deviceHas([&] { return gains[0] == 0x7FFF && gains[16] == 0x7FFF; }));
+  ASSERT_TRUE(X("key Next"));
+  EXPECT_TRUE(deviceHas([&] { return gains[0] > 0 && gains[0] < 0x7FFF; }));
+
+  ASSERT_TRUE(X("key F6"));
+  ASSERT_TRUE(focusIs(IDPAN + 0));
+  ASSERT_TRUE(X("key End"));  // full right
+  EXPECT_TRUE(deviceHas([&] { return gains[0] == 0 && gains[16] > 0; }));
+
+  ASSERT_TRUE(X("key F6"));
+  ASSERT_TRUE(focusIs(IDSOLO + 0));
+  ASSERT_TRUE(X("key space"));  // channel 2 falls silent
+  EXPECT_TRUE(deviceHas([&] { return gains[1] == 0 && gains[17] == 0 && gains[16] > 0; }));
+  ASSERT_TRUE(X("key F6"));
+  ASSERT_TRUE(focusIs(IDMUTE + 0));
+  ASSERT_TRUE(X("key space"));
+  EXPECT_TRUE(deviceHas([&] { return gains[16] == 0; }));
+  ASSERT_TRUE(X("key F6"));  // round to the fader box
+  ASSERT_TRUE(focusIs(IDFADERTEXT + 0));
+
+  char temp[MAX_PATH] = "";
+  GetTempPathA(sizeof temp, temp);
+  const std::string path =
+      std::string(temp) + "velmora-keys-" + std::to_string(GetCurrentProcessId()) + ".kmx";
+  DeleteFileA(path.c_str());
+  ASSERT_TRUE(X("key ctrl+shift+s"));
+  HWND dialog = nullptr;
+  ASSERT_TRUE(testsupport::Eventually([&] { return (dialog = program.Window("#32770")) != nullptr; }));
+  ASSERT_TRUE(X("search --onlyvisible --name \"^Save As$\" windowfocus --sync %1"));
+  ASSERT_EQ(path.find(' '), std::string::npos);  // one word for xdotool
+  ASSERT_TRUE(X("type --delay 20 " + path));
+  ASSERT_TRUE(X("key Return"));
+  EXPECT_TRUE(testsupport::Eventually([&] {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    return GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) &&
+           data.nFileSizeLow == 212;
+  }));
+
+  // Saved: closing asks nothing.
+  ASSERT_TRUE(X("search --onlyvisible --name \"Korvane Velmora\" windowfocus --sync %1"));
+  ASSERT_TRUE(X("key alt+F4"));
+  EXPECT_TRUE(testsupport::Eventually([&] { return program.Ended(); }));
+  DeleteFileA(path.c_str());
+}
+
 }  // namespace

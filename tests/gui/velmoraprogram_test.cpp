@@ -12,6 +12,7 @@
 
 #include "korvaneobjects/korvanemastercontrol.h"
 #include "platform/widetext.h"
+#include "tests/gui/accessprobe.h"
 #include "tests/gui/programprocess.h"
 #include "tests/support/eventually.h"
 #include "tests/support/tempfolder.h"
@@ -216,4 +217,36 @@ TEST(VelmoraProgramFile, CarriesItsIconVersionAndManifest) {
   ASSERT_TRUE(VerQueryValueA(version.data(), "\\StringFileInfo\\040904b0\\ProductName",
                              reinterpret_cast<void**>(&product), &length));
   EXPECT_STREQ(product, "Korvane Velmora");
+}
+
+// A screen reader is another process: what the window answers crosses over.
+TEST_F(VelmoraProgram, AReaderInAnotherProcessReadsAndWorksTheDrawnControls) {
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  Start("devices=1", "");
+  const HWND window = MixerWindow();
+  ASSERT_NE(window, nullptr);
+  const AccessibleRead fader = ReadAccessible(GetDlgItem(window, IDFADER + 0));
+  ASSERT_TRUE(fader.reached);
+  EXPECT_EQ(fader.role, ROLE_SYSTEM_SLIDER);
+  EXPECT_EQ(fader.name, "Ch 1 fader");
+  EXPECT_EQ(fader.value, "-inf dB");
+  EXPECT_EQ(ReadAccessible(GetDlgItem(window, IDPAN + 7)).value, "centre");
+  EXPECT_EQ(ReadAccessible(GetDlgItem(window, IDMETER + 9)).name, "Output 2 level");
+  EXPECT_EQ(ReadAccessible(GetDlgItem(window, IDFADERTEXT + 8)).name,
+            "Output 1 & 2 master left level");
+
+  const HWND mute = GetDlgItem(window, IDMUTE + 2);
+  EXPECT_EQ(ReadAccessible(mute).state & STATE_SYSTEM_CHECKED, 0);
+  ASSERT_TRUE(DoDefaultAction(mute));
+  EXPECT_TRUE(testsupport::Eventually(
+      [&] { return (ReadAccessible(mute).state & STATE_SYSTEM_CHECKED) != 0; }));
+  EXPECT_EQ(ReadAccessible(mute).description, "muted");
+
+  // The mute is a change to save: answer No to the question at closing.
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  HWND box = nullptr;
+  ASSERT_TRUE(testsupport::Eventually([&] { return (box = ProgramWindow("#32770")) != nullptr; }));
+  PostMessageA(box, WM_COMMAND, IDNO, 0);
+  EXPECT_TRUE(testsupport::Eventually([&] { return Ended(); }));
+  CoUninitialize();
 }

@@ -8,6 +8,7 @@
 #include "panel/app/resstrings.h"
 #include "panel/drivertext.h"
 #include "panel/pages/syncmodedlg.h"
+#include "tests/gui/accessprobe.h"
 #include "tests/windows/panelwindow.h"
 
 namespace {
@@ -413,6 +414,28 @@ TEST_F(SettingsPage, WithTheDriverClosedEverySliderIsDisabledAndEveryTextEmpty) 
     EXPECT_FALSE(Enabled(page->Item(slider)));
   for (int text : {IDC_STREAM_TEXT, IDC_ASIO_TEXT, IDC_WDM_TEXT})
     EXPECT_EQ(Text(page->Item(text)), L"");
+}
+
+}  // namespace
+
+namespace {
+
+// Five buttons read "Apply"; a screen reader hears what each one applies, and
+// the buttons still show and do what they did.
+TEST_F(SyncPage, EachApplyButtonIsNamedForWhatItApplies) {
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  EXPECT_EQ(ReadAccessible(page->Item(IDC_SOURCES_APPLY)).name, "Apply synchronisation settings");
+  EXPECT_EQ(ReadAccessible(page->Item(IDC_RATE_APPLY)).name, "Apply sampling rate");
+  EXPECT_EQ(Text(page->Item(IDC_RATE_APPLY)), L"Apply");
+  View().SelectPage(PanelPage::kSettings);
+  CSettingsPage& settings = View().SettingsPage();
+  EXPECT_EQ(ReadAccessible(settings.Item(IDC_STREAM_APPLY)).name, "Apply stream buffer depth");
+  EXPECT_EQ(ReadAccessible(settings.Item(IDC_ASIO_APPLY)).name, "Apply ASIO buffer depth");
+  EXPECT_EQ(ReadAccessible(settings.Item(IDC_WDM_APPLY)).name, "Apply WDM sound buffer depth");
+  // Every other control keeps the standard object's answer.
+  EXPECT_EQ(ReadAccessible(settings.Item(IDC_WDM_APPLY)).role,
+            ReadAccessible(page->Item(IDC_CHANGE_MODE)).role);
+  CoUninitialize();
 }
 
 }  // namespace
