@@ -1,5 +1,7 @@
 #include "gui/mixerlayout.h"
 
+#include "velmora/velmora.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -112,4 +114,24 @@ TEST(RefreshConcerns, AMaskAndAChannelSelectTheirControlsOnly) {
   // Everything: every parameter control, never the picture.
   EXPECT_TRUE(RefreshConcerns(0x4802, 0xFFFF, -1));
   EXPECT_FALSE(RefreshConcerns(108, 0xFFFF, -1));
+}
+
+// Every control the strip keys reach exists, and a ring walked one way and
+// back the other returns where it began.
+TEST(MixerLayout, TheStripKeysReachOnlyControlsOfTheLayoutAndComeRound) {
+  for (std::uint16_t start : {std::uint16_t(IDFADERTEXT + 7), std::uint16_t(IDFADERTEXT + 8)}) {
+    std::uint16_t id = start;
+    int steps = 0;
+    do {
+      const std::uint16_t next = NextInStrip(id, false);
+      ASSERT_NE(Find(next), nullptr) << std::hex << next;
+      EXPECT_EQ(NextInStrip(next, true), id);
+      id = next;
+    } while (id != start && ++steps < 10);
+    EXPECT_EQ(id, start);
+  }
+  EXPECT_EQ(NextInStrip(IDPANTEXT + 7, false), IDPAN + 7);
+  EXPECT_EQ(NextInStrip(IDPANTEXT + 7, true), IDFADER + 7);
+  EXPECT_EQ(NextInStrip(IDMETER + 2, false), 0);  // read, never focused
+  EXPECT_EQ(NextInStrip(0, false), 0);
 }

@@ -1,0 +1,32 @@
+#include "windows/accessibletext.h"
+
+#include <gtest/gtest.h>
+
+#include "velmora/velmora.h"
+
+TEST(AccessibleText, TheBoxTextsAreSpokenWithTheirUnitOrInWords) {
+  EXPECT_EQ(SpokenFaderText(" 6.0"), "6.0 dB");
+  EXPECT_EQ(SpokenFaderText("-inf"), "-inf dB");
+  EXPECT_EQ(SpokenPanText("<0>"), "centre");
+  EXPECT_EQ(SpokenPanText("<64"), "64 left");
+  EXPECT_EQ(SpokenPanText("1>"), "1 right");
+  // Nothing to turn into words: as it is, never cut short.
+  EXPECT_EQ(SpokenPanText("<"), "<");
+  EXPECT_EQ(SpokenPanText(""), "");
+  EXPECT_EQ(SpokenLevelText("-12"), "-12 dB");
+}
+
+TEST(AccessibleText, TheOutputSideIsNamedForTheSelectedPairAndStrangeIdsForNothing) {
+  EXPECT_EQ(AccessibleControlName(IDFADER + 7, 2), "Ch 8 fader");
+  EXPECT_EQ(AccessibleControlName(IDFADER + 9, 1), "Output 3 & 4 master right");
+  EXPECT_EQ(AccessibleControlName(IDFADERTEXT + 8, 0), "Output 1 & 2 master left level");
+  EXPECT_EQ(AccessibleControlName(IDMETER + 8, 2), "Output 5 level");
+  EXPECT_EQ(AccessibleControlName(IDMETERSTATUS + 9, 3), "Output 8 level read-out");
+  // A mix the window never selects names the first pair.
+  EXPECT_EQ(AccessibleControlName(IDFADER + 8, 9), "Output 1 & 2 master left");
+  // Channels 10 to 15 and the masters' missing pans, solos and mutes exist nowhere.
+  EXPECT_EQ(AccessibleControlName(IDFADER + 10, 0), "");
+  EXPECT_EQ(AccessibleControlName(IDPAN + 8, 0), "");
+  EXPECT_EQ(AccessibleControlName(IDMUTE + 9, 0), "");
+  EXPECT_EQ(AccessibleControlName(IDCLEAROVERS, 0), "");
+}
