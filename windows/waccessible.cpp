@@ -105,22 +105,27 @@ HRESULT WAccessible::get_accChild(VARIANT child, IDispatch** out) {
   return standard->get_accChild(child, out);
 }
 
-HRESULT WAccessible::get_accName(VARIANT child, BSTR* name) {
+template <typename Standard>
+HRESULT WAccessible::OwnText(const VARIANT& child, Property property, BSTR* out,
+                             Standard standardText) const {
   if (AccessibleSource* source = SourceFor(child))
-    if (auto text = source->AccName()) return GiveText(text, name);
-  return standard->get_accName(child, name);
+    if (auto text = (source->*property)()) return GiveText(text, out);
+  return standardText();
+}
+
+HRESULT WAccessible::get_accName(VARIANT child, BSTR* name) {
+  return OwnText(child, &AccessibleSource::AccName, name,
+                 [&] { return standard->get_accName(child, name); });
 }
 
 HRESULT WAccessible::get_accValue(VARIANT child, BSTR* value) {
-  if (AccessibleSource* source = SourceFor(child))
-    if (auto text = source->AccValue()) return GiveText(text, value);
-  return standard->get_accValue(child, value);
+  return OwnText(child, &AccessibleSource::AccValue, value,
+                 [&] { return standard->get_accValue(child, value); });
 }
 
 HRESULT WAccessible::get_accDescription(VARIANT child, BSTR* description) {
-  if (AccessibleSource* source = SourceFor(child))
-    if (auto text = source->AccDescription()) return GiveText(text, description);
-  return standard->get_accDescription(child, description);
+  return OwnText(child, &AccessibleSource::AccDescription, description,
+                 [&] { return standard->get_accDescription(child, description); });
 }
 
 HRESULT WAccessible::get_accRole(VARIANT child, VARIANT* role) {
@@ -156,9 +161,8 @@ HRESULT WAccessible::get_accSelection(VARIANT* selection) {
 }
 
 HRESULT WAccessible::get_accDefaultAction(VARIANT child, BSTR* action) {
-  if (AccessibleSource* source = SourceFor(child))
-    if (auto text = source->AccDefaultAction()) return GiveText(text, action);
-  return standard->get_accDefaultAction(child, action);
+  return OwnText(child, &AccessibleSource::AccDefaultAction, action,
+                 [&] { return standard->get_accDefaultAction(child, action); });
 }
 
 HRESULT WAccessible::accSelect(LONG flags, VARIANT child) {

@@ -65,8 +65,12 @@ class WAccessible final : public IAccessible {
 
  private:
   ~WAccessible();
+  using Property = std::optional<std::string> (AccessibleSource::*)();
   // The source when `child` is the window itself and the window still has one.
   AccessibleSource* SourceFor(const VARIANT& child) const;
+  // The source's text when it gives one, else the standard object's.
+  template <typename Standard>
+  HRESULT OwnText(const VARIANT& child, Property property, BSTR* out, Standard standardText) const;
 
   LONG references = 1;
   HWND hwnd;

@@ -230,7 +230,8 @@ TEST_F(VelmoraInput, TheKeyboardAloneWorksAStripAndSavesTheMix) {
   DeleteFileA(path.c_str());
   ASSERT_TRUE(X("key ctrl+shift+s"));
   HWND dialog = nullptr;
-  ASSERT_TRUE(testsupport::Eventually([&] { return (dialog = program.Window("#32770")) != nullptr; }));
+  ASSERT_TRUE(
+      testsupport::Eventually([&] { return (dialog = program.Window("#32770")) != nullptr; }));
   ASSERT_TRUE(X("search --onlyvisible --name \"^Save As$\" windowfocus --sync %1"));
   ASSERT_EQ(path.find(' '), std::string::npos);  // one word for xdotool
   ASSERT_TRUE(X("type --delay 20 " + path));
