@@ -15,6 +15,7 @@ class WKnob : public WDrawnControl {
   double GetValue();
   // Clamped to -1..+1, written through the parameter interface, repainted.
   void SetValue(double v);
+  // point: a logical pointer position.
   void Drag(POINT point, int weight);
 
  private:
