@@ -77,6 +77,16 @@ void ShowScaledBackground(HWND background, const ControlPlacement& p, const WSca
   backgroundImages[background] = std::move(image);
 }
 
+// A static resizes itself to the bitmap it is handed: the scaled bitmap's
+// size may be a pixel off the scaled rectangle, whose edges are what the
+// neighbours line up with.
+void PlaceScaledBackground(HWND background, const ControlPlacement& p, const WScale& scale) {
+  const WScaledRect r = Scaled(p, scale);
+  ShowScaledBackground(background, p, scale);
+  SetWindowPos(background, nullptr, r.left, r.top, r.Width(), r.Height(),
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // A plain system static that shows a bitmap of the program at its natural
 // size: the resource itself at 96 dpi, a scaled copy elsewhere.
 HWND PlaceBackground(HWND parent, const ControlPlacement& p) {
@@ -85,7 +95,7 @@ HWND PlaceBackground(HWND parent, const ControlPlacement& p) {
   HWND made = CreateWindowExA(0, "STATIC", resource.c_str(), WS_CHILD | WS_VISIBLE | SS_BITMAP,
                               r.left, r.top, r.Width(), r.Height(), parent, nullptr,
                               GetModuleHandleA(nullptr), nullptr);
-  if (made && !placing.IsIdentity()) ShowScaledBackground(made, p, placing);
+  if (made && !placing.IsIdentity()) PlaceScaledBackground(made, p, placing);
   return made;
 }
 
@@ -166,10 +176,7 @@ void RescalePlacedControl(HWND control, const ControlPlacement& p, const WScale&
     object->Rescale(scale, r);
     return;
   }
-  if (p.kind != ControlKind::Background) return;
-  SetWindowPos(control, nullptr, r.left, r.top, r.Width(), r.Height(),
-               SWP_NOZORDER | SWP_NOACTIVATE);
-  ShowScaledBackground(control, p, scale);
+  if (p.kind == ControlKind::Background) PlaceScaledBackground(control, p, scale);
 }
 
 void ReleaseScaledBackgrounds() { backgroundImages.clear(); }
