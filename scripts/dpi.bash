@@ -13,6 +13,8 @@ export KORVANE_XVFB_SCREEN=${KORVANE_XVFB_SCREEN:-2400x1800x24}
 
 dpi_session() {
     local dpi=$1
+    # The session's own Xvfb, not the display of a session stopped before.
+    unset DISPLAY
     "${dpi_wine[@]}" --stop >/dev/null 2>&1
     "${dpi_wine[@]}" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
         /d "$dpi" /f >/dev/null 2>&1 || return 1

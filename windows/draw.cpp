@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "resources/velmora_bitmaps.h"
 #include "windows/gdiselection.h"
 #include "windows/memorydc.h"
 
@@ -49,11 +50,32 @@ GdiBitmap LoadBitmapResource(int id) {
   return GdiBitmap(LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)));
 }
 
+// The program's bitmaps are drawn at these scales too (per cent of 96 dpi),
+// the one at drawnPercent[k] with the resource id plus k steps.
+constexpr int kDrawnPercent[] = {100, 125, 150, 175, 200};
+constexpr int kScaleStep = IDB_SCALE_STEP;
+
+// The drawn scale nearest at or above `scale` (the largest above them all):
+// a picture is scaled down, never up, where one exists.
+int DrawnStep(const WScale& scale) {
+  constexpr int kSteps = static_cast<int>(sizeof kDrawnPercent / sizeof kDrawnPercent[0]);
+  for (int k = 0; k < kSteps; ++k)
+    if (kDrawnPercent[k] * WScale::kBaseDpi >= scale.Dpi() * 100) return k;
+  return kSteps - 1;
+}
+
 GdiBitmap LoadScaledBitmap(int id, const WScale& scale, bool keyed) {
-  GdiBitmap original = LoadBitmapResource(id);
-  if (!original || scale.IsIdentity()) return original;
+  if (scale.IsIdentity()) return LoadBitmapResource(id);
+  const int step = DrawnStep(scale);
+  GdiBitmap original = LoadBitmapResource(id + step * kScaleStep);
+  // A bitmap drawn only at 96 dpi (a test's own) is scaled from there.
+  const WScale drawnAt(step > 0 && original ? kDrawnPercent[step] * WScale::kBaseDpi / 100
+                                            : WScale::kBaseDpi);
+  if (!original) original = LoadBitmapResource(id);
+  if (!original) return original;
   const SIZE from = BitmapSize(original.Get());
-  const SIZE to{scale.Length(from.cx), scale.Length(from.cy)};
+  const SIZE to{scale.Length(drawnAt.ToLogical(from.cx)), scale.Length(drawnAt.ToLogical(from.cy))};
+  if (to.cx == from.cx && to.cy == from.cy) return original;  // drawn at this very scale
   HDC screen = GetDC(nullptr);
   GdiBitmap scaled(CreateCompatibleBitmap(screen, to.cx, to.cy));
   {
