@@ -118,16 +118,24 @@ TEST_F(MixerWindowDpi, TheSamePhysicalDragGivesTheSameGainAtEveryScale) {
   }
 }
 
-TEST_F(MixerWindowDpi, MetersAndReadOutsKeepWorkingAfterTheMove) {
+TEST_F(MixerWindowDpi, TextsTakeAFontOfTheScaledSizeAndTheStockOneBackAt96) {
   Open();
+  const HGDIOBJ stock = GetStockObject(ANSI_VAR_FONT);
+  LOGFONTA stockFont{};
+  ASSERT_NE(GetObjectA(stock, sizeof stockFont, &stockFont), 0);
+  const auto fontOf = [&](int id) {
+    return reinterpret_cast<HGDIOBJ>(SendDlgItemMessageA(window, id, WM_GETFONT, 0, 0));
+  };
   MoveToDpi(144);
-  // The meter drawn at the new size: its surface covers the scaled client
-  // area, and a refresh on the window thread does not fail.
-  HWND meter = GetDlgItem(window, IDMETER);
-  RECT client{};
-  GetClientRect(meter, &client);
-  EXPECT_EQ(client.right, WScale(144).Rect(13, 12, 18, 200).Width());
-  EXPECT_EQ(client.bottom, WScale(144).Rect(13, 12, 18, 200).Height());
-  EXPECT_EQ(ControlText(IDFADERTEXT + 9), " 0.0");
-  EXPECT_TRUE(IsOpen());
+  for (int id :
+       {IDFADERTEXT + 3, IDPANTEXT + 0, int{IDOUTPUTLABEL}, int{IDCLEAROVERS}, int{IDMIXSELECT}}) {
+    LOGFONTA font{};
+    ASSERT_NE(GetObjectA(fontOf(id), sizeof font, &font), 0) << id;
+    EXPECT_EQ(font.lfHeight, WScale(144).Length(stockFont.lfHeight)) << id;
+    EXPECT_STREQ(font.lfFaceName, stockFont.lfFaceName) << id;
+  }
+  EXPECT_EQ(ControlText(IDFADERTEXT + 9), " 0.0") << "the value boxes keep their texts";
+  MoveToDpi(96);
+  EXPECT_EQ(fontOf(IDFADERTEXT + 3), stock);
+  EXPECT_EQ(fontOf(IDOUTPUTLABEL), stock);
 }
