@@ -11,6 +11,8 @@
 
 namespace {
 
+// Each entry of the layout's window, null where it could not be made.
+std::vector<HWND> placedControls;
 std::vector<HWND> parameterControls;
 std::vector<HWND> meterControls;
 // The metering thread starts before the window exists and runs while the
@@ -35,8 +37,10 @@ BOOL CALLBACK CollectChild(HWND child, LPARAM) {
 
 }  // namespace
 
-void ChannelStrips::Create(HWND window) {
-  for (const ControlPlacement& place : MixerLayout()) CreatePlacedControl(window, place);
+void ChannelStrips::Create(HWND window, const WScale& scale) {
+  placedControls.clear();
+  for (const ControlPlacement& place : MixerLayout())
+    placedControls.push_back(CreatePlacedControl(window, place, scale));
   CollectLists(window);
   Publish(true);
   RefreshControls(kRefreshAll, -1);
@@ -44,7 +48,18 @@ void ChannelStrips::Create(HWND window) {
 
 // The lists themselves stay until the next window is made: a metering pass
 // that took the meter list just before this may still be walking it.
-void ChannelStrips::Release() { Publish(false); }
+void ChannelStrips::Release() {
+  Publish(false);
+  placedControls.clear();
+  ReleaseScaledBackgrounds();
+}
+
+void ChannelStrips::Rescale(const WScale& scale) {
+  const std::vector<ControlPlacement>& layout = MixerLayout();
+  for (size_t i = 0; i < placedControls.size() && i < layout.size(); ++i)
+    if (placedControls[i]) RescalePlacedControl(placedControls[i], layout[i], scale);
+  RefreshControls(kRefreshAll, -1);
+}
 
 void ChannelStrips::CollectLists(HWND window) {
   parameterControls.clear();

@@ -8,12 +8,18 @@
 #include <cstdint>
 #include <vector>
 
+#include "windows/wscale.h"
+
 class ChannelStrips {
  public:
   // Makes every control of the layout inside `window`, then the lists; only
   // once both lists are complete do the parameter interface and the metering
   // thread see them.
-  static void Create(HWND window);
+  // The controls are placed and drawn at `scale`.
+  static void Create(HWND window, const WScale& scale);
+  // Every control to its place at another scale (the window moved to a
+  // monitor of another DPI).
+  static void Rescale(const WScale& scale);
   // Withdraws the lists from both (the window is being destroyed; its
   // controls still exist).
   static void Release();

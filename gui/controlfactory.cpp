@@ -1,9 +1,12 @@
 #include "gui/controlfactory.h"
 
+#include <map>
 #include <string>
+#include <utility>
 
 #include "platform/log.h"
 #include "velmora/velmora.h"
+#include "windows/draw.h"
 #include "windows/wbutton.h"
 #include "windows/wchannelfader.h"
 #include "windows/wcheckbox.h"
@@ -35,24 +38,65 @@ HWND Kept(Widget* object, bool created, std::uint16_t id) {
   return nullptr;
 }
 
+// The scale every control of the window being made is placed at.
+WScale placing;
+
+WScaledRect Scaled(const ControlPlacement& p, const WScale& scale) {
+  return scale.Rect(p.x, p.y, p.cx, p.cy);
+}
+
 template <typename Widget>
 HWND Place(HWND parent, const ControlPlacement& p, Widget* object, DWORD style = 0,
            DWORD exStyle = 0) {
+  const WScaledRect r = Scaled(p, placing);
+  object->SetScale(placing);
   return Kept(object,
-              object->Create(parent, p.id, p.x, p.y, p.cx, p.cy, p.text.c_str(), style, exStyle),
+              object->Create(parent, p.id, r.left, r.top, r.Width(), r.Height(), p.text.c_str(),
+                             style, exStyle),
               p.id);
 }
 
 template <typename Widget>
 HWND PlaceBuffered(HWND parent, const ControlPlacement& p, Widget* object) {
-  return Kept(object, object->Create(parent, p.id, p.x, p.y, p.cx, p.cy, 0), p.id);
+  const WScaledRect r = Scaled(p, placing);
+  object->SetScale(placing);
+  return Kept(object, object->Create(parent, p.id, r.left, r.top, r.Width(), r.Height(), 0), p.id);
 }
 
-// A plain system static that shows a bitmap of the program at its natural size.
+// The backgrounds' bitmaps at other scales than 96 dpi, one for each
+// background window; a static shows a bitmap it is handed but does not own it.
+std::map<HWND, GdiBitmap> backgroundImages;
+
+void ShowScaledBackground(HWND background, const ControlPlacement& p, const WScale& scale) {
+  GdiBitmap image = LoadScaledBitmap(p.bitmap, scale, false);
+  const LRESULT previous =
+      SendMessageA(background, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(image.Get()));
+  // The bitmap the static loaded from its resource name is now the caller's.
+  if (previous && !backgroundImages.count(background))
+    DeleteObject(reinterpret_cast<HGDIOBJ>(previous));
+  backgroundImages[background] = std::move(image);
+}
+
+// A static resizes itself to the bitmap it is handed: the scaled bitmap's
+// size may be a pixel off the scaled rectangle, whose edges are what the
+// neighbours line up with.
+void PlaceScaledBackground(HWND background, const ControlPlacement& p, const WScale& scale) {
+  const WScaledRect r = Scaled(p, scale);
+  ShowScaledBackground(background, p, scale);
+  SetWindowPos(background, nullptr, r.left, r.top, r.Width(), r.Height(),
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// A plain system static that shows a bitmap of the program at its natural
+// size: the resource itself at 96 dpi, a scaled copy elsewhere.
 HWND PlaceBackground(HWND parent, const ControlPlacement& p) {
-  const std::string resource = "#" + std::to_string(p.bitmap);
-  return CreateWindowExA(0, "STATIC", resource.c_str(), WS_CHILD | WS_VISIBLE | SS_BITMAP, p.x, p.y,
-                         p.cx, p.cy, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+  const WScaledRect r = Scaled(p, placing);
+  const std::string resource = placing.IsIdentity() ? "#" + std::to_string(p.bitmap) : "";
+  HWND made = CreateWindowExA(0, "STATIC", resource.c_str(), WS_CHILD | WS_VISIBLE | SS_BITMAP,
+                              r.left, r.top, r.Width(), r.Height(), parent, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+  if (made && !placing.IsIdentity()) PlaceScaledBackground(made, p, placing);
+  return made;
 }
 
 // The mixer is switched on as the window opens.
@@ -89,12 +133,13 @@ HWND PlaceMasterFader(HWND parent, const ControlPlacement& p) {
 
 }  // namespace
 
-HWND CreatePlacedControl(HWND parent, const ControlPlacement& p) {
+HWND CreatePlacedControl(HWND parent, const ControlPlacement& p, const WScale& scale) {
+  placing = scale;
   switch (p.kind) {
     case ControlKind::Background:
       return PlaceBackground(parent, p);
     case ControlKind::Meter:
-      return PlaceBuffered(parent, p, new WMeter(kMeterSegments, p.bitmap));
+      return PlaceBuffered(parent, p, new WMeter(kMeterSegments, p.bitmap, scale));
     case ControlKind::MeterStatus:
       return PlaceBuffered(parent, p, new WMeterStatus);
     case ControlKind::Knob:
@@ -124,3 +169,14 @@ HWND CreatePlacedControl(HWND parent, const ControlPlacement& p) {
   }
   return nullptr;
 }
+
+void RescalePlacedControl(HWND control, const ControlPlacement& p, const WScale& scale) {
+  const WScaledRect r = Scaled(p, scale);
+  if (WWindow* object = WWindow::Get(control)) {
+    object->Rescale(scale, r);
+    return;
+  }
+  if (p.kind == ControlKind::Background) PlaceScaledBackground(control, p, scale);
+}
+
+void ReleaseScaledBackgrounds() { backgroundImages.clear(); }

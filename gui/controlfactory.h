@@ -4,8 +4,16 @@
 #include <windows.h>
 
 #include "gui/mixerlayout.h"
+#include "windows/wscale.h"
 
 // The control's window, or null when it could not be made (its object is then
 // deleted again and the window goes on without it). The left and right master
-// faders are made partners once the right one exists.
-HWND CreatePlacedControl(HWND parent, const ControlPlacement& place);
+// faders are made partners once the right one exists. The control is placed
+// at its rectangle times the scale, and draws and reads the pointer at it.
+HWND CreatePlacedControl(HWND parent, const ControlPlacement& place, const WScale& scale);
+
+// Moves a control made from `place` to the rectangle of another scale, with
+// the fonts, images and surfaces of that scale.
+void RescalePlacedControl(HWND control, const ControlPlacement& place, const WScale& scale);
+// Frees the scaled background bitmaps, once their windows are gone.
+void ReleaseScaledBackgrounds();

@@ -25,16 +25,24 @@ namespace {
 constexpr DWORD kWindowStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
 // 582 x 694 holds the 650 pixel high layout under the classic window metrics.
-// Where the caption, menu or frame are larger (a scaled display, another
-// theme), the window grows by as much, so that nothing of the layout is cut
-// off at its bottom or right edge.
-SIZE OuterSize() {
-  RECT outer{0, 0, kLayoutWidth, kLayoutHeight};
-  const SIZE classic{MainWindow::kWidth, MainWindow::kHeight};
-  if (!AdjustWindowRectEx(&outer, kWindowStyle, TRUE, 0)) return classic;
+// Where the caption, menu or frame are larger (another theme), the window
+// grows by as much, so that nothing of the layout is cut off at its bottom or
+// right edge. At another DPI the layout and the classic size are scaled, and
+// the frame is the one the system draws at that DPI.
+SIZE OuterSize(const WScale& scale) {
+  RECT outer{0, 0, scale.Length(kLayoutWidth), scale.Length(kLayoutHeight)};
+  const SIZE classic{scale.Length(MainWindow::kWidth), scale.Length(MainWindow::kHeight)};
+  const BOOL adjusted =
+      scale.IsIdentity()
+          ? AdjustWindowRectEx(&outer, kWindowStyle, TRUE, 0)
+          : AdjustWindowRectExForDpi(&outer, kWindowStyle, TRUE, 0, static_cast<UINT>(scale.Dpi()));
+  if (!adjusted) return classic;
   return {std::max(outer.right - outer.left, classic.cx),
           std::max(outer.bottom - outer.top, classic.cy)};
 }
+
+// The DPI of the window's monitor; 96 for a window that is not DPI aware.
+WScale WindowScale(HWND window) { return WScale(static_cast<int>(GetDpiForWindow(window))); }
 
 bool IsDescendant(HWND window, HWND candidate) {
   return candidate != nullptr && IsChild(window, candidate);
@@ -108,7 +116,7 @@ bool MainWindow::Register(HINSTANCE instance) {
 
 HWND MainWindow::Create(HINSTANCE instance) {
   if (!Register(instance)) return nullptr;
-  const SIZE size = OuterSize();
+  const SIZE size = OuterSize(WScale(static_cast<int>(GetDpiForSystem())));
   return CreateWindowExA(0, kClassName, "Korvane Velmora", kWindowStyle, CW_USEDEFAULT,
                          CW_USEDEFAULT, size.cx, size.cy, nullptr, nullptr, instance, nullptr);
 }
@@ -121,6 +129,9 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
       return OnCreate(hwnd);
     case WM_COMMAND:
       return OnCommand(hwnd, wParam, lParam);
+    case WM_DPICHANGED:
+      OnDpiChanged(hwnd, HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+      return 0;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC: {
       // Value boxes and labels choose their own colours; the combo box keeps the system's.
@@ -164,7 +175,13 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
 }
 
 LRESULT MainWindow::OnCreate(HWND hwnd) {
-  ChannelStrips::Create(hwnd);
+  const WScale scale = WindowScale(hwnd);
+  ChannelStrips::Create(hwnd, scale);
+  // Made on a monitor of another DPI than the system's: the size follows.
+  if (!(scale == WScale(static_cast<int>(GetDpiForSystem())))) {
+    const SIZE size = OuterSize(scale);
+    SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   // Switching the mixer on during creation went through the parameter
   // interface like a user's change; the user has changed nothing yet.
   savedFlag = true;
@@ -199,6 +216,24 @@ LRESULT MainWindow::OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   LRESULT ignored = 0;
   ReflectToChild(WM_COMMAND, wParam, lParam, &ignored);
   return 0;
+}
+
+// Moved to a monitor of another scale: every control to its place at the new
+// DPI, then the window to the rectangle the system suggests (it keeps the
+// window where the pointer dragged it). Without one, the window keeps its
+// corner and takes the size of the scale.
+void MainWindow::OnDpiChanged(HWND hwnd, int dpi, const RECT* suggested) {
+  const WScale scale(dpi);
+  platform::Log("The mixer window is now at %d dpi.\n", scale.Dpi());
+  ChannelStrips::Rescale(scale);
+  if (suggested) {
+    SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+  } else {
+    const SIZE size = OuterSize(scale);
+    SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  InvalidateRect(hwnd, nullptr, TRUE);
 }
 
 void MainWindow::OnTab(HWND hwnd) {

@@ -9,8 +9,9 @@
 class MainWindow {
  public:
   static constexpr const char* kClassName = "ZWVELMORA";
-  // The outer size; larger only where the system's caption, menu or frame
-  // would leave less client area than the layout needs.
+  // The outer size at 96 dpi; larger only where the system's caption, menu or
+  // frame would leave less client area than the layout needs. At other DPIs
+  // both figures are scaled.
   static constexpr int kWidth = 582;
   static constexpr int kHeight = 694;
   // WM_COPYDATA's tag for a command line that a second start hands over: the
@@ -24,6 +25,7 @@ class MainWindow {
  private:
   static bool Register(HINSTANCE instance);
   static LRESULT OnCreate(HWND hwnd);
+  static void OnDpiChanged(HWND hwnd, int dpi, const RECT* suggested);
   static LRESULT OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam);
   static void OnTab(HWND hwnd);
   static void OnStripKey(HWND hwnd);

@@ -4,6 +4,9 @@
     python3 resources/drawbitmaps.py [output folder]    (default: resources/bitmaps)
     python3 resources/drawbitmaps.py --preview out.bmp  (the window's look, for review)
 
+Each bitmap is drawn at 100, 125, 150, 175 and 200 % of its 96-dpi size
+(name.bmp, name-125.bmp, ...): the figures below stay in 96-dpi pixels and
+the canvas scales them, so the program shows a picture drawn for its scale.
 The outputs are committed, so the Windows build needs nothing but them; run
 this again after changing the look. Only the standard library is used.
 
@@ -66,26 +69,74 @@ def shade(c, f):
     return tuple(clamp8(v * f) for v in c)
 
 
+# The scales the bitmaps are drawn at, in per cent of 96 dpi; the files of
+# the scales above 100 have it in their names (strip-150.bmp). Canvases are
+# made at CURRENT_PERCENT.
+SCALES = (100, 125, 150, 175, 200)
+CURRENT_PERCENT = 100
+
+
+def edge(v, percent):
+    """The device position of logical edge v: to the nearest pixel, halves away
+    from zero, as the program's scaling rounds (WScale::Edge)."""
+    n = v * percent
+    return (n + 50) // 100 if n >= 0 else -((-n + 50) // 100)
+
+
 class Canvas:
+    """A bitmap drawn in the 96-dpi pixels of the layout (w x h) at a scale.
+    A logical pixel covers the device pixels between its scaled edges, so
+    everything drawn from whole logical pixels stays sharp; the round shapes
+    are drawn per device pixel (device_pixels)."""
+
     def __init__(self, w, h, fill=(0, 0, 0)):
         self.w, self.h = w, h
-        self.px = [[fill] * w for _ in range(h)]
+        self.percent = CURRENT_PERCENT
+        self.dw, self.dh = self.e(w), self.e(h)
+        self.px = [[fill] * self.dw for _ in range(self.dh)]
+
+    def e(self, v):
+        return edge(v, self.percent)
+
+    def span(self, a, b, limit):
+        return range(max(0, self.e(a)), min(limit, self.e(b)))
 
     def get(self, x, y):
-        return self.px[y][x]
+        return self.px[min(self.e(y), self.dh - 1)][min(self.e(x), self.dw - 1)]
 
     def set(self, x, y, c):
         if 0 <= x < self.w and 0 <= y < self.h:
-            self.px[y][x] = tuple(clamp8(v) for v in c)
+            c = tuple(clamp8(v) for v in c)
+            for dy in self.span(y, y + 1, self.dh):
+                for dx in self.span(x, x + 1, self.dw):
+                    self.px[dy][dx] = c
 
     def blend(self, x, y, c, t):
         if 0 <= x < self.w and 0 <= y < self.h and t > 0:
-            self.px[y][x] = mix(self.px[y][x], c, min(1.0, t))
+            for dy in self.span(y, y + 1, self.dh):
+                for dx in self.span(x, x + 1, self.dw):
+                    self.px[dy][dx] = mix(self.px[dy][dx], c, min(1.0, t))
+
+    def device_pixels(self, x0=0, y0=0, x1=None, y1=None):
+        """The device pixels of logical columns x0..x1-1 and rows y0..y1-1, each
+        as (dx, dy, x, y) with x, y its centre in logical pixel-index
+        coordinates (whole numbers at 100 %)."""
+        x1 = self.w if x1 is None else x1
+        y1 = self.h if y1 is None else y1
+        for dy in self.span(y0, y1, self.dh):
+            y = (dy + 0.5) * 100 / self.percent - 0.5 if self.percent != 100 else dy
+            for dx in self.span(x0, x1, self.dw):
+                x = (dx + 0.5) * 100 / self.percent - 0.5 if self.percent != 100 else dx
+                yield dx, dy, x, y
+
+    def blend_device(self, dx, dy, c, t):
+        if t > 0:
+            self.px[dy][dx] = mix(self.px[dy][dx], c, min(1.0, t))
 
     def rect(self, x0, y0, x1, y1, c):
         """Fills columns x0..x1-1, rows y0..y1-1."""
-        for y in range(max(0, y0), min(self.h, y1)):
-            for x in range(max(0, x0), min(self.w, x1)):
+        for y in self.span(y0, y1, self.dh):
+            for x in self.span(x0, x1, self.dw):
                 self.px[y][x] = c
 
     def hline(self, x0, x1, y, c):
@@ -102,14 +153,14 @@ class Canvas:
         self.vline(x1 - 1, y0, y1, dark)
 
     def save(self, path):
-        stride = (self.w * 3 + 3) & ~3
-        pad = b"\0" * (stride - self.w * 3)
+        stride = (self.dw * 3 + 3) & ~3
+        pad = b"\0" * (stride - self.dw * 3)
         rows = []
-        for y in range(self.h - 1, -1, -1):  # bottom-up
+        for y in range(self.dh - 1, -1, -1):  # bottom-up
             rows.append(b"".join(bytes((b, g, r)) for (r, g, b) in self.px[y]) + pad)
         data = b"".join(rows)
         header = struct.pack("<2sIHHI", b"BM", 54 + len(data), 0, 0, 54)
-        info = struct.pack("<IiiHHIIiiII", 40, self.w, self.h, 1, 24, 0, len(data), 2835, 2835, 0, 0)
+        info = struct.pack("<IiiHHIIiiII", 40, self.dw, self.dh, 1, 24, 0, len(data), 2835, 2835, 0, 0)
         with open(path, "wb") as f:
             f.write(header + info + data)
 
@@ -220,7 +271,7 @@ def brushed(x, y, base=(46, 48, 53), seed=1):
 def fill_brushed(cv, ox, oy, seed=1):
     for y in range(cv.h):
         for x in range(cv.w):
-            cv.px[y][x] = brushed(ox + x, oy + y, seed=seed)
+            cv.set(x, y, brushed(ox + x, oy + y, seed=seed))
 
 
 def recess(cv, x0, y0, x1, y1, depth=0.55):
@@ -371,7 +422,7 @@ def channel_track():
     sx, sy = STRIP_FADER
     for y in range(cv.h):
         for x in range(cv.w):
-            cv.px[y][x] = shade(brushed(sx + x, sy + y), 0.55)  # inside the strip's fader well
+            cv.set(x, y, shade(brushed(sx + x, sy + y), 0.55))  # inside the strip's fader well
     slot(cv, 9, 11, FADER_ROW0 - 4, FADER_ROW0 + CHANNEL_TRAVEL + 5)
     scale_ticks(cv, CHANNEL_MARKS, False, [(1, 6), (14, 19)])
     return cv
@@ -386,7 +437,7 @@ def master_track(left):
     wx, wy = MASTER_FADERS[0 if left else 1]
     for y in range(cv.h):
         for x in range(cv.w):
-            cv.px[y][x] = shade(brushed(wx + x, wy + y), 0.55)
+            cv.set(x, y, shade(brushed(wx + x, wy + y), 0.55))
     slot_x = 17 if left else 10
     slot(cv, slot_x, slot_x + 2, FADER_ROW0 - 4, FADER_ROW0 + MASTER_TRAVEL + 5)
     scale_ticks(cv, MASTER_MARKS, True, [(1, 7)] if left else [(21, 27)])
@@ -434,14 +485,17 @@ def thumb(w, h, body, round_left=True, round_right=True, line=(255, 255, 255)):
 
 
 def aa_segment(cv, x0, y0, x1, y1, ink, width=1.1):
-    """An anti-aliased line in pixel-index coordinates (pixel (x, y) is the point x, y)."""
+    """An anti-aliased line in pixel-index coordinates (pixel (x, y) is the point
+    x, y), its soft edge one device pixel wide."""
     dx, dy = x1 - x0, y1 - y0
     length2 = dx * dx + dy * dy
-    for y in range(int(min(y0, y1)) - 2, int(max(y0, y1)) + 3):
-        for x in range(int(min(x0, x1)) - 2, int(max(x0, x1)) + 3):
-            t = max(0.0, min(1.0, ((x - x0) * dx + (y - y0) * dy) / length2))
-            d = math.hypot(x - (x0 + t * dx), y - (y0 + t * dy))
-            cv.blend(x, y, ink, max(0.0, min(1.0, width / 2 + 0.5 - d)))
+    k = cv.percent / 100
+    box = (int(min(x0, x1)) - 2, int(min(y0, y1)) - 2, int(max(x0, x1)) + 3, int(max(y0, y1)) + 3)
+    for px, py, x, y in cv.device_pixels(*box):
+        t = max(0.0, min(1.0, ((x - x0) * dx + (y - y0) * dy) / length2))
+        d = math.hypot(x - (x0 + t * dx), y - (y0 + t * dy))
+        alpha = width / 2 + 0.5 - d if k == 1 else (width / 2 - d) * k + 0.5
+        cv.blend_device(px, py, ink, max(0.0, min(1.0, alpha)))
 
 
 def knob_face():
@@ -450,7 +504,7 @@ def knob_face():
     kx, ky = STRIP_KNOB
     for y in range(42):
         for x in range(42):
-            cv.px[y][x] = brushed(kx + x, ky + y)
+            cv.set(x, y, brushed(kx + x, ky + y))
     # Everything below is in pixel-index coordinates, where the 4 x 4 dot's
     # centre orbits (20.5, 21.5): the cap, its skirt and the ticks share it,
     # so the dot sits the same distance inside the cap on both sides.
@@ -469,30 +523,30 @@ def knob_face():
         aa_segment(cv, cx + r0 * sx, cy + r0 * sy, cx + r1 * sx, cy + r1 * sy, ink)
     draw_text(cv, 2, 36, "L", SCALE_INK, FONT3x5)
     draw_text(cv, 37, 36, "R", SCALE_INK, FONT3x5)
-    # body: a skirt with ridges and a shadow, then a flat lit cap
-    for y in range(42):
-        for x in range(42):
-            d = math.hypot(x - cx, y - cy)
-            if d <= 13.0:
-                shadow = min(1.0, 13.0 - d)
-                cv.blend(x + 1, y + 1, (5, 5, 6), 0.5 * shadow)
-    for y in range(42):
-        for x in range(42):
-            d = math.hypot(x - cx, y - cy)
-            ang = math.atan2(x - cx, cy - y)
-            if d <= 12.5:
-                cover = min(1.0, 12.5 - d)
-                if d > 9.6:
-                    ridge = 0.8 + 0.2 * math.cos(ang * 24)
-                    light = 0.75 + 0.35 * (-(x - cx) - (y - cy)) / (d + 1e-9) * 0.7
-                    colour = shade((62, 64, 70), ridge * light)
-                else:
-                    # the cap's top: a satin gradient lit from the upper left
-                    t = ((x - cx) + (y - cy)) / 19.2
-                    colour = mix((118, 121, 128), (44, 46, 51), t + 0.5)
-                    if d > 9.0:
-                        colour = shade(colour, 0.7)
-                cv.blend(x, y, colour, cover)
+    # body: a skirt with ridges and a shadow, then a flat lit cap; the soft
+    # edges are one device pixel wide
+    k = cv.percent / 100
+    for px, py, x, y in cv.device_pixels():
+        d = math.hypot(x - 1 - cx, y - 1 - cy)  # the shadow lies a pixel right and down
+        if d <= 13.0:
+            shadow = min(1.0, (13.0 - d) * k)
+            cv.blend_device(px, py, (5, 5, 6), 0.5 * shadow)
+    for px, py, x, y in cv.device_pixels():
+        d = math.hypot(x - cx, y - cy)
+        ang = math.atan2(x - cx, cy - y)
+        if d <= 12.5:
+            cover = min(1.0, (12.5 - d) * k)
+            if d > 9.6:
+                ridge = 0.8 + 0.2 * math.cos(ang * 24)
+                light = 0.75 + 0.35 * (-(x - cx) - (y - cy)) / (d + 1e-9) * 0.7
+                colour = shade((62, 64, 70), ridge * light)
+            else:
+                # the cap's top: a satin gradient lit from the upper left
+                t = ((x - cx) + (y - cy)) / 19.2
+                colour = mix((118, 121, 128), (44, 46, 51), t + 0.5)
+                if d > 9.0:
+                    colour = shade(colour, 0.7)
+            cv.blend_device(px, py, colour, cover)
     return cv
 
 
@@ -654,8 +708,12 @@ def main():
         return
     out = args[0] if args else os.path.join(os.path.dirname(os.path.abspath(__file__)), "bitmaps")
     os.makedirs(out, exist_ok=True)
-    for _, (name, make) in sorted(BITMAPS.items()):
-        make().save(os.path.join(out, name + ".bmp"))
+    global CURRENT_PERCENT
+    for percent in SCALES:
+        CURRENT_PERCENT = percent
+        suffix = "" if percent == 100 else "-%d" % percent
+        for _, (name, make) in sorted(BITMAPS.items()):
+            make().save(os.path.join(out, name + suffix + ".bmp"))
 
 
 if __name__ == "__main__":

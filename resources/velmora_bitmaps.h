@@ -21,4 +21,8 @@
 #define IDB_MASTER_PANEL         141  // master section background, 88 x 327
 #define IDB_METER_PANEL          142  // output meters background, 88 x 650
 
+// Each bitmap is drawn at 125, 150, 175 and 200 % too, its size the 96-dpi
+// size times the scale: those have the id plus 1, 2, 3 and 4 steps.
+#define IDB_SCALE_STEP           1000
+
 #endif

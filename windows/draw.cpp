@@ -1,5 +1,8 @@
 #include "windows/draw.h"
 
+#include <utility>
+
+#include "resources/velmora_bitmaps.h"
 #include "windows/gdiselection.h"
 #include "windows/memorydc.h"
 
@@ -30,13 +33,15 @@ class Scratch {
   GdiSelection selection_;
 };
 
-void DrawItem(HDC hdc, const WBitmapItem& item) {
-  GdiBitmap bitmap = LoadBitmapResource(item.bitmap);
+void DrawItem(HDC hdc, const WBitmapItem& item, const WScale& scale) {
+  const bool keyed = item.key != kOpaque;
+  GdiBitmap bitmap = LoadScaledBitmap(item.bitmap, scale, keyed);
   if (!bitmap) return;
-  if (item.key == kOpaque)
-    DrawOpaque(hdc, bitmap.Get(), item.x, item.y);
+  const int x = scale.Edge(item.x), y = scale.Edge(item.y);
+  if (!keyed)
+    DrawOpaque(hdc, bitmap.Get(), x, y);
   else
-    DrawTransparent(hdc, bitmap.Get(), item.x, item.y, static_cast<COLORREF>(item.key));
+    DrawTransparent(hdc, bitmap.Get(), x, y, static_cast<COLORREF>(item.key));
 }
 
 }  // namespace
@@ -45,13 +50,56 @@ GdiBitmap LoadBitmapResource(int id) {
   return GdiBitmap(LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)));
 }
 
-int DrawBitmapList(HWND hwnd, HDC hdc, const WBitmapItem* items, int count) {
+// The program's bitmaps are drawn at these scales too (per cent of 96 dpi),
+// the one at drawnPercent[k] with the resource id plus k steps.
+constexpr int kDrawnPercent[] = {100, 125, 150, 175, 200};
+constexpr int kScaleStep = IDB_SCALE_STEP;
+
+// The drawn scale nearest at or above `scale` (the largest above them all):
+// a picture is scaled down, never up, where one exists.
+int DrawnStep(const WScale& scale) {
+  constexpr int kSteps = static_cast<int>(sizeof kDrawnPercent / sizeof kDrawnPercent[0]);
+  for (int k = 0; k < kSteps; ++k)
+    if (kDrawnPercent[k] * WScale::kBaseDpi >= scale.Dpi() * 100) return k;
+  return kSteps - 1;
+}
+
+GdiBitmap LoadScaledBitmap(int id, const WScale& scale, bool keyed) {
+  if (scale.IsIdentity()) return LoadBitmapResource(id);
+  const int step = DrawnStep(scale);
+  GdiBitmap original = LoadBitmapResource(id + step * kScaleStep);
+  // A bitmap drawn only at 96 dpi (a test's own) is scaled from there.
+  const WScale drawnAt(step > 0 && original ? kDrawnPercent[step] * WScale::kBaseDpi / 100
+                                            : WScale::kBaseDpi);
+  if (!original) original = LoadBitmapResource(id);
+  if (!original) return original;
+  const SIZE from = BitmapSize(original.Get());
+  const SIZE to{scale.Length(drawnAt.ToLogical(from.cx)), scale.Length(drawnAt.ToLogical(from.cy))};
+  if (to.cx == from.cx && to.cy == from.cy) return original;  // drawn at this very scale
+  HDC screen = GetDC(nullptr);
+  GdiBitmap scaled(CreateCompatibleBitmap(screen, to.cx, to.cy));
+  {
+    MemoryDc source(screen), target(screen);
+    GdiSelection sourceSelection(source.Get(), original.Get());
+    GdiSelection targetSelection(target.Get(), scaled.Get());
+    if (scaled && sourceSelection && targetSelection) {
+      SetStretchBltMode(target.Get(), keyed ? COLORONCOLOR : HALFTONE);
+      SetBrushOrgEx(target.Get(), 0, 0, nullptr);
+      StretchBlt(target.Get(), 0, 0, to.cx, to.cy, source.Get(), 0, 0, from.cx, from.cy, SRCCOPY);
+    }
+  }
+  ReleaseDC(nullptr, screen);
+  // Without the copy, the bitmap at its own size is better than none.
+  return scaled ? std::move(scaled) : std::move(original);
+}
+
+int DrawBitmapList(HWND hwnd, HDC hdc, const WBitmapItem* items, int count, const WScale& scale) {
   WOffscreen surface;
   // Without a surface the list goes straight onto hdc: flicker, but a picture.
   const bool composed = surface.Create(hwnd);
   HDC target = composed ? surface.Dc() : hdc;
   if (composed) FillRect(target, &surface.Rect(), static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  for (int i = 0; i < count; ++i) DrawItem(target, items[i]);
+  for (int i = 0; i < count; ++i) DrawItem(target, items[i], scale);
   if (composed) surface.BlitTo(hdc);
   return 1;
 }
@@ -93,8 +141,8 @@ void DrawTransparent(HDC hdc, HBITMAP bitmap, int x, int y, COLORREF key) {
   BitBlt(source.Get(), 0, 0, w, h, save.Dc(), 0, 0, SRCCOPY);  // the caller's bitmap as it was
 }
 
-bool DrawResourceTransparent(HDC hdc, int id, int x, int y, COLORREF key) {
-  GdiBitmap bitmap = LoadBitmapResource(id);
+bool DrawResourceTransparent(HDC hdc, int id, int x, int y, COLORREF key, const WScale& scale) {
+  GdiBitmap bitmap = LoadScaledBitmap(id, scale, true);
   if (!bitmap) return false;
   DrawTransparent(hdc, bitmap.Get(), x, y, key);
   return true;

@@ -15,6 +15,25 @@ bool WBufferedWindow::Create(HWND parent, int id, int x, int y, int cx, int cy, 
   return true;
 }
 
+// The metering thread finds no surface while the window moves: it draws
+// nothing until the new one is whole.
+void WBufferedWindow::Rescale(const WScale& newScale, const WScaledRect& rect) {
+  {
+    auto hold = surface.Hold();
+    buffered = false;
+    surface.Release();
+  }
+  WWindow::Rescale(newScale, rect);
+  auto hold = surface.Hold();
+  buffered = surface.Create(HWnd);
+  backgroundDrawn = buffered;
+  if (!buffered) return;
+  // Drawn whole now: a meter the metering thread leaves alone while its
+  // levels stay shows them all the same.
+  DrawBackground(surface.Dc());
+  Draw(surface.Dc());
+}
+
 // `buffered` is read under the lock too: on the metering thread this may run
 // while the window thread makes or releases the surface.
 void WBufferedWindow::Refresh() {

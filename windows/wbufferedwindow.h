@@ -16,6 +16,8 @@ class WBufferedWindow : public WWindow {
   // The window with empty text and no extra style, then its surface.
   bool Create(HWND parent, int id, int x, int y, int cx, int cy, DWORD exStyle);
   void Refresh() override;
+  // The surface is made again at the new size and gets its background anew.
+  void Rescale(const WScale& newScale, const WScaledRect& rect) override;
   bool HandleMessage(WMessage& msg) override;
   // The foreground, into the surface (Refresh) or onto the screen (no surface).
   virtual void Draw(HDC hdc);

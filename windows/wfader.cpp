@@ -21,7 +21,9 @@ WFader::WFader(int trackBitmap, int thumbBitmap, int thumbX, int maxValue)
 
 bool WFader::HandleMessage(WMessage& msg) { return RouteDragMessage(*this, HWnd, msg); }
 
-void WFader::OnPointerMove(POINT point) { Drag(point, fine ? FaderLogic::kFineWeight : 1); }
+void WFader::OnPointerMove(POINT point) {
+  Drag(LogicalPoint(point), fine ? FaderLogic::kFineWeight : 1);
+}
 
 double WFader::GetValue() { return GetFloat(); }
 
@@ -35,6 +37,7 @@ int WFader::ThumbPos() { return law.ThumbPos(GetValue()); }
 RECT WFader::ThumbRect() {
   RECT rect{};
   GetClientRect(HWnd, &rect);
+  rect.right = scale.ToLogical(rect.right);
   const FaderRows rows = law.ThumbRows(GetValue());
   rect.top = rows.top;
   rect.bottom = rows.bottom;
@@ -53,7 +56,7 @@ void WFader::OnButtonDown(const WMessage& msg) {
   SetFocus(HWnd);
   SetCapture(HWnd);
   fine = msg.IsModifierDown(KMXGetInteger(kPrefFadeFine));
-  const POINT point = msg.Point();
+  const POINT point = LogicalPoint(msg.Point());
   if (msg.IsModifierDown(KMXGetInteger(kPrefFadeCenter))) {
     SetValue(1.0);
   } else {
@@ -119,7 +122,7 @@ void WFader::Paint() {
       {trackBitmap, 0, kTrackTop, kOpaque},
       {thumbBitmap, thumbX, ThumbPos() - thumbOffset, static_cast<std::int32_t>(kThumbKey)},
   };
-  DrawBitmapList(HWnd, dc, items, 2);
+  DrawBitmapList(HWnd, dc, items, 2, scale);
   DrawFocusMarkIfDue(dc);
   EndPaint(HWnd, &ps);
 }

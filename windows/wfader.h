@@ -30,8 +30,10 @@ class WFader : public WDrawnControl {
   double PosToValue(double p) const { return law.PosToValue(p); }
   // The window row of the thumb's reference row.
   int ThumbPos();
+  // In logical pixels, like every position here: only painting and the
+  // pointer messages know the window's scale.
   RECT ThumbRect();
-  // A pointer position during a drag: weight 1 coarse, kFineWeight fine.
+  // A logical pointer position during a drag: weight 1 coarse, kFineWeight fine.
   void Drag(POINT point, int weight);
 
   // A slider for screen readers, its value the box's text with its unit.

@@ -7,7 +7,7 @@ bool WImage::HandleMessage(WMessage& msg) {
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(HWnd, &ps);
-      DrawResourceTransparent(dc, bitmap, 0, 0, key);
+      DrawResourceTransparent(dc, bitmap, 0, 0, key, scale);
       EndPaint(HWnd, &ps);
       return true;
     }

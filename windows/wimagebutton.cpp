@@ -49,7 +49,7 @@ void WImageButton::Paint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(HWnd, &ps);
   const WBitmapItem item{GetState() != 0 ? onImage : offImage, 0, 0, kOpaque};
-  DrawBitmapList(HWnd, dc, &item, 1);
+  DrawBitmapList(HWnd, dc, &item, 1, scale);
   DrawFocusMarkIfDue(dc);
   EndPaint(HWnd, &ps);
 }

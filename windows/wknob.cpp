@@ -20,7 +20,7 @@ constexpr int kPageSteps = 8;
 
 bool WKnob::HandleMessage(WMessage& msg) { return RouteDragMessage(*this, HWnd, msg); }
 
-void WKnob::OnPointerMove(POINT point) { Drag(point, fine ? kKnobFineWeight : 1); }
+void WKnob::OnPointerMove(POINT point) { Drag(LogicalPoint(point), fine ? kKnobFineWeight : 1); }
 
 double WKnob::GetValue() { return GetFloat(); }
 
@@ -43,10 +43,10 @@ void WKnob::OnButtonDown(const WMessage& msg) {
   fine = msg.IsModifierDown(KMXGetInteger(kPrefPanFine));
   const bool centred = msg.IsModifierDown(KMXGetInteger(kPrefPanCenter));
   if (centred) SetValue(0.0);
-  dragStart = msg.Point();
+  dragStart = LogicalPoint(msg.Point());
   dragStartValue = GetValue();
   SetCapture(HWnd);
-  if (!centred) Drag(msg.Point(), 1);
+  if (!centred) Drag(dragStart, 1);
   Invalidate();
 }
 
@@ -98,7 +98,7 @@ void WKnob::Paint() {
   HDC dc = BeginPaint(HWnd, &ps);
   const KnobPoint dot = IndicatorPoint(GetValue());
   const WBitmapItem items[] = {{IDB_KNOB, 0, 0, kOpaque}, {IDB_KNOB_DOT, dot.x, dot.y, kOpaque}};
-  DrawBitmapList(HWnd, dc, items, 2);
+  DrawBitmapList(HWnd, dc, items, 2, scale);
   DrawFocusMarkIfDue(dc);
   EndPaint(HWnd, &ps);
 }

@@ -16,6 +16,7 @@ class WKnob : public WDrawnControl {
   double GetValue();
   // Clamped to -1..+1, written through the parameter interface, repainted.
   void SetValue(double v);
+  // point: a logical pointer position.
   void Drag(POINT point, int weight);
 
   // A slider for screen readers, its value the box's text in words.

@@ -22,13 +22,33 @@ SIZE SizeOf(HBITMAP bitmap) {
 
 // Without its image the meter still works: lit segments copy nothing and the
 // background draws nothing, unlit ones are still filled.
-WMeter::WMeter(int segments, int bitmap)
+WMeter::WMeter(int segments, int bitmap, const WScale& scale)
     : segments(segments < kMaxSegments ? segments : kMaxSegments),
+      bitmapId(bitmap),
       imageDc(nullptr),
-      image(LoadBitmapResource(bitmap)),
+      image(LoadScaledBitmap(bitmap, scale, false)),
       imageSelection(imageDc.Get(), image.Get()),
       imageSize(SizeOf(image.Get())),
-      unlitBrush(CreateSolidBrush(kUnlit)) {}
+      unlitBrush(CreateSolidBrush(kUnlit)) {
+  SetScale(scale);
+}
+
+void WMeter::Rescale(const WScale& newScale, const WScaledRect& rect) {
+  {
+    auto hold = surface.Hold();
+    imageSelection.Reset();
+    image = LoadScaledBitmap(bitmapId, newScale, false);
+    imageSelection = GdiSelection(imageDc.Get(), image.Get());
+    imageSize = SizeOf(image.Get());
+  }
+  WBufferedWindow::Rescale(newScale, rect);
+}
+
+RECT WMeter::SegmentRect(int i) const {
+  const WScaledRect r = scale.Rect(kMeterSegmentLeft, MeterSegmentTop(i),
+                                   kMeterSegmentRight - kMeterSegmentLeft, kMeterSegmentRows);
+  return RECT{r.left, r.top, r.right, r.bottom};
+}
 
 // On the metering thread. The mask is read before the lock: the table has its own.
 void WMeter::Refresh() {
@@ -53,8 +73,7 @@ void WMeter::DrawBackground(HDC hdc) {
 
 void WMeter::DrawSegments(HDC hdc, std::uint32_t mask) {
   for (int i = 0; i < segments; ++i) {
-    const RECT rect{kMeterSegmentLeft, MeterSegmentTop(i), kMeterSegmentRight,
-                    MeterSegmentTop(i) + kMeterSegmentRows};
+    const RECT rect = SegmentRect(i);
     if (mask & (std::uint32_t{1} << i)) {
       if (imageSelection) {
         BitBlt(hdc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,

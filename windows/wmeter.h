@@ -24,10 +24,12 @@ class WMeter : public WBufferedWindow, public AccessibleSource {
   static constexpr COLORREF kUnlit = RGB(0, 0x33, 0);
 
   // segments: how many are drawn, the over indicator included; bitmap: the
-  // resource id of the image.
-  WMeter(int segments, int bitmap);
+  // resource id of the image, drawn at `scale`.
+  WMeter(int segments, int bitmap, const WScale& scale = WScale());
 
   void Refresh() override;
+  // The image and the segments follow the new scale.
+  void Rescale(const WScale& newScale, const WScaledRect& rect) override;
   void Draw(HDC hdc) override;
   void DrawBackground(HDC hdc) override;
   const char* ClassName() const override { return "ZWMETER"; }
@@ -41,7 +43,12 @@ class WMeter : public WBufferedWindow, public AccessibleSource {
   int Index() const { return GetId() & 0xF; }
   void DrawSegments(HDC hdc, std::uint32_t mask);
 
+  // Where segment i lies in device pixels: the logical segment scaled as the
+  // image is, so a lit segment copies exactly the segment's own pixels.
+  RECT SegmentRect(int i) const;
+
   int segments;
+  int bitmapId;
   // Declared so that the selection ends before the image and its context go.
   MemoryDc imageDc;
   GdiBitmap image;

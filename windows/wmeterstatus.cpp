@@ -39,7 +39,7 @@ void WMeterStatus::DrawReadOut(HDC hdc, const std::string& text) {
   RECT rect{};
   GetClientRect(HWnd, &rect);
   rect.top += 1;
-  GdiSelection font(hdc, GetStockObject(ANSI_VAR_FONT));
+  GdiSelection font(hdc, FontFor(scale));
   Fill(hdc);
   SetBkColor(hdc, kBackground);
   SetTextColor(hdc, kInk);

@@ -1,5 +1,8 @@
 #include "windows/wwindow.h"
 
+#include <map>
+#include <mutex>
+
 #include "platform/assert.h"
 #include "windows/debug.h"
 #include "windows/waccessible.h"
@@ -64,8 +67,40 @@ bool WWindow::Create(HWND parent, int id, int x, int y, int cx, int cy, const ch
                               ProgramInstance(), nullptr);
   if (!hwnd) return false;
   Attach(hwnd);
-  SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(ANSI_VAR_FONT)), FALSE);
+  SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(scale)), FALSE);
   return true;
+}
+
+void WWindow::Rescale(const WScale& newScale, const WScaledRect& rect) {
+  scale = newScale;
+  if (!HWnd) return;
+  SetWindowPos(HWnd, nullptr, rect.left, rect.top, rect.Width(), rect.Height(),
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  SendMessageA(HWnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(scale)), FALSE);
+  InvalidateRect(HWnd, nullptr, TRUE);
+}
+
+// The stock font is a bitmap font of 96-dpi pixels; its description, with the
+// height scaled, makes an outline font of the same look at any size. A
+// failure falls back on the stock font: text too small beats no text.
+HFONT WWindow::FontFor(const WScale& scale) {
+  HGDIOBJ stock = GetStockObject(ANSI_VAR_FONT);
+  if (scale.IsIdentity()) return static_cast<HFONT>(stock);
+  static std::mutex lock;  // the meters draw their read-outs on the metering thread
+  static std::map<int, HFONT> fonts;
+  std::lock_guard<std::mutex> hold(lock);
+  const auto found = fonts.find(scale.Dpi());
+  if (found != fonts.end()) return found->second;
+  LOGFONTA description{};
+  if (!GetObjectA(stock, sizeof description, &description)) return static_cast<HFONT>(stock);
+  description.lfHeight = scale.Length(description.lfHeight);
+  description.lfWidth = 0;
+  description.lfOutPrecision = OUT_TT_PRECIS;
+  description.lfQuality = CLEARTYPE_QUALITY;
+  HFONT made = CreateFontIndirectA(&description);
+  if (!made) return static_cast<HFONT>(stock);
+  fonts[scale.Dpi()] = made;
+  return made;
 }
 
 bool WWindow::RegisterWindowClass() {

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "windows/wmessage.h"
+#include "windows/wscale.h"
 
 class WWindow {
  public:
@@ -29,6 +30,8 @@ class WWindow {
   // Makes a visible child window of ClassName() (registering a toolkit class
   // on its first use) and binds this object to it. False when no window was
   // made; the object then stays unbound and belongs to the caller.
+  // The position and size are device pixels; the window takes the font of
+  // its scale.
   bool Create(HWND parent, int id, int x, int y, int cx, int cy, const char* text, DWORD style,
               DWORD exStyle);
   bool RegisterWindowClass();
@@ -37,6 +40,22 @@ class WWindow {
   // The object bound to a window, or null (a null handle gives null).
   static WWindow* Get(HWND hwnd);
 
+  // The scale the window is drawn at and reads pointer positions with; 96
+  // dpi until set. Set it before Create, or with Rescale once the window exists.
+  void SetScale(const WScale& newScale) { scale = newScale; }
+  const WScale& Scale() const { return scale; }
+  // A pointer position in device pixels of the client area, in logical ones.
+  POINT LogicalPoint(POINT device) const {
+    return POINT{scale.ToLogical(device.x), scale.ToLogical(device.y)};
+  }
+  // The window at another scale: moved to `rect` (device pixels of the
+  // parent), given the font of the scale, redrawn.
+  virtual void Rescale(const WScale& newScale, const WScaledRect& rect);
+  // The toolkit's text font at a scale: the stock variable-width font at 96
+  // dpi, a font of the same face and a scaled height elsewhere. The fonts
+  // live for the whole run, one for each scale asked for.
+  static HFONT FontFor(const WScale& scale);
+
   int GetId() const;
   void Invalidate();  // the whole client area, no erase; nothing when unbound
   HWND Handle() const { return HWnd; }
@@ -44,6 +63,7 @@ class WWindow {
  protected:
   HWND HWnd = nullptr;
   WNDPROC OldWndProc = nullptr;
+  WScale scale;
 
   friend LRESULT CALLBACK SharedWindowProc(HWND, UINT, WPARAM, LPARAM);
 };

@@ -1,0 +1,141 @@
+// The mixer window moved to monitors of 120, 144 and 192 dpi: the layout
+// follows as a whole, and the pointer moves the gain by physical distance.
+#include <string>
+
+#include "gui/mixerlayout.h"
+#include "resources/velmora_ids.h"
+#include "tests/gui/mixerwindowfixture.h"
+#include "windows/faderlogic.h"
+#include "windows/wscale.h"
+
+namespace {
+
+constexpr std::uint16_t kChannel4Fader = IDFADER + 3;
+
+std::string Describe(const ControlPlacement& p, size_t index) {
+  return "control " + std::to_string(index) + " (id " + std::to_string(p.id) + " \"" + p.text +
+         "\")";
+}
+
+RECT ChildRect(HWND parent, HWND child) {
+  RECT rect{};
+  GetWindowRect(child, &rect);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+class MixerWindowDpi : public MixerWindow {
+ protected:
+  // What the system does when the window is dragged onto a monitor of `dpi`:
+  // the message with a suggested rectangle of the window's size scaled.
+  void MoveToDpi(int dpi) {
+    RECT outer{};
+    GetWindowRect(window, &outer);
+    const WScale scale(dpi);
+    RECT suggested{outer.left, outer.top, outer.left + scale.Length(MainWindow::kWidth),
+                   outer.top + scale.Length(MainWindow::kHeight)};
+    SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    testsupport::PumpPending();
+  }
+
+  // Every window of the layout, in creation order, at its rectangle times the scale.
+  void ExpectLayoutAt(const WScale& scale) {
+    const std::vector<ControlPlacement>& layout = MixerLayout();
+    HWND child = GetWindow(window, GW_CHILD);
+    for (size_t i = 0; i < layout.size(); ++i, child = GetWindow(child, GW_HWNDNEXT)) {
+      ASSERT_NE(child, nullptr) << Describe(layout[i], i);
+      const ControlPlacement& p = layout[i];
+      if (p.id != 0) {
+        EXPECT_EQ(GetDlgCtrlID(child), p.id) << Describe(p, i);
+      }
+      const RECT actual = ChildRect(window, child);
+      const WScaledRect expected = scale.Rect(p.x, p.y, p.cx, p.cy);
+      EXPECT_EQ(actual.left, expected.left) << Describe(p, i) << " at " << scale.Dpi();
+      EXPECT_EQ(actual.top, expected.top) << Describe(p, i) << " at " << scale.Dpi();
+      EXPECT_EQ(actual.right - actual.left, expected.Width()) << Describe(p, i);
+      // A drop-down list's window is as high as its edit field, whatever it was given.
+      if (p.kind != ControlKind::ComboBox) {
+        EXPECT_EQ(actual.bottom - actual.top, expected.Height()) << Describe(p, i);
+      }
+    }
+    // The system keeps a window inside the largest size it tracks (the
+    // test's screen is 1024 rows high): the whole layout shows where it fits.
+    RECT client{}, outer{};
+    GetClientRect(window, &client);
+    GetWindowRect(window, &outer);
+    if (outer.bottom - outer.top < GetSystemMetrics(SM_CYMAXTRACK)) {
+      EXPECT_GE(client.right, scale.Length(kLayoutWidth)) << scale.Dpi();
+      EXPECT_GE(client.bottom, scale.Length(kLayoutHeight)) << scale.Dpi();
+    }
+  }
+
+  // Presses channel 4's thumb at 0 dB and drags it down by `inches` of
+  // pointer travel; the gain it leaves.
+  double DragChannel4From0dB(int dpi, double inches) {
+    const WScale scale(dpi);
+    KMXSetFloat(kChannel4Fader, 1.0);
+    HWND fader = GetDlgItem(window, kChannel4Fader);
+    const FaderLogic law(2);
+    const int x = scale.Edge(10), y = scale.Edge(law.ThumbPos(1.0));
+    const int travel = static_cast<int>(inches * dpi + 0.5);
+    SendMessageA(fader, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    for (int step = 1; step <= 4; ++step)
+      SendMessageA(fader, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y + travel * step / 4));
+    SendMessageA(fader, WM_LBUTTONUP, 0, MAKELPARAM(x, y + travel));
+    return KMXGetFloat(kChannel4Fader);
+  }
+};
+
+}  // namespace
+
+TEST_F(MixerWindowDpi, EveryControlTakesItsScaledPlaceAndComesBackAt96) {
+  Open();
+  ExpectLayoutAt(WScale());
+  for (int dpi : {120, 144, 192}) {
+    MoveToDpi(dpi);
+    ExpectLayoutAt(WScale(dpi));
+    RECT outer{};
+    GetWindowRect(window, &outer);
+    EXPECT_EQ(outer.right - outer.left, WScale(dpi).Length(MainWindow::kWidth))
+        << "the suggested rectangle is taken";
+  }
+  MoveToDpi(96);
+  ExpectLayoutAt(WScale());
+  RECT outer{};
+  GetWindowRect(window, &outer);
+  EXPECT_EQ(outer.right - outer.left, MainWindow::kWidth);
+  EXPECT_EQ(outer.bottom - outer.top, MainWindow::kHeight);
+}
+
+TEST_F(MixerWindowDpi, TheSamePhysicalDragGivesTheSameGainAtEveryScale) {
+  Open();
+  const double at96 = DragChannel4From0dB(96, 0.5);
+  EXPECT_LT(at96, 0.5) << "half an inch down from 0 dB is well below it";
+  EXPECT_GT(at96, 0.0);
+  for (int dpi : {144, 192}) {
+    MoveToDpi(dpi);
+    EXPECT_DOUBLE_EQ(DragChannel4From0dB(dpi, 0.5), at96) << dpi;
+  }
+}
+
+TEST_F(MixerWindowDpi, TextsTakeAFontOfTheScaledSizeAndTheStockOneBackAt96) {
+  Open();
+  const HGDIOBJ stock = GetStockObject(ANSI_VAR_FONT);
+  LOGFONTA stockFont{};
+  ASSERT_NE(GetObjectA(stock, sizeof stockFont, &stockFont), 0);
+  const auto fontOf = [&](int id) {
+    return reinterpret_cast<HGDIOBJ>(SendDlgItemMessageA(window, id, WM_GETFONT, 0, 0));
+  };
+  MoveToDpi(144);
+  for (int id :
+       {IDFADERTEXT + 3, IDPANTEXT + 0, int{IDOUTPUTLABEL}, int{IDCLEAROVERS}, int{IDMIXSELECT}}) {
+    LOGFONTA font{};
+    ASSERT_NE(GetObjectA(fontOf(id), sizeof font, &font), 0) << id;
+    EXPECT_EQ(font.lfHeight, WScale(144).Length(stockFont.lfHeight)) << id;
+    EXPECT_STREQ(font.lfFaceName, stockFont.lfFaceName) << id;
+  }
+  EXPECT_EQ(ControlText(IDFADERTEXT + 9), " 0.0") << "the value boxes keep their texts";
+  MoveToDpi(96);
+  EXPECT_EQ(fontOf(IDFADERTEXT + 3), stock);
+  EXPECT_EQ(fontOf(IDOUTPUTLABEL), stock);
+}
