@@ -29,8 +29,9 @@ class WMeter : public WBufferedWindow {
   const char* ClassName() const override { return "ZWMETER"; }
 
  private:
-  int Index() const { return GetId() & 0xF; }
-  void DrawSegments(HDC hdc, std::uint32_t mask);
+  int Index() const { return CreatedId() & 0xF; }
+  // The segments of `redraw` as `mask` has them, lit or dark.
+  void DrawSegments(HDC hdc, std::uint32_t mask, std::uint32_t redraw);
 
   int segments;
   // Declared so that the selection ends before the image and its context go.

@@ -23,7 +23,8 @@ class WMeterStatus : public WBufferedWindow {
   const char* ClassName() const override { return "ZWMETERSTATUS"; }
 
  private:
-  int Index() const { return GetId() & 0xF; }
+  int Index() const { return CreatedId() & 0xF; }
+  RECT Area() const;
   void Fill(HDC hdc);
   void DrawReadOut(HDC hdc, const std::string& text);
 

@@ -4,9 +4,11 @@
 
 #include "resources/velmora_ids.h"
 #include "gui/mixerlayout.h"
+#include "korvaneobjects/korvanefwinterface.h"
 #include "platform/log.h"
 #include "tests/gui/mixerwindowfixture.h"
 #include "velmora/settingsfile.h"
+#include "windows/metertable.h"
 
 namespace {
 
@@ -136,6 +138,42 @@ TEST_F(MixerWindow, TheMetersFollowTheDeviceLevels) {
     return colour != unlit && colour != CLR_INVALID;
   })) << std::hex
       << topSegment();
+}
+
+// Minimised, the meters' models go on but nothing is drawn or invalidated; the
+// restore shows the state they reached at once, before any further reading.
+TEST_F(MixerWindow, AMinimisedMixerDrawsNoMeterAndShowsTheCurrentStateOnRestore) {
+  Open();
+  machine->SetFixedLevel(0, 2, 255);
+  const HWND meter = GetDlgItem(window, IDMETER + 2);
+  ASSERT_NE(meter, nullptr);
+  const COLORREF unlit = RGB(0, 0x33, 0);
+  auto topSegment = [&] {
+    HDC dc = GetDC(meter);
+    const COLORREF colour = GetPixel(dc, 8, 15);
+    ReleaseDC(meter, dc);
+    return colour;
+  };
+  const std::uint32_t topBit = 2;
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return topSegment() != unlit; }));
+
+  ShowWindow(window, SW_MINIMIZE);
+  testsupport::PumpPending();
+  machine->SetFixedLevel(0, 2, 0);
+  // Not pumped from here on: an invalidation would stay in the update regions.
+  ASSERT_TRUE(testsupport::Eventually([&] { return (MeterSegments(2) & topBit) == 0; }))
+      << "the model falls while minimised";
+  for (int i = 0; i < MeterTable::kMeters; ++i) {
+    EXPECT_FALSE(GetUpdateRect(GetDlgItem(window, IDMETER + i), nullptr, FALSE)) << "meter " << i;
+    EXPECT_FALSE(GetUpdateRect(GetDlgItem(window, IDMETERSTATUS + i), nullptr, FALSE))
+        << "read-out " << i;
+  }
+
+  // No further pass may do the restore's work.
+  KorvaneFWInterface::Registered()->StopMetering();
+  ShowWindow(window, SW_RESTORE);
+  UpdateWindow(meter);
+  EXPECT_EQ(topSegment(), unlit) << "the restore draws the fallen meter";
 }
 
 TEST_F(MixerWindow, NoAtTheSavePromptClosesWithoutSaving) {
