@@ -67,6 +67,7 @@ class MixerUnderTest {
     for (int meter = 0; meter < 10; ++meter) values[meter] = loud ? 0.9 - 0.05 * meter : 0.02;
   }
 
+  simulator::ScopedMachine machine;  // made before the window, gone after it
   HWND window = nullptr;
   std::vector<HWND> meters;  // each meter, then its read-out
   double values[20] = {};    // ten levels, then ten over flags
@@ -74,7 +75,6 @@ class MixerUnderTest {
 };
 
 void BM_MeterPass(benchmark::State& state) {
-  simulator::ScopedMachine machine;
   MixerUnderTest mixer(state);
   if (!mixer.Ready()) return;
   for (auto _ : state) {
@@ -86,7 +86,6 @@ BENCHMARK(BM_MeterPass);
 
 // The same levels every pass: nothing changes, so nothing is to be drawn.
 void BM_MeterPassUnchanged(benchmark::State& state) {
-  simulator::ScopedMachine machine;
   MixerUnderTest mixer(state);
   if (!mixer.Ready()) return;
   for (int meter = 0; meter < 10; ++meter) mixer.values[meter] = 0.02;
@@ -95,7 +94,6 @@ void BM_MeterPassUnchanged(benchmark::State& state) {
 BENCHMARK(BM_MeterPassUnchanged);
 
 void BM_MeterModels(benchmark::State& state) {
-  simulator::ScopedMachine machine;
   MixerUnderTest mixer(state);
   if (!mixer.Ready()) return;
   for (auto _ : state) {
@@ -107,7 +105,6 @@ BENCHMARK(BM_MeterModels);
 
 // Every widget's foreground into a memory context of the window's format.
 void BM_MeterDrawing(benchmark::State& state) {
-  simulator::ScopedMachine machine;
   MixerUnderTest mixer(state);
   if (!mixer.Ready()) return;
   HDC screen = GetDC(mixer.window);
@@ -128,7 +125,6 @@ void BM_MeterDrawing(benchmark::State& state) {
 BENCHMARK(BM_MeterDrawing);
 
 void BM_MeterInvalidation(benchmark::State& state) {
-  simulator::ScopedMachine machine;
   MixerUnderTest mixer(state);
   if (!mixer.Ready()) return;
   for (auto _ : state)
@@ -138,7 +134,6 @@ BENCHMARK(BM_MeterInvalidation);
 
 // A pass and the paints it causes, as the window's thread carries them out.
 void BM_MeterPassAndPaints(benchmark::State& state) {
-  simulator::ScopedMachine machine;
   MixerUnderTest mixer(state);
   if (!mixer.Ready()) return;
   for (auto _ : state) {

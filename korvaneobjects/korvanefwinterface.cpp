@@ -231,7 +231,7 @@ void KorvaneFWInterface::interfaceLoopGo() {
     // the message that ends the wait goes out at once. While messages are
     // queued the pause lets newer ones replace older ones, and the device
     // gets one transaction a pass.
-    if (message == nullptr)
+    if (message == nullptr || fifo->Size() == 0)
       fifo->WaitForWork();
     else
       std::this_thread::sleep_for(kLoopPause);

@@ -26,6 +26,16 @@ void WriteHalfGainFile(const std::string& path) {
   ResetParameterInterface();
 }
 
+constexpr COLORREF kUnlitSegment = RGB(0, 0x33, 0);
+
+// What the meter's topmost level segment shows on the screen.
+COLORREF TopSegmentColour(HWND meter) {
+  HDC dc = GetDC(meter);
+  const COLORREF colour = GetPixel(dc, 8, 15);
+  ReleaseDC(meter, dc);
+  return colour;
+}
+
 std::uintmax_t FileSize(const std::string& path) {
   std::error_code error;
   const std::uintmax_t size = std::filesystem::file_size(path, error);
@@ -147,13 +157,8 @@ TEST_F(MixerWindow, AMinimisedMixerDrawsNoMeterAndShowsTheCurrentStateOnRestore)
   machine->SetFixedLevel(0, 2, 255);
   const HWND meter = GetDlgItem(window, IDMETER + 2);
   ASSERT_NE(meter, nullptr);
-  const COLORREF unlit = RGB(0, 0x33, 0);
-  auto topSegment = [&] {
-    HDC dc = GetDC(meter);
-    const COLORREF colour = GetPixel(dc, 8, 15);
-    ReleaseDC(meter, dc);
-    return colour;
-  };
+  const COLORREF unlit = kUnlitSegment;
+  auto topSegment = [&] { return TopSegmentColour(meter); };
   const std::uint32_t topBit = 2;
   ASSERT_TRUE(testsupport::PumpUntil([&] { return topSegment() != unlit; }));
 

@@ -176,12 +176,16 @@ TEST_F(IdleLoopTest, AStopEndsAWaitingLoop) {
 }
 
 // A burst for one output pair: the first goes out at once, the rest queue up
-// during the pause and only the newest of them reaches the device.
+// behind it and only the newest of them reaches the device. The device is
+// held while the burst is pushed, so the first transaction cannot end first.
 TEST_F(IdleLoopTest, ABurstIsCoalescedDuringThePause) {
   StartAndEmpty();
   const std::size_t framesBefore = sim->FrameCount(0);
   constexpr int kBurst = 40;
+  platform::NamedMutex deviceLock(kDeviceLockName);
+  ASSERT_TRUE(deviceLock.Lock());
   for (int i = 1; i <= kBurst; ++i) fifo.Push(MixOfGain(i == kBurst ? 0.0 : 0.5 - i * 0.01));
+  deviceLock.Unlock();
   EXPECT_TRUE(Eventually([&] { return sim->State(0).mixes[1][0] == 0; }));
   EXPECT_TRUE(StopEnds());
   EXPECT_LT(sim->FrameCount(0) - framesBefore, static_cast<std::size_t>(kBurst));
