@@ -23,6 +23,7 @@ bool VelmoraApp::StartEngine() {
     DestroyMasterControl();
     return false;
   }
+  master->StartMetering();
   return true;
 }
 
@@ -33,9 +34,6 @@ HWND VelmoraApp::OpenWindow(HINSTANCE instance, int show) {
   if (window == nullptr) return nullptr;
   ShowWindow(window, show);
   UpdateWindow(window);
-  // The meters have nothing to draw into before the window exists, and their
-  // first reads would only compete with its first paint.
-  GetMasterControl()->StartMetering();
   return window;
 }
 

@@ -13,11 +13,10 @@ class VelmoraApp {
   // line is UTF-8.
   static int Run(HINSTANCE instance, const char* commandLine, int show);
 
-  // Starts the device engine; false (and the error box shown) when no
-  // X-Tamber can be used.
+  // Starts the device engine with the metering thread; false (and the error
+  // box shown) when no X-Tamber can be used.
   static bool StartEngine();
-  // Makes, shows and paints the main window, then starts the metering
-  // thread; null when the window cannot be made.
+  // Makes, shows and paints the main window; null when it cannot be made.
   static HWND OpenWindow(HINSTANCE instance, int show);
   // One message of the loop: Tab goes to the main window whichever control
   // it was meant for, so the window moves the focus itself.
