@@ -2,18 +2,24 @@
 // UpdateMeters steps the ten meter levels, then the ten meters and ten level
 // read-outs of the real mixer window redraw into their off-screen surfaces
 // (ChannelStrips::MeterUpdate). The levels alternate between two sets, so
-// every pass changes what each meter and read-out shows. Windows build only;
-// run it under Wine:
+// every pass changes what each meter and read-out shows. Beside it, the parts
+// of a pass alone: the models, the drawing into the surfaces, the
+// invalidations, and the paints that follow on the window's thread; and a
+// pass whose levels do not change. Windows build only; run it under Wine:
 //
 //   scripts/wine-run --prefix build/windows/wineprefix build/windows/bench/meterpass_bench.exe
 #include <benchmark/benchmark.h>
 #include <windows.h>
+
+#include <vector>
 
 #include "gui/channelstrips.h"
 #include "gui/mainwindow.h"
 #include "korvaneobjects/korvanemastercontrol.h"
 #include "simulator/simulatedmachine.h"
 #include "velmora/velmora.h"
+#include "windows/metertable.h"
+#include "windows/wbufferedwindow.h"
 
 namespace {
 
@@ -22,37 +28,121 @@ void PumpPending() {
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
 }
 
-void BM_MeterPass(benchmark::State& state) {
-  simulator::ScopedMachine machine;
-  // The program's start-up without its metering thread: the benchmark makes
-  // the passes itself, from meter values of its own.
-  if (GetMasterControl()->InitKorvaneMasterControl(&ChannelStrips::MeterUpdate) == 0) {
-    state.SkipWithError("no simulated X-Tamber");
-    return;
+// The mixer window on a simulated unit, without the metering thread: the
+// benchmarks make the passes themselves, from meter values of their own.
+class MixerUnderTest {
+ public:
+  explicit MixerUnderTest(benchmark::State& state) {
+    if (GetMasterControl()->InitKorvaneMasterControl(&ChannelStrips::MeterUpdate) == 0) {
+      state.SkipWithError("no simulated X-Tamber");
+      return;
+    }
+    window = MainWindow::Create(GetModuleHandleA(nullptr));
+    *ChannelStrips::MeterTarget() = values;
+    if (window == nullptr) {
+      state.SkipWithError("no mixer window");
+      return;
+    }
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+    UpdateWindow(window);
+    for (int meter = 0; meter < 10; ++meter) {
+      meters.push_back(GetDlgItem(window, IDMETER + meter));
+      meters.push_back(GetDlgItem(window, IDMETERSTATUS + meter));
+    }
   }
-  HWND window = MainWindow::Create(GetModuleHandleA(nullptr));
-  double values[20] = {};  // ten levels, then ten over flags
-  *ChannelStrips::MeterTarget() = values;
-  if (window == nullptr) {
-    state.SkipWithError("no mixer window");
-    DestroyMasterControl();
-    return;
+  ~MixerUnderTest() {
+    *ChannelStrips::MeterTarget() = nullptr;
+    PumpPending();
+    savedFlag = true;
+    if (window)
+      DestroyWindow(window);  // shuts the master control down
+    else
+      DestroyMasterControl();
+    PumpPending();
   }
-  ShowWindow(window, SW_SHOWNOACTIVATE);
-  UpdateWindow(window);
-  bool loud = false;
-  for (auto _ : state) {
+  bool Ready() const { return window != nullptr; }
+  // Levels that differ from the last call's, for every meter.
+  void NextLevels() {
     loud = !loud;
     for (int meter = 0; meter < 10; ++meter) values[meter] = loud ? 0.9 - 0.05 * meter : 0.02;
+  }
+
+  simulator::ScopedMachine machine;  // made before the window, gone after it
+  HWND window = nullptr;
+  std::vector<HWND> meters;  // each meter, then its read-out
+  double values[20] = {};    // ten levels, then ten over flags
+  bool loud = false;
+};
+
+void BM_MeterPass(benchmark::State& state) {
+  MixerUnderTest mixer(state);
+  if (!mixer.Ready()) return;
+  for (auto _ : state) {
+    mixer.NextLevels();
     ChannelStrips::MeterUpdate();
   }
-  *ChannelStrips::MeterTarget() = nullptr;
-  PumpPending();
-  savedFlag = true;
-  DestroyWindow(window);  // shuts the master control down
-  PumpPending();
 }
 BENCHMARK(BM_MeterPass);
+
+// The same levels every pass: nothing changes, so nothing is to be drawn.
+void BM_MeterPassUnchanged(benchmark::State& state) {
+  MixerUnderTest mixer(state);
+  if (!mixer.Ready()) return;
+  for (int meter = 0; meter < 10; ++meter) mixer.values[meter] = 0.02;
+  for (auto _ : state) ChannelStrips::MeterUpdate();
+}
+BENCHMARK(BM_MeterPassUnchanged);
+
+void BM_MeterModels(benchmark::State& state) {
+  MixerUnderTest mixer(state);
+  if (!mixer.Ready()) return;
+  for (auto _ : state) {
+    mixer.NextLevels();
+    UpdateMeters(mixer.values);
+  }
+}
+BENCHMARK(BM_MeterModels);
+
+// Every widget's foreground into a memory context of the window's format.
+void BM_MeterDrawing(benchmark::State& state) {
+  MixerUnderTest mixer(state);
+  if (!mixer.Ready()) return;
+  HDC screen = GetDC(mixer.window);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 64, 256);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  for (auto _ : state) {
+    mixer.NextLevels();
+    UpdateMeters(mixer.values);
+    for (HWND meter : mixer.meters)
+      if (auto* widget = dynamic_cast<WBufferedWindow*>(WWindow::Get(meter))) widget->Draw(memory);
+  }
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(mixer.window, screen);
+}
+BENCHMARK(BM_MeterDrawing);
+
+void BM_MeterInvalidation(benchmark::State& state) {
+  MixerUnderTest mixer(state);
+  if (!mixer.Ready()) return;
+  for (auto _ : state)
+    for (HWND meter : mixer.meters) InvalidateRect(meter, nullptr, FALSE);
+}
+BENCHMARK(BM_MeterInvalidation);
+
+// A pass and the paints it causes, as the window's thread carries them out.
+void BM_MeterPassAndPaints(benchmark::State& state) {
+  MixerUnderTest mixer(state);
+  if (!mixer.Ready()) return;
+  for (auto _ : state) {
+    mixer.NextLevels();
+    ChannelStrips::MeterUpdate();
+    PumpPending();
+  }
+}
+BENCHMARK(BM_MeterPassAndPaints);
 
 }  // namespace
 

@@ -6,6 +6,8 @@
 //                          simulated driver kept since the last call, one a
 //                          line: "TIME_US MIX GAIN0 .. GAIN33"; then clears the
 //                          driver's logs, which keep only the last 512 frames
+//   mixerprobe minimise    minimises the running mixer window, as its caption
+//                          button does
 //
 // Screen coordinates under Wine are the X display's; the driver's times are
 // its performance counter in microseconds, which under Wine is the Linux
@@ -49,12 +51,23 @@ int PrintFrames() {
   return machine.ClearLogs() == 0 ? 0 : 1;
 }
 
+int Minimise() {
+  HWND window = FindWindowA("ZWVELMORA", nullptr);
+  if (!window) {
+    std::printf("mixerprobe: no mixer window\n");
+    return 1;
+  }
+  ShowWindow(window, SW_MINIMIZE);
+  return IsIconic(window) ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
   if (argc == 3 && std::strcmp(argv[1], "rect") == 0) return PrintRect(argv[2]);
   if (argc == 2 && std::strcmp(argv[1], "frames") == 0) return PrintFrames();
-  std::printf("usage: mixerprobe rect ID | mixerprobe frames\n");
+  if (argc == 2 && std::strcmp(argv[1], "minimise") == 0) return Minimise();
+  std::printf("usage: mixerprobe rect ID | mixerprobe frames | mixerprobe minimise\n");
   return 2;
 }

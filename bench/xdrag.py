@@ -2,7 +2,7 @@
 """Drags with the X pointer as xdotool does (the XTEST extension), timestamping
 each move, for scripts/measure-mixer.
 
-    xdrag.py X Y STEPS ROUNDS [INTERVAL_MS]
+    xdrag.py X Y STEPS ROUNDS [INTERVAL_MS [SETTLE_MS]]
 
 Presses button 1 at (X, Y), then moves the pointer one pixel at a time STEPS
 pixels up and STEPS back down, ROUNDS times, a move every INTERVAL_MS (default
@@ -10,7 +10,9 @@ pixels up and STEPS back down, ROUNDS times, a move every INTERVAL_MS (default
 50 ms meter passes), and releases. Prints one line per move: "TIME_US Y", the
 time CLOCK_MONOTONIC_RAW in microseconds (Wine's performance counter, so the
 driver's frame times compare directly) just before the move was sent, taken
-once the X server had handled everything before it.
+once the X server had handled everything before it. Between the press and the
+first move the pointer rests SETTLE_MS (default 500): a long rest makes the
+first move the first the mixer gets after a quiet time.
 """
 import ctypes
 import random
@@ -35,13 +37,14 @@ def now_us():
 def main():
     x, y, steps, rounds = (int(a) for a in sys.argv[1:5])
     interval = (int(sys.argv[5]) if len(sys.argv) > 5 else 60) / 1000.0
+    settle = (int(sys.argv[6]) if len(sys.argv) > 6 else 500) / 1000.0
     display = x11.XOpenDisplay(None)
     if not display:
         sys.exit("xdrag: cannot open the display")
     xtst.XTestFakeMotionEvent(display, -1, x, y, 0)
     xtst.XTestFakeButtonEvent(display, 1, 1, 0)
     x11.XSync(display, 0)
-    time.sleep(0.5)  # the press sets up the drag; it is not measured
+    time.sleep(settle)  # the press sets up the drag; it is not measured
     path = [y - s for s in range(1, steps + 1)] + [y - s for s in range(steps - 1, -1, -1)]
     for _ in range(rounds):
         for row in path:

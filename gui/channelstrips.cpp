@@ -14,22 +14,27 @@ namespace {
 // Each entry of the layout's window, null where it could not be made.
 std::vector<HWND> placedControls;
 std::vector<HWND> parameterControls;
-std::vector<HWND> meterControls;
+// The meters' toolkit objects, looked up once: finding a window's object asks
+// the system, which a pass would do twenty times. They live until their
+// windows' WM_DESTROY, which comes after the main window's, where the list is
+// withdrawn and the metering thread stopped.
+std::vector<WWindow*> meterControls;
 // The metering thread starts before the window exists and runs while the
 // window is made: it sees the meter list only once the list is complete.
-std::atomic<const std::vector<HWND>*> publishedMeters{nullptr};
+std::atomic<const std::vector<WWindow*>*> publishedMeters{nullptr};
 double* meterValues = nullptr;
+std::atomic<bool> metersSeen{true};
 
-void RefreshEach(const std::vector<HWND>& windows) {
-  for (HWND window : windows)
-    if (WWindow* object = WWindow::Get(window)) object->Refresh();
+void RefreshEach(const std::vector<WWindow*>& objects) {
+  for (WWindow* object : objects) object->Refresh();
 }
 
 BOOL CALLBACK CollectChild(HWND child, LPARAM) {
   const auto id = static_cast<std::uint16_t>(GetDlgCtrlID(child));
   if (!IsParameterControl(id)) return TRUE;
   parameterControls.push_back(child);
-  if (IsMeterControl(id)) meterControls.push_back(child);
+  if (IsMeterControl(id))
+    if (WWindow* object = WWindow::Get(child)) meterControls.push_back(object);
   if (IsTabStopField(id))
     SetWindowLongPtrA(child, GWL_STYLE, GetWindowLongPtrA(child, GWL_STYLE) | WS_TABSTOP);
   return TRUE;
@@ -42,6 +47,7 @@ void ChannelStrips::Create(HWND window, const WScale& scale) {
   for (const ControlPlacement& place : MixerLayout())
     placedControls.push_back(CreatePlacedControl(window, place, scale));
   CollectLists(window);
+  metersSeen = true;  // a window before this one may have gone minimised
   Publish(true);
   RefreshControls(kRefreshAll, -1);
 }
@@ -74,7 +80,8 @@ void ChannelStrips::Publish(bool published) {
 
 void ChannelStrips::RefreshControls(std::uint32_t mask, int channel) {
   if (mask == kRefreshMeters) {
-    if (const std::vector<HWND>* meters = publishedMeters.load()) RefreshEach(*meters);
+    if (!metersSeen.load()) return;
+    if (const std::vector<WWindow*>* meters = publishedMeters.load()) RefreshEach(*meters);
     return;
   }
   for (HWND control : parameterControls) {
@@ -91,6 +98,13 @@ void ChannelStrips::RefreshControls(std::uint32_t mask, int channel) {
 
 void ChannelStrips::MeterUpdate() {
   if (meterValues) UpdateMeters(meterValues);
+  RefreshControls(kRefreshMeters, -1);
+}
+
+// A meter whose model moved while unseen is drawn now, not at the next pass:
+// its widget still remembers the picture it drew before.
+void ChannelStrips::SetMetersSeen(bool seen) {
+  if (metersSeen.exchange(seen) == seen || !seen) return;
   RefreshControls(kRefreshMeters, -1);
 }
 

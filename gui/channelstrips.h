@@ -30,6 +30,11 @@ class ChannelStrips {
   static void RefreshControls(std::uint32_t mask, int channel);
   // The metering thread's callback after each reading of the device's levels.
   static void MeterUpdate();
+  // Whether anyone can see the meters: while the window is minimised or
+  // hidden the metering thread still steps the meter models but neither
+  // draws nor invalidates. Becoming seen again refreshes every meter at once
+  // (on the calling thread, the window's).
+  static void SetMetersSeen(bool seen);
   // Where the master control publishes the address of its meter values.
   static double** MeterTarget();
 

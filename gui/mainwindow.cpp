@@ -147,6 +147,14 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
       if (wParam != VK_TAB) break;
       OnTab(hwnd);
       return 0;
+    case WM_SIZE:
+      if (wParam == SIZE_MINIMIZED || wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED)
+        ChannelStrips::SetMetersSeen(wParam != SIZE_MINIMIZED);
+      break;
+    case WM_SHOWWINDOW:
+      // Sent before the window is shown or hidden; minimised, it stays unseen.
+      ChannelStrips::SetMetersSeen(wParam != FALSE && !IsIconic(hwnd));
+      break;
     case WM_CLOSE:
       OnClose(hwnd);
       return 0;

@@ -1,5 +1,8 @@
 #include "korvaneobjects/korvanefifo.h"
 
+#include <chrono>
+#include <thread>
+
 #include "platform/log.h"
 
 // Named, so every queue of every process shares them.
@@ -7,6 +10,8 @@ const char* const kFifoAccessLockName = "KORVANEFIFO_ACCESLOCK_MUTEX_NAME";
 const char* const kFifoStartGateName = "KORVANEFIFO_FIFOLOCK_MUTEX_NAME";
 
 namespace {
+
+constexpr auto kNoEventPoll = std::chrono::milliseconds(1);
 
 class Hold {
  public:
@@ -37,6 +42,12 @@ KorvaneFIFO::~KorvaneFIFO() {
 }
 
 void KorvaneFIFO::Push(EngineMessage* message) {
+  Append(message);
+  // After the lock: the woken loop finds the message and does not block on it.
+  work.Set();
+}
+
+void KorvaneFIFO::Append(EngineMessage* message) {
   Hold hold(accessLock);
   message->next = nullptr;
   message->prev = tail;
@@ -95,6 +106,15 @@ bool KorvaneFIFO::WaitForFirstPush(std::uint32_t timeoutMs) {
   startGate.Unlock();
   return true;
 }
+
+void KorvaneFIFO::WaitForWork() {
+  platform::Event* events[] = {&work};
+  if (work.IsValid() && platform::WaitForEvents(events, 1) == 0) return;
+  // Without a working event the consumer polls as it would between passes.
+  std::this_thread::sleep_for(kNoEventPoll);
+}
+
+void KorvaneFIFO::Wake() { work.Set(); }
 
 std::uint32_t KorvaneFIFO::Size() {
   Hold hold(accessLock);

@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "korvaneobjects/enginemessage.h"
+#include "platform/event.h"
 #include "platform/namedmutex.h"
 
 extern const char* const kFifoAccessLockName;
@@ -27,11 +28,18 @@ class KorvaneFIFO {
 
   // Waits at most `timeoutMs` for the first push; true once it happened.
   bool WaitForFirstPush(std::uint32_t timeoutMs);
+  // Waits, with no lock taken, until a push or a Wake since the last wait;
+  // one that came before the wait ends it at once. A wake may find the queue
+  // empty (its message was already popped): the caller looks again.
+  void WaitForWork();
+  // Ends the current or next WaitForWork without a message.
+  void Wake();
 
   std::uint32_t Size();
   std::uint32_t MaxSize();
 
  private:
+  void Append(EngineMessage* message);
   void Unlink(EngineMessage* message);
 
   EngineMessage* head = nullptr;
@@ -45,4 +53,7 @@ class KorvaneFIFO {
   std::uint32_t sharedKeys = 0;
   platform::NamedMutex accessLock;
   platform::NamedMutex startGate;
+  // Auto-reset: set by every push, so a waiting consumer costs nothing until
+  // there is something to do.
+  platform::Event work;
 };

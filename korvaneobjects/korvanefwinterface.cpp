@@ -25,8 +25,8 @@ constexpr auto kStopPoll = std::chrono::milliseconds(1);
 // How long a stop goes on carrying out what is queued: a unit that answers
 // gets the last state, one that has stalled does not hold up the program's end.
 constexpr auto kStopDrainLimit = std::chrono::milliseconds(500);
-// The loop waits for the first queued message in slices, so that a stop
-// request still ends a loop that never got one.
+// Should the start gate stay shut after the first push, the loop retries it in
+// slices, so that a stop request still ends the loop.
 constexpr std::uint32_t kStartGateSliceMs = 20;
 // More interfaces than the driver ever lists: an enumeration that keeps
 // failing without reaching the end of the list still ends.
@@ -204,10 +204,12 @@ void KorvaneFWInterface::StartInterfaceLoop(void (*entry)()) {
 void KorvaneFWInterface::interfaceLoopGo() {
   loopRunning = true;
   platform::Log("Running Thread: KorvaneFWInterface::interfaceLoopGo()\n");
-  bool started = false;
-  while (!started && loopRun) started = fifo->WaitForFirstPush(kStartGateSliceMs);
+  if (!WaitForStart()) {
+    loopRunning = false;
+    return;
+  }
   std::optional<std::chrono::steady_clock::time_point> drainUntil;
-  while (started) {
+  for (;;) {
     while (fifo->Coalesce()) {
     }
     EngineMessage* message = fifo->Pop();
@@ -225,9 +227,28 @@ void KorvaneFWInterface::interfaceLoopGo() {
       if (!drainUntil) drainUntil = now + kStopDrainLimit;
       if (message == nullptr || now >= *drainUntil) break;
     }
-    std::this_thread::sleep_for(kLoopPause);
+    // An empty queue: nothing is locked or polled until a push or a stop, and
+    // the message that ends the wait goes out at once. While messages are
+    // queued the pause lets newer ones replace older ones, and the device
+    // gets one transaction a pass.
+    if (message == nullptr || fifo->Size() == 0)
+      fifo->WaitForWork();
+    else
+      std::this_thread::sleep_for(kLoopPause);
   }
   loopRunning = false;
+}
+
+// The loop starts with the queue's first push (or ends, asked to stop before
+// one). Until something is pushed it only waits; should the gate still be
+// held after that (another queue of the process holds the shared name), it
+// is retried in slices, so a stop still ends the loop.
+bool KorvaneFWInterface::WaitForStart() {
+  if (fifo->WaitForFirstPush(0)) return true;
+  if (loopRun) fifo->WaitForWork();
+  while (loopRun)
+    if (fifo->WaitForFirstPush(kStartGateSliceMs)) return true;
+  return false;
 }
 
 void KorvaneFWInterface::CarryOut(const EngineMessage& message) {
@@ -258,6 +279,10 @@ void KorvaneFWInterface::CarryOut(const EngineMessage& message) {
 
 void KorvaneFWInterface::StopInterfaceLoop() {
   loopRun = false;
+  // After the flag: a loop about to wait sees either the flag or the wake.
+  // Without a loop there is nothing to wake (and the queue may be gone: the
+  // master control ends the loop, deletes the queue, then this object).
+  if (loopThread.joinable()) fifo->Wake();
   while (loopRunning && loopThread.joinable()) std::this_thread::sleep_for(kStopPoll);
   if (loopThread.joinable()) loopThread.join();
   loopRunning = false;
@@ -287,6 +312,8 @@ void KorvaneFWInterface::meterUpdateThreadProc() {
   do {
     const UnitPtr unit = CurrentUnit();
     const bool read = unit == nullptr || unit->Control().ReadMeters(&meterRaw);
+    // A read that found the unit gone: the waiting interface loop drops it.
+    if (unit && unit->Gone()) fifo->Wake();
     if (read) {
       // Without a unit the meters are fed silence, so that they fall as they
       // would with the sound stopped and the overs go out.

@@ -57,6 +57,7 @@ class KorvaneFWInterface {
   using UnitPtr = std::shared_ptr<KorvaneUnit>;
 
   void Discover();
+  bool WaitForStart();
   void CarryOut(const EngineMessage& message);
   void OpenArrivedUnits();
   bool IsOpen(const std::string& path) const;

@@ -26,4 +26,9 @@ class NamedMutex {
   void* impl_;
 };
 
+// How many times any named mutex of the process was asked for (Lock calls,
+// granted or not). On Windows each is a round trip to the system, so code
+// that should be idle can be checked for taking none.
+std::uint64_t NamedMutexLockCalls();
+
 }  // namespace platform

@@ -1,6 +1,7 @@
 // The host's named mutex: one recursive, thread-owned, timed lock per name for
 // the whole process, alive while any object holds its name, as the system's
 // named mutex is.
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <map>
@@ -12,6 +13,12 @@
 #include "platform/namedmutex.h"
 
 namespace platform {
+
+namespace {
+std::atomic<std::uint64_t> lockCalls{0};
+}  // namespace
+
+std::uint64_t NamedMutexLockCalls() { return lockCalls.load(std::memory_order_relaxed); }
 namespace {
 
 struct SharedMutex {
@@ -49,6 +56,7 @@ NamedMutex::NamedMutex(const char* name)
 NamedMutex::~NamedMutex() { delete static_cast<std::shared_ptr<SharedMutex>*>(impl_); }
 
 bool NamedMutex::Lock(std::uint32_t timeoutMs) {
+  lockCalls.fetch_add(1, std::memory_order_relaxed);
   SharedMutex& mutex = Of(impl_);
   const std::thread::id self = std::this_thread::get_id();
   std::unique_lock<std::mutex> hold(mutex.lock);

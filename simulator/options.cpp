@@ -114,6 +114,8 @@ const Setting kSettings[] = {
     {"channelid0",
      [](std::string_view v, Options* o) { return ParseInto(v, 1, &o->channelIdZero); },
      [](const Options& d, Options* o) { o->channelIdZero = d.channelIdZero; }},
+    {"silent", [](std::string_view v, Options* o) { return ParseInto(v, 1, &o->silent); },
+     [](const Options& d, Options* o) { o->silent = d.silent; }},
 };
 
 const Setting* FindSetting(std::string_view key) {
@@ -126,7 +128,7 @@ const Setting* FindSetting(std::string_view key) {
 
 std::vector<FaultSetting> FaultSettings(const Options& options) {
   using namespace core;
-  return {
+  std::vector<FaultSetting> settings{
       {kFaultVersion, options.interfaceMajor, options.interfaceMinor},
       {kFaultFcpStatus, options.fcpStatus, 0},
       {kFaultReplyDelayMs, options.delayMs, 0},
@@ -139,6 +141,13 @@ std::vector<FaultSetting> FaultSettings(const Options& options) {
       {kFaultUnterminatedNames, options.unterminatedNames, 0},
       {kFaultChannelIdZero, options.channelIdZero, 0},
   };
+  // Without it every unit plays its music, as a fresh machine does anyway.
+  if (options.silent) {
+    for (std::uint32_t unit = 0; unit < kMaxDevices; ++unit)
+      for (std::uint32_t channel = 0; channel < kMeteredChannels; ++channel)
+        settings.push_back({kFaultFixedLevel, unit << 8 | channel, 0});
+  }
+  return settings;
 }
 
 Options ParseOptions(const char* text) {

@@ -21,6 +21,8 @@
 //   oversize=1      the control device's list and rate counts exceed their records
 //   unterminated=1  the control device's name fields have no terminating zero
 //   channelid0=1    channel records carry 0 for their own identifier
+//   silent=1        every unit's inputs and outputs stay silent: the meters
+//                   have nothing to show
 #pragma once
 
 #include <cstdint>
@@ -47,6 +49,7 @@ struct Options {
   bool oversizeCounts = false;
   bool unterminatedNames = false;
   bool channelIdZero = false;
+  bool silent = false;
 
   bool operator==(const Options&) const = default;
 };

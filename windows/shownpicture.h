@@ -18,6 +18,9 @@ class ShownPicture {
   }
   // The surface was drawn over by something else: the next picture must be drawn.
   void Forget() { known = false; }
+  // What was drawn last; meaningful only while Known().
+  bool Known() const { return known; }
+  const Picture& Shown() const { return shown; }
 
  private:
   Picture shown{};

@@ -8,6 +8,7 @@ WBufferedWindow::~WBufferedWindow() {
 
 bool WBufferedWindow::Create(HWND parent, int id, int x, int y, int cx, int cy, DWORD exStyle) {
   if (!WWindow::Create(parent, id, x, y, cx, cy, "", 0, exStyle)) return false;
+  createdId = id;
   // The metering thread may refresh the window from the moment it is bound:
   // it must see either no surface or a whole one.
   auto hold = surface.Hold();

@@ -26,9 +26,14 @@ class WBufferedWindow : public WWindow {
   bool IsBuffered() const { return buffered; }
 
  protected:
+  // The control id given to Create: the metering thread asks for it every
+  // pass, and asking the window costs a round trip to the system.
+  int CreatedId() const { return createdId; }
+
   WOffscreen surface;
   bool buffered = false;
   bool backgroundDrawn = false;
+  int createdId = 0;
 
  private:
   void Paint();

@@ -11,6 +11,7 @@ namespace {
 
 // Masks are 32 bits wide.
 constexpr int kMaxSegments = 32;
+constexpr std::uint32_t kEverySegment = ~std::uint32_t{0};
 
 SIZE SizeOf(HBITMAP bitmap) {
   BITMAP info{};
@@ -55,13 +56,16 @@ void WMeter::Refresh() {
   const std::uint32_t mask = MeterSegments(Index());
   {
     auto hold = surface.Hold();
+    // Only the segments that went on or off are drawn again: a moving level
+    // changes a few of them a pass.
+    const std::uint32_t redraw = shown.Known() ? shown.Shown() ^ mask : kEverySegment;
     if (!shown.Changed(mask)) return;
-    if (buffered) DrawSegments(surface.Dc(), mask);
+    if (buffered) DrawSegments(surface.Dc(), mask, redraw);
   }
   Invalidate();
 }
 
-void WMeter::Draw(HDC hdc) { DrawSegments(hdc, MeterSegments(Index())); }
+void WMeter::Draw(HDC hdc) { DrawSegments(hdc, MeterSegments(Index()), kEverySegment); }
 
 // Into the surface at the first paint (under the surface's lock), or straight
 // onto the screen at every paint without a surface.
@@ -71,8 +75,9 @@ void WMeter::DrawBackground(HDC hdc) {
   if (buffered) shown.Forget();
 }
 
-void WMeter::DrawSegments(HDC hdc, std::uint32_t mask) {
+void WMeter::DrawSegments(HDC hdc, std::uint32_t mask, std::uint32_t redraw) {
   for (int i = 0; i < segments; ++i) {
+    if ((redraw & (std::uint32_t{1} << i)) == 0) continue;
     const RECT rect = SegmentRect(i);
     if (mask & (std::uint32_t{1} << i)) {
       if (imageSelection) {

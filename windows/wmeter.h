@@ -40,8 +40,9 @@ class WMeter : public WBufferedWindow, public AccessibleSource {
   std::optional<std::string> AccDescription() override;
 
  private:
-  int Index() const { return GetId() & 0xF; }
-  void DrawSegments(HDC hdc, std::uint32_t mask);
+  int Index() const { return CreatedId() & 0xF; }
+  // The segments of `redraw` as `mask` has them, lit or dark.
+  void DrawSegments(HDC hdc, std::uint32_t mask, std::uint32_t redraw);
 
   // Where segment i lies in device pixels: the logical segment scaled as the
   // image is, so a lit segment copies exactly the segment's own pixels.

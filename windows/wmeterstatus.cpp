@@ -28,16 +28,23 @@ void WMeterStatus::DrawBackground(HDC hdc) {
   if (buffered) shown.Forget();
 }
 
-void WMeterStatus::Fill(HDC hdc) {
+// The surface has the client area's size; asking the window for it would be a
+// round trip to the system on every pass of the metering thread.
+RECT WMeterStatus::Area() const {
+  if (buffered) return surface.Rect();
   RECT client{};
   GetClientRect(HWnd, &client);
+  return client;
+}
+
+void WMeterStatus::Fill(HDC hdc) {
+  const RECT client = Area();
   FillRect(hdc, &client, grey.Get());
 }
 
 // Centred from the second row down.
 void WMeterStatus::DrawReadOut(HDC hdc, const std::string& text) {
-  RECT rect{};
-  GetClientRect(HWnd, &rect);
+  RECT rect = Area();
   rect.top += 1;
   GdiSelection font(hdc, FontFor(scale));
   Fill(hdc);

@@ -29,7 +29,8 @@ class WMeterStatus : public WBufferedWindow, public AccessibleSource {
   std::optional<std::string> AccValue() override;
 
  private:
-  int Index() const { return GetId() & 0xF; }
+  int Index() const { return CreatedId() & 0xF; }
+  RECT Area() const;
   void Fill(HDC hdc);
   void DrawReadOut(HDC hdc, const std::string& text);
 

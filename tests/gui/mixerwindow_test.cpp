@@ -4,9 +4,11 @@
 
 #include "resources/velmora_ids.h"
 #include "gui/mixerlayout.h"
+#include "korvaneobjects/korvanefwinterface.h"
 #include "platform/log.h"
 #include "tests/gui/mixerwindowfixture.h"
 #include "velmora/settingsfile.h"
+#include "windows/metertable.h"
 
 namespace {
 
@@ -22,6 +24,16 @@ void WriteHalfGainFile(const std::string& path) {
   ASSERT_TRUE(SaveSettingsFile(path.c_str()));
   DestroyMasterControl();
   ResetParameterInterface();
+}
+
+constexpr COLORREF kUnlitSegment = RGB(0, 0x33, 0);
+
+// What the meter's topmost level segment shows on the screen.
+COLORREF TopSegmentColour(HWND meter) {
+  HDC dc = GetDC(meter);
+  const COLORREF colour = GetPixel(dc, 8, 15);
+  ReleaseDC(meter, dc);
+  return colour;
 }
 
 std::uintmax_t FileSize(const std::string& path) {
@@ -136,6 +148,37 @@ TEST_F(MixerWindow, TheMetersFollowTheDeviceLevels) {
     return colour != unlit && colour != CLR_INVALID;
   })) << std::hex
       << topSegment();
+}
+
+// Minimised, the meters' models go on but nothing is drawn or invalidated; the
+// restore shows the state they reached at once, before any further reading.
+TEST_F(MixerWindow, AMinimisedMixerDrawsNoMeterAndShowsTheCurrentStateOnRestore) {
+  Open();
+  machine->SetFixedLevel(0, 2, 255);
+  const HWND meter = GetDlgItem(window, IDMETER + 2);
+  ASSERT_NE(meter, nullptr);
+  const COLORREF unlit = kUnlitSegment;
+  auto topSegment = [&] { return TopSegmentColour(meter); };
+  const std::uint32_t topBit = 2;
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return topSegment() != unlit; }));
+
+  ShowWindow(window, SW_MINIMIZE);
+  testsupport::PumpPending();
+  machine->SetFixedLevel(0, 2, 0);
+  // Not pumped from here on: an invalidation would stay in the update regions.
+  ASSERT_TRUE(testsupport::Eventually([&] { return (MeterSegments(2) & topBit) == 0; }))
+      << "the model falls while minimised";
+  for (int i = 0; i < MeterTable::kMeters; ++i) {
+    EXPECT_FALSE(GetUpdateRect(GetDlgItem(window, IDMETER + i), nullptr, FALSE)) << "meter " << i;
+    EXPECT_FALSE(GetUpdateRect(GetDlgItem(window, IDMETERSTATUS + i), nullptr, FALSE))
+        << "read-out " << i;
+  }
+
+  // No further pass may do the restore's work.
+  KorvaneFWInterface::Registered()->StopMetering();
+  ShowWindow(window, SW_RESTORE);
+  UpdateWindow(meter);
+  EXPECT_EQ(topSegment(), unlit) << "the restore draws the fallen meter";
 }
 
 TEST_F(MixerWindow, NoAtTheSavePromptClosesWithoutSaving) {

@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 #include "korvaneobjects/korvanedevicecontrol.h"
 #include "korvaneobjects/korvanefifo.h"
 #include "platform/log.h"
 #include "platform/namedmutex.h"
+#include "simulator/options.h"
 #include "simulator/simulatedmachine.h"
 #include "tests/support/enginetest.h"
 #include "tests/support/eventually.h"
@@ -114,6 +116,82 @@ TEST_F(FWInterfaceTest, ALoopThatNeverGotAMessageStillStops) {
   EXPECT_TRUE(sim->Frames(0).empty());
 }
 
+FullMixMessage* MixOfGain(double gain, std::uint32_t mixIndex = 1) {
+  FullMixRecord record{};
+  for (double& value : record.gains) value = gain;
+  return new FullMixMessage(record, mixIndex);
+}
+
+// The loop once its queue ran empty: it takes no lock and makes no pass until
+// something is pushed, and then carries that out.
+class IdleLoopTest : public FWInterfaceTest {
+ protected:
+  void StartAndEmpty() {
+    Start();
+    fifo.Push(MixOfGain(0.5));
+    ASSERT_TRUE(Eventually([&] { return sim->State(0).mixes[1][0] == 0x3FFF; }));
+    // The pass after the message finds the queue empty; then the wait begins.
+    ASSERT_TRUE(Eventually([&] { return LocksOver(std::chrono::milliseconds(100)) == 0; }));
+  }
+  static std::uint64_t LocksOver(std::chrono::milliseconds quiet) {
+    const std::uint64_t before = platform::NamedMutexLockCalls();
+    std::this_thread::sleep_for(quiet);
+    return platform::NamedMutexLockCalls() - before;
+  }
+  // Ends the loop from another thread; false when it did not end (the loop
+  // is then freed with a push, so the test can finish).
+  bool StopEnds() {
+    std::atomic<bool> stopped{false};
+    std::thread stopper([&] {
+      fw.StopInterfaceLoop();
+      stopped = true;
+    });
+    const bool ended = Eventually([&] { return stopped.load(); });
+    if (!ended) fifo.Push(new ClearOversMessage);
+    stopper.join();
+    return ended;
+  }
+};
+
+TEST_F(IdleLoopTest, AnEmptyQueueIsNeitherLockedNorPolled) {
+  StartAndEmpty();
+  EXPECT_EQ(LocksOver(std::chrono::seconds(1)), 0u) << "a quiet second takes no named mutex";
+  EXPECT_TRUE(StopEnds());
+}
+
+TEST_F(IdleLoopTest, APushEndsTheWaitAndIsCarriedOut) {
+  StartAndEmpty();
+  const std::size_t framesBefore = sim->FrameCount(0);
+  fifo.Push(MixOfGain(0.5, 2));
+  fifo.Push(new MixerEnableMessage(1));
+  EXPECT_TRUE(Eventually([&] { return sim->State(0).mixerEnabled; }));
+  EXPECT_EQ(sim->State(0).mixes[2][0], 0x3FFF);
+  EXPECT_GE(sim->FrameCount(0), framesBefore + 2);
+  EXPECT_TRUE(StopEnds());
+}
+
+TEST_F(IdleLoopTest, AStopEndsAWaitingLoop) {
+  StartAndEmpty();
+  EXPECT_TRUE(StopEnds());
+}
+
+// A burst for one output pair: the first goes out at once, the rest queue up
+// behind it and only the newest of them reaches the device. The device is
+// held while the burst is pushed, so the first transaction cannot end first.
+TEST_F(IdleLoopTest, ABurstIsCoalescedDuringThePause) {
+  StartAndEmpty();
+  const std::size_t framesBefore = sim->FrameCount(0);
+  constexpr int kBurst = 40;
+  platform::NamedMutex deviceLock(kDeviceLockName);
+  ASSERT_TRUE(deviceLock.Lock());
+  for (int i = 1; i <= kBurst; ++i) fifo.Push(MixOfGain(i == kBurst ? 0.0 : 0.5 - i * 0.01));
+  deviceLock.Unlock();
+  EXPECT_TRUE(Eventually([&] { return sim->State(0).mixes[1][0] == 0; }));
+  EXPECT_TRUE(StopEnds());
+  EXPECT_LT(sim->FrameCount(0) - framesBefore, static_cast<std::size_t>(kBurst));
+  EXPECT_EQ(sim->State(0).mixes[1][0], 0) << "the newest mix is the one left";
+}
+
 std::atomic<int> meterCallbacks{0};
 std::atomic<bool> callbackOnCallerThread{false};
 std::thread::id callerThread;
@@ -147,6 +225,24 @@ TEST_F(FWInterfaceTest, MeteringPublishesTheDisplayValues) {
     EXPECT_EQ(values[kInputOvers + n], n == 0 || n == 7 ? 1.0 : 0.0) << "input " << n;
   EXPECT_EQ(values[kOutputOvers + 0], 0.0);
   EXPECT_FALSE(callbackOnCallerThread);
+}
+
+// A silent machine (how the measurements make an idle unit) leaves every
+// meter at nothing, though its units would otherwise play music.
+TEST_F(KorvaneFWInterfaceDiscovery, ASilentMachineGivesTheMetersNothing) {
+  simulator::Options options = Devices(1);
+  options.silent = true;
+  EXPECT_TRUE(simulator::ParseOptions("silent=1").silent);
+  simulator::ScopedMachine sim(options);
+  KorvaneFIFO fifo;
+  KorvaneFWInterface fw(&fifo);
+  fw.GetMeterValues()[kInputLevels] = 0.5;  // any pass overwrites it
+  meterCallbacks = 0;
+  fw.SetMeterCallback(&CountMeterCallback);
+  fw.StartMetering();
+  ASSERT_TRUE(Eventually([] { return meterCallbacks >= 3; }));
+  fw.StopMetering();
+  for (int n = 0; n < kMeterValueCount; ++n) EXPECT_EQ(fw.GetMeterValues()[n], 0.0) << n;
 }
 
 // While another holds the device, a meter pass gives up instead of waiting:

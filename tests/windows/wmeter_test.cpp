@@ -91,6 +91,20 @@ TEST_F(MeterTest, UnchangedPictureNeitherDrawsNorInvalidates) {
   EXPECT_FALSE(NeedsPaint(status->Handle())) << "the held level changes only at fall steps";
 }
 
+// A pass draws only the segments that went on or off; after any sequence of
+// levels every segment still shows what the model says.
+TEST_F(MeterTest, EverySegmentFollowsTheModelThroughChangingLevels) {
+  const double levels[] = {0.9, 0.3, 0.95, 0.0, 0.6, 0.6, 1.0, 0.1, 0.45, 0.0};
+  for (double level : levels) {
+    Pass(level, level > 0.9 ? 1.0 : 0.0);
+    const std::uint32_t mask = MeterSegments(3);
+    for (int i = 0; i < 22; ++i) {
+      const bool lit = (mask >> i) & 1;
+      EXPECT_EQ(Segment(i) != kUnlit, lit) << "level " << level << ", segment " << i;
+    }
+  }
+}
+
 // The first paint covers the surface with the full image; the next refresh
 // must draw the segments again even though the mask has not changed.
 TEST_F(MeterTest, FirstPaintAfterARefreshDoesNotLeaveEverySegmentLit) {
