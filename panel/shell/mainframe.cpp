@@ -27,12 +27,13 @@ bool CMainFrame::OnCreate() {
 }
 
 bool CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  // The frame's one view is the panel's.
+  auto* view = static_cast<CQDL_CPLView*>(GetActiveView());
   if (message == WM_SHOW_SETTINGS) {
-    // The frame's one view is the panel's.
-    if (auto* view = static_cast<CQDL_CPLView*>(GetActiveView()))
-      view->SelectPage(PanelPage::kSettings);
+    if (view != nullptr) view->SelectPage(PanelPage::kSettings);
     result = 0;
     return true;
   }
+  if (message == WM_SIZE && view != nullptr) view->SetMinimised(wParam == SIZE_MINIMIZED);
   return app::FrameWindow::HandleMessage(message, wParam, lParam, result);
 }

@@ -34,6 +34,8 @@ class CQDL_CPLView : public app::FormView {
   bool SelectPage(PanelPage page);
   // The page on display, if any.
   std::optional<PanelPage> ShownPage() const;
+  // The frame was minimised or came back.
+  void SetMinimised(bool minimised) { settings_.SetMinimised(minimised); }
 
   CPanelPage& Page(PanelPage page);
   CSettingsPage& SettingsPage() { return settings_; }
