@@ -18,6 +18,8 @@ dpi_session() {
     "${dpi_wine[@]}" --stop >/dev/null 2>&1
     "${dpi_wine[@]}" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
         /d "$dpi" /f >/dev/null 2>&1 || return 1
+    "${dpi_wine[@]}" reg add 'HKCC\Software\Fonts' /v LogPixels /t REG_DWORD \
+        /d "$dpi" /f >/dev/null 2>&1 || return 1
     "${dpi_wine[@]}" --stop >/dev/null 2>&1
     "${dpi_wine[@]}" --open >/dev/null || return 1
     DISPLAY=$(<"$dpi_prefix.session/display")

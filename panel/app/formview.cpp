@@ -1,6 +1,7 @@
 #include "panel/app/formview.h"
 
 #include "panel/app/framewindow.h"
+#include "panel/app/windowdpi.h"
 
 namespace app {
 
@@ -12,10 +13,32 @@ bool FormView::Create(FrameWindow& frame, Document& document) {
   RECT rect;
   GetWindowRect(Handle(), &rect);
   formSize_ = {rect.right - rect.left, rect.bottom - rect.top};
+  dpi_ = WindowDpi(Handle());
+  layout_.Record(Handle(), dpi_);
+  KeepOwnDpiLayout(Handle());
   return true;
 }
 
 SIZE FormView::FormSize() const { return formSize_; }
+
+HFONT FormView::FormFont() const {
+  return reinterpret_cast<HFONT>(SendMessageW(Handle(), WM_GETFONT, 0, 0));
+}
+
+void FormView::OnDpiChanged(UINT dpi) {
+  if (Handle() == nullptr || dpi == dpi_) return;
+  // Back at the DPI it was made for, the form has its own font and every
+  // pixel it had.
+  HFONT font = dpi == layout_.Dpi() ? layout_.Font()
+                                    : CreateDialogFontForDpi(layout_.Font(), layout_.Dpi(), dpi);
+  if (font == nullptr) font = layout_.Font();
+  layout_.Apply(font);
+  OnLayOutForDpi(dpi, font);
+  formSize_ = layout_.Size(font);
+  // Only now that no control has it any more.
+  font_.Reset(font != layout_.Font() ? font : nullptr);
+  dpi_ = dpi;
+}
 
 void FormView::SaveFocusControl() {
   HWND focus = GetFocus();

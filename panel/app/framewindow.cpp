@@ -3,6 +3,8 @@
 #include "panel/app/application.h"
 #include "panel/app/formview.h"
 #include "panel/app/resstrings.h"
+#include "panel/dpiscale.h"
+#include "platform/log.h"
 
 namespace app {
 namespace {
@@ -73,6 +75,37 @@ void FrameWindow::ResizeParentToFit() {
   RecalcLayout();
 }
 
+void FrameWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
+  if (hwnd_ == nullptr) return;
+  if (!dpiscale::Plausible(dpi)) {
+    platform::Log("Frame: a DPI of %u is not one of a monitor; the layout stays.\n", dpi);
+    return;
+  }
+  statusBar_.SetDpi(dpi);
+  if (view_ != nullptr) view_->OnDpiChanged(dpi);
+  OnFrameDpiChanged(dpi);
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (view_ == nullptr) return;
+  const SIZE form = view_->FormSize();
+  FitClientTo({form.cx, form.cy + statusBar_.Height()});
+  RecalcLayout();
+}
+
+void FrameWindow::FitClientTo(SIZE wanted) {
+  // The suggested rectangle is the old one scaled, which holds the scaled
+  // form only to a pixel or two; and a menu bar may wrap at the new width.
+  for (int pass = 0; pass < 2; ++pass) {
+    RECT client, window;
+    GetClientRect(hwnd_, &client);
+    if (client.right == wanted.cx && client.bottom == wanted.cy) return;
+    GetWindowRect(hwnd_, &window);
+    SetWindowPos(hwnd_, nullptr, 0, 0, window.right - window.left + wanted.cx - client.right,
+                 window.bottom - window.top + wanted.cy - client.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
 void FrameWindow::SetMessageText(const std::wstring& text) { statusBar_.SetPaneText(0, text); }
 
 void FrameWindow::OnMenuSelect(UINT item, UINT flags, HMENU menu) {
@@ -99,6 +132,11 @@ bool FrameWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
     case WM_SIZE:
       RecalcLayout();
       return false;
+    case WM_DPICHANGED:
+      if (lParam == 0) return false;
+      OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      result = 0;
+      return true;
     case WM_MENUSELECT:
       OnMenuSelect(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HMENU>(lParam));
       result = 0;

@@ -42,12 +42,20 @@ class FrameWindow : public CommandTarget {
   void ResizeParentToFit();
   // Status pane 0.
   void SetMessageText(const std::wstring& text);
+  // The window was moved to a monitor of `dpi` (or that monitor's scale was
+  // changed): the view and the status bar are laid out again for it and the
+  // window takes `suggested`, the rectangle the system proposes, with its size
+  // made to hold the new layout exactly.
+  void OnDpiChanged(UINT dpi, const RECT& suggested);
 
  protected:
   // Window styles before creation; the default is a resizable window.
   virtual DWORD Style() const { return WS_OVERLAPPEDWINDOW; }
   // After the window exists; false fails its creation.
   virtual bool OnCreate() { return true; }
+  // After the view and the status bar are laid out for a new DPI, before the
+  // window takes its size: what the frame itself shows at `dpi` (its icons).
+  virtual void OnFrameDpiChanged(UINT /*dpi*/) {}
   // Every message; true when handled (`result` is then the answer).
   virtual bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
@@ -56,6 +64,9 @@ class FrameWindow : public CommandTarget {
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   void OnMenuSelect(UINT item, UINT flags, HMENU menu);
   void OnCommand(unsigned id);
+  // Grows or shrinks the window, keeping its place, until its client area is
+  // exactly `wanted`, whatever the frame's caption and borders measure.
+  void FitClientTo(SIZE wanted);
 
   HWND hwnd_ = nullptr;
   FormView* view_ = nullptr;

@@ -4,12 +4,16 @@
 
 #include <algorithm>
 
+#include "panel/app/windowdpi.h"
+#include "panel/dpiscale.h"
+
 namespace app {
 
 bool StatusBar::Create(HWND parent, int id) {
   hwnd_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | CCS_BOTTOM, 0, 0, 0, 0,
                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                           GetModuleHandleW(nullptr), nullptr);
+  dpi_ = WindowDpi(parent);
   return hwnd_ != nullptr;
 }
 
@@ -28,18 +32,29 @@ void StatusBar::Layout() {
   GetClientRect(hwnd_, &client);
   int fixed = 0;
   for (const auto& pane : panes_)
-    if (pane.first == Pane::kNormal) fixed += pane.second;
+    if (pane.first == Pane::kNormal) fixed += dpiscale::Scale(pane.second, dpi_);
   std::vector<int> edges;
   int edge = 0;
   for (const auto& pane : panes_) {
-    int width = pane.second;
-    if (pane.first == Pane::kStretch) width = std::max<int>(pane.second, client.right - fixed);
+    int width = dpiscale::Scale(pane.second, dpi_);
+    if (pane.first == Pane::kStretch) width = std::max<int>(width, client.right - fixed);
     edge += width;
     edges.push_back(edge);
   }
   // The last pane reaches the window's edge, under the size grip if any.
   edges.back() = -1;
   SendMessageW(hwnd_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+}
+
+void StatusBar::SetDpi(UINT dpi) {
+  if (hwnd_ == nullptr || dpi == dpi_) return;
+  dpi_ = dpi;
+  HFONT font = CreateStatusFontForDpi(dpi);
+  // Without a font of its own the bar keeps the one it has.
+  if (font == nullptr) return;
+  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  font_.Reset(font);
+  Layout();
 }
 
 void StatusBar::SetPaneText(int pane, const std::wstring& text) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "panel/app/fonthandle.h"
+
 namespace app {
 
 // The id the frame gives its status bar.
@@ -18,8 +20,12 @@ class StatusBar {
 
   // Along the bottom of `parent`; false when the window cannot be made.
   bool Create(HWND parent, int id = kStatusBarId);
-  // Panes and their widths in pixels (a stretching pane's is its least).
+  // Panes and their widths in pixels at 96 dpi (a stretching pane's is its
+  // least); they are scaled to the bar's DPI.
   bool SetPanes(const std::vector<std::pair<Pane, int>>& panes);
+  // The monitor's DPI became `dpi`: the panes scale and the text takes the
+  // system's status font at that DPI.
+  void SetDpi(UINT dpi);
   void SetPaneText(int pane, const std::wstring& text);
   std::wstring PaneText(int pane) const;
   // Follows the parent's new size.
@@ -30,6 +36,8 @@ class StatusBar {
  private:
   HWND hwnd_ = nullptr;
   std::vector<std::pair<Pane, int>> panes_;
+  UINT dpi_ = 96;
+  FontHandle font_;  // none while the bar has the system's own
 };
 
 }  // namespace app

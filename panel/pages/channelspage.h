@@ -31,6 +31,7 @@ class CChannelsPage : public CPanelPage {
   void OnInitDialog() override;
   void DoDataExchange(app::DataExchange& exchange) override;
   void OnRefresh() override { FillList(); }
+  void OnDpiChanged(UINT dpi) override { list_.SetDpi(dpi); }
   LRESULT OnNotify(const NMHDR& header) override;
 
  private:

@@ -27,6 +27,7 @@ class CDevicesPage : public CPanelPage {
  protected:
   void OnInitDialog() override;
   void OnRefresh() override { FillList(); }
+  void OnDpiChanged(UINT dpi) override { list_.SetDpi(dpi); }
   LRESULT OnNotify(const NMHDR& header) override;
 
  private:

@@ -4,6 +4,14 @@
 
 #include <algorithm>
 
+#include "panel/app/windowdpi.h"
+#include "panel/dpiscale.h"
+
+void CListView::Attach(HWND list) {
+  hwnd_ = list;
+  dpi_ = app::WindowDpi(list);
+}
+
 void CListView::AddExtendedStyle(DWORD style) {
   ListView_SetExtendedListViewStyleEx(hwnd_, style, style);
 }
@@ -27,17 +35,30 @@ void CListView::InsertColumn(int column, const std::wstring& title, int width) {
 
 void CListView::FitLastColumn() {
   if (widths_.empty()) return;
+  fitted_ = true;
   RECT client;
   GetClientRect(hwnd_, &client);
   int others = 0;
   for (std::size_t column = 0; column + 1 < widths_.size(); ++column)
     others += ListView_GetColumnWidth(hwnd_, static_cast<int>(column));
   // Never narrower than a few characters' room: then scrolling is better.
-  constexpr int kLeast = 60;
+  const int kLeast = dpiscale::Scale(60, dpi_);
   const int room = static_cast<int>(client.right) - others;
   const int width = std::min(widths_.back(), std::max(room, kLeast));
   const int last = static_cast<int>(widths_.size()) - 1;
   if (ListView_GetColumnWidth(hwnd_, last) != width) ListView_SetColumnWidth(hwnd_, last, width);
+}
+
+void CListView::SetDpi(UINT dpi) {
+  if (hwnd_ == nullptr || dpi == dpi_) return;
+  for (std::size_t column = 0; column < widths_.size(); ++column) {
+    const int index = static_cast<int>(column);
+    widths_[column] = dpiscale::Rescale(widths_[column], dpi_, dpi);
+    ListView_SetColumnWidth(hwnd_, index,
+                            dpiscale::Rescale(ListView_GetColumnWidth(hwnd_, index), dpi_, dpi));
+  }
+  dpi_ = dpi;
+  if (fitted_) FitLastColumn();
 }
 
 int CListView::InsertRow(int row, const std::wstring& text, LPARAM data) {

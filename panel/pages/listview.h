@@ -9,7 +9,7 @@
 
 class CListView {
  public:
-  void Attach(HWND list) { hwnd_ = list; }
+  void Attach(HWND list);
   HWND Handle() const { return hwnd_; }
 
   void AddExtendedStyle(DWORD style);
@@ -18,6 +18,9 @@ class CListView {
   // columns fit the list beside its vertical scroll bar (when it has one)
   // instead of needing a horizontal one for the last few pixels.
   void FitLastColumn();
+  // The monitor's DPI became `dpi`: every column keeps its share of the list,
+  // as the user left it, and a last column that was fitted is fitted again.
+  void SetDpi(UINT dpi);
   // Inserts a row at `row` with `text` in column 0; the row the list gave it.
   int InsertRow(int row, const std::wstring& text, LPARAM data);
   void SetText(int row, int column, const std::wstring& text);
@@ -35,5 +38,7 @@ class CListView {
 
  private:
   HWND hwnd_ = nullptr;
-  std::vector<int> widths_;  // as inserted, by column
+  std::vector<int> widths_;  // as inserted, by column, at the list's DPI
+  UINT dpi_ = 96;
+  bool fitted_ = false;
 };

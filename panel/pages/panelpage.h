@@ -6,6 +6,7 @@
 #include <string>
 
 #include "panel/app/dialog.h"
+#include "panel/app/dialoglayout.h"
 #include "panel/driverrecords.h"
 
 class CPanelPage : public app::Dialog {
@@ -19,9 +20,15 @@ class CPanelPage : public app::Dialog {
   }
   // How many refreshes the page has had (tests).
   int RefreshCount() const { return refreshes_; }
+  // Remembers how the page is laid out, as the dialog manager made it at `dpi`.
+  void RecordLayout(UINT dpi);
+  // Lays the page out again for `dpi`, its controls with `font`.
+  void ChangeDpi(UINT dpi, HFONT font);
 
  protected:
   virtual void OnRefresh() {}
+  // After the page's controls are laid out for `dpi`: what they hold follows.
+  virtual void OnDpiChanged(UINT /*dpi*/) {}
   void OnOK() override {}
   void OnCancel() override {}
 
@@ -35,4 +42,5 @@ class CPanelPage : public app::Dialog {
 
  private:
   int refreshes_ = 0;
+  app::DialogLayout layout_;
 };

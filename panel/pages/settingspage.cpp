@@ -139,14 +139,34 @@ void CSettingsPage::PollDropOuts() {
   UpdateData(false);
 }
 
+void CSettingsPage::StartPoll() {
+  if (timer_ == 0) timer_ = SetTimer(Handle(), kPollTimer, kPollPeriodMs, nullptr);
+}
+
+void CSettingsPage::StopPoll() {
+  if (timer_ == 0) return;
+  KillTimer(Handle(), timer_);
+  timer_ = 0;
+}
+
 void CSettingsPage::OnShow(bool shown) {
   // The drop-out count matters only while someone looks at it.
-  if (shown && timer_ == 0) timer_ = SetTimer(Handle(), kPollTimer, kPollPeriodMs, nullptr);
-  if (!shown && timer_ != 0) {
-    KillTimer(Handle(), timer_);
-    timer_ = 0;
-  }
+  if (shown && !minimised_) StartPoll();
+  if (!shown) StopPoll();
   Refresh();
+}
+
+void CSettingsPage::SetMinimised(bool minimised) {
+  if (minimised == minimised_) return;
+  minimised_ = minimised;
+  if (minimised) {
+    StopPoll();
+    return;
+  }
+  // The page's own visibility: it is the one on display.
+  if (Handle() == nullptr || (GetWindowLongPtrW(Handle(), GWL_STYLE) & WS_VISIBLE) == 0) return;
+  PollDropOuts();
+  StartPoll();
 }
 
 bool CSettingsPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -157,7 +177,8 @@ bool CSettingsPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LR
       return false;
     case WM_TIMER:
       if (wParam != kPollTimer) return false;
-      PollDropOuts();
+      // A tick queued before the poll stopped.
+      if (timer_ != 0) PollDropOuts();
       result = 0;
       return true;
     case WM_HSCROLL:

@@ -19,6 +19,9 @@ class CSettingsPage : public CPanelPage {
   static constexpr UINT kPollPeriodMs = 1000;
   // Whether the drop-out poll runs.
   bool Polling() const { return timer_ != 0; }
+  // The panel went to the task bar or came back: nobody sees the count
+  // meanwhile, so the poll rests, and the count is read once on return.
+  void SetMinimised(bool minimised);
 
  protected:
   void OnInitDialog() override;
@@ -33,6 +36,8 @@ class CSettingsPage : public CPanelPage {
   void UpdateTexts();
   void PollDropOuts();
   void OnShow(bool shown);
+  void StartPoll();
+  void StopPoll();
   std::uint32_t SliderPosition(int slider) const;
   void ApplyStream();
   void ApplyAsio();
@@ -43,4 +48,5 @@ class CSettingsPage : public CPanelPage {
   BufferSetting stream_{}, asio_{}, wdm_{};
   bool streamLoaded_ = false, asioLoaded_ = false, wdmLoaded_ = false;
   UINT_PTR timer_ = 0;
+  bool minimised_ = false;
 };

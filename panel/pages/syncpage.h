@@ -21,6 +21,7 @@ class CSyncPage : public CPanelPage {
   void OnInitDialog() override;
   void DoDataExchange(app::DataExchange& exchange) override;
   void OnRefresh() override;
+  void OnDpiChanged(UINT dpi) override { list_.SetDpi(dpi); }
   LRESULT OnNotify(const NMHDR& header) override;
   bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 

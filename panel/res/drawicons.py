@@ -1,12 +1,15 @@
 #!/usr/bin/env python3
 """Draws the control panel's icons from code and writes them as .ico files.
 
-Run from this folder: python3 drawicons.py. Each icon is drawn on a unit
-square with a few shapes, supersampled for smooth edges, at 16, 32 and 48
-pixels, and stored as 32-bit images with alpha.
+Run from this folder: python3 drawicons.py [FOLDER]. Each icon is drawn on a
+unit square with a few shapes, supersampled for smooth edges, at every size
+the panel shows it in at the usual scales, so none is stretched, and stored as
+32-bit images with alpha. FOLDER (default: this one) is where they go.
 """
 import math
+import os
 import struct
+import sys
 
 SUPER = 4
 
@@ -157,17 +160,24 @@ def ico(draw, sizes):
     return out + b"".join(images)
 
 
+# The tree's icons at 16 pixels and at that times each usual scale (125 %
+# to 300 %); the panel's own also at the caption's and task bar's sizes of
+# those scales, the About box's at the task bar's.
+TREE = (16, 20, 24, 28, 32, 40, 48)
+FRAME = (16, 20, 24, 28, 32, 40, 48, 64, 96)
+
 ICONS = {
-    "panel.ico": (panel, (16, 32, 48)),
-    "devices.ico": (devices, (16, 32)),
-    "settings.ico": (settings, (16, 32)),
-    "channels.ico": (channels, (16, 32)),
-    "streams.ico": (streams, (16, 32)),
-    "sync.ico": (sync, (16, 32)),
-    "about.ico": (panel, (32, 48)),
+    "panel.ico": (panel, FRAME),
+    "devices.ico": (devices, TREE),
+    "settings.ico": (settings, TREE),
+    "channels.ico": (channels, TREE),
+    "streams.ico": (streams, TREE),
+    "sync.ico": (sync, TREE),
+    "about.ico": (panel, (32, 40, 48, 64, 96)),
 }
 
 if __name__ == "__main__":
+    folder = sys.argv[1] if len(sys.argv) > 1 else "."
     for name, (draw, sizes) in ICONS.items():
-        with open(name, "wb") as f:
+        with open(os.path.join(folder, name), "wb") as f:
             f.write(ico(draw, sizes))

@@ -5,7 +5,8 @@
 #include "version.h"
 
 namespace {
-constexpr int kVersionMajor = KORVANE_PANEL_VERSION_MAJOR, kVersionMinor = KORVANE_PANEL_VERSION_MINOR,
+constexpr int kVersionMajor = KORVANE_PANEL_VERSION_MAJOR,
+              kVersionMinor = KORVANE_PANEL_VERSION_MINOR,
               kVersionBuild = KORVANE_PANEL_VERSION_BUILD;
 constexpr wchar_t kCredit[] = L"Driver control panel for the X-Tamber FireWire audio interface.";
 }  // namespace

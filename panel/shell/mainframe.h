@@ -9,8 +9,18 @@
 constexpr UINT WM_SHOW_SETTINGS = WM_USER + 15;
 
 class CMainFrame : public app::FrameWindow {
+ public:
+  ~CMainFrame() override;
+
  protected:
   DWORD Style() const override;
   bool OnCreate() override;
+  void OnFrameDpiChanged(UINT dpi) override;
   bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+ private:
+  // The caption's and the task bar's icons, of the sizes `dpi` asks for.
+  void SetIcons(UINT dpi);
+
+  HICON bigIcon_ = nullptr, smallIcon_ = nullptr;
 };

@@ -4,6 +4,8 @@
 
 #include "panel/app/framewindow.h"
 #include "panel/app/resstrings.h"
+#include "panel/app/windowdpi.h"
+#include "panel/dpiscale.h"
 #include "panel/driverdata.h"
 #include "panel/notifypost.h"
 #include "panel/res/resource.h"
@@ -112,9 +114,11 @@ void CQDL_CPLView::StartNotifier() {
 void CQDL_CPLView::CreatePages() {
   RECT origin{kPageX, kPageY, 0, 0};
   MapDialogRect(Handle(), &origin);
+  pageOrigin_ = {origin.left, origin.top};
   for (int i = 0; i < kPanelPageCount; ++i) {
     CPanelPage& page = Page(static_cast<PanelPage>(i));
     if (!page.CreateModeless(Handle())) continue;
+    page.RecordLayout(Dpi());
     SetWindowPos(page.Handle(), nullptr, origin.left, origin.top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(page.Handle(), SW_SHOW);
@@ -122,15 +126,36 @@ void CQDL_CPLView::CreatePages() {
   HideAllPages();
 }
 
-void CQDL_CPLView::BuildTree() {
-  images_ = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 6, 1);
+void CQDL_CPLView::SetTreeIcons(UINT dpi) {
+  // The icons are drawn at the sizes of the usual scales; between them the
+  // nearest is scaled.
+  const int size = dpiscale::Scale(16, dpi);
+  HIMAGELIST images = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 6, 1);
   for (unsigned icon : kTreeIcons) {
     auto handle = static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(icon), IMAGE_ICON, 16, 16, 0));
-    ImageList_AddIcon(images_, handle);
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(icon), IMAGE_ICON, size, size, 0));
+    ImageList_AddIcon(images, handle);
     if (handle != nullptr) DestroyIcon(handle);
   }
-  SendMessageW(Tree(), TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(images_));
+  SendMessageW(Tree(), TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(images));
+  if (images_ != nullptr) ImageList_Destroy(images_);
+  images_ = images;
+}
+
+void CQDL_CPLView::OnLayOutForDpi(UINT dpi, HFONT font) {
+  SetTreeIcons(dpi);
+  const POINT origin = Layout().Map(pageOrigin_, font);
+  for (int i = 0; i < kPanelPageCount; ++i) {
+    CPanelPage& page = Page(static_cast<PanelPage>(i));
+    if (page.Handle() == nullptr) continue;
+    SetWindowPos(page.Handle(), nullptr, origin.x, origin.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    page.ChangeDpi(dpi, font);
+  }
+}
+
+void CQDL_CPLView::BuildTree() {
+  SetTreeIcons(Dpi());
   for (const PageEntry& entry : kTreeItems) {
     std::wstring title = app::LoadResString(entry.title);
     TVINSERTSTRUCTW insert{};

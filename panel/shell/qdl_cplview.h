@@ -34,6 +34,8 @@ class CQDL_CPLView : public app::FormView {
   bool SelectPage(PanelPage page);
   // The page on display, if any.
   std::optional<PanelPage> ShownPage() const;
+  // The frame was minimised or came back.
+  void SetMinimised(bool minimised) { settings_.SetMinimised(minimised); }
 
   CPanelPage& Page(PanelPage page);
   CSettingsPage& SettingsPage() { return settings_; }
@@ -44,10 +46,13 @@ class CQDL_CPLView : public app::FormView {
  protected:
   LRESULT OnNotify(const NMHDR& header) override;
   bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+  void OnLayOutForDpi(UINT dpi, HFONT font) override;
 
  private:
   void CreatePages();
   void BuildTree();
+  // The tree's icons at the size `dpi` asks for.
+  void SetTreeIcons(UINT dpi);
   void HideAllPages();
   void OnTreeSelectionChanged();
   void OnDeviceChange(WPARAM event, LPARAM data);
@@ -64,5 +69,6 @@ class CQDL_CPLView : public app::FormView {
   CSyncPage sync_;
   CDriverNotifier notifier_;
   HIMAGELIST images_ = nullptr;
+  POINT pageOrigin_{};  // where the pages sit, as the view was made
   HTREEITEM items_[kPanelPageCount] = {};
 };

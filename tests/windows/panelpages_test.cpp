@@ -407,6 +407,49 @@ TEST_F(SettingsPage, DropOutsArePolledOnlyWhileThePageIsShown) {
   EXPECT_TRUE(page->Polling());
 }
 
+TEST_F(SettingsPage, AMinimisedPanelReadsNoDropOutsAndReadsThemOnceOnRestore) {
+  auto statisticsReads = [&] {
+    int reads = 0;
+    for (const simulator::RequestRecord& request : machine->Requests())
+      reads += request.code == DriverRequest::kGetAsioStatistics;
+    return reads;
+  };
+  ASSERT_TRUE(page->Polling());
+  ShowWindow(Frame(), SW_MINIMIZE);
+  testsupport::PumpPending();
+  ASSERT_TRUE(IsIconic(Frame()));
+  EXPECT_FALSE(page->Polling());
+  ASSERT_EQ(machine->ClearLogs(), 0u);
+  // A tick that was queued before the panel went away reads nothing either.
+  SendMessageW(page->Handle(), WM_TIMER, CSettingsPage::kPollTimer, 0);
+  testsupport::PumpPending();
+  EXPECT_EQ(statisticsReads(), 0);
+  // Choosing another page and back while minimised does not start the poll.
+  View().SelectPage(PanelPage::kDevices);
+  View().SelectPage(PanelPage::kSettings);
+  EXPECT_FALSE(page->Polling());
+
+  ASSERT_EQ(machine->ClearLogs(), 0u);
+  ASSERT_EQ(
+      machine->SetFault(tc::kFaultRequestFailure, DriverRequest::kGetAsioStatistics, 0xE0000001),
+      0u);
+  SetWindowTextW(page->Item(IDC_DROPOUTS), L"stale");
+  ShowWindow(Frame(), SW_RESTORE);
+  EXPECT_FALSE(IsIconic(Frame()));
+  // One read at once, before any tick: the (failed) read empties the count.
+  EXPECT_EQ(statisticsReads(), 1);
+  EXPECT_EQ(Text(page->Item(IDC_DROPOUTS)), L"");
+  EXPECT_TRUE(page->Polling());
+
+  // Restored on another page, the panel has nothing to read.
+  ShowWindow(Frame(), SW_MINIMIZE);
+  View().SelectPage(PanelPage::kDevices);
+  ASSERT_EQ(machine->ClearLogs(), 0u);
+  ShowWindow(Frame(), SW_RESTORE);
+  EXPECT_EQ(statisticsReads(), 0);
+  EXPECT_FALSE(page->Polling());
+}
+
 TEST_F(SettingsPage, WithTheDriverClosedEverySliderIsDisabledAndEveryTextEmpty) {
   CDriverData::Instance().Close();
   View().RefreshAllPages();
