@@ -231,6 +231,12 @@ LRESULT MainWindow::OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
 // window where the pointer dragged it). Without one, the window keeps its
 // corner and takes the size of the scale.
 void MainWindow::OnDpiChanged(HWND hwnd, int dpi, const RECT* suggested) {
+  // 25 % to 500 %: no monitor is scaled beyond, and a message of another
+  // process that claims more would have the window make bitmaps of gigabytes.
+  if (dpi < WScale::kBaseDpi / 4 || dpi > WScale::kBaseDpi * 5) {
+    platform::Log("The mixer window ignores a change to %d dpi.\n", dpi);
+    return;
+  }
   const WScale scale(dpi);
   platform::Log("The mixer window is now at %d dpi.\n", scale.Dpi());
   ChannelStrips::Rescale(scale);

@@ -105,6 +105,9 @@ TEST_F(MixerWindowDpi, EveryControlTakesItsScaledPlaceAndComesBackAt96) {
   GetWindowRect(window, &outer);
   EXPECT_EQ(outer.right - outer.left, MainWindow::kWidth);
   EXPECT_EQ(outer.bottom - outer.top, MainWindow::kHeight);
+  // A change no monitor makes (another process's message) leaves everything where it is.
+  MoveToDpi(9600);
+  ExpectLayoutAt(WScale());
 }
 
 TEST_F(MixerWindowDpi, TheSamePhysicalDragGivesTheSameGainAtEveryScale) {
