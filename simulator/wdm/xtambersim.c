@@ -40,7 +40,10 @@ typedef struct {
   BOOLEAN removing;          /* under pendingLock: the unit takes no more waiting requests */
 } DeviceExtension;
 
-static KMUTEX machineLock;
+/* Taken by every request. A fast mutex: uncontended it is one interlocked
+ * operation, where a dispatcher mutex costs a wait on the system's objects
+ * each time. Nothing waits while holding it, and it is never taken twice. */
+static FAST_MUTEX machineLock;
 static KMUTEX pnpLock; /* guards unitDevices and each unit's started flag */
 static LARGE_INTEGER counterFrequency;
 static PDEVICE_OBJECT unitDevices[XT_MAX_UNITS];
@@ -71,10 +74,8 @@ static ULONGLONG NowUs(void) {
   return ticks / frequency * 1000000 + ticks % frequency * 1000000 / frequency;
 }
 
-static void LockMachine(void) {
-  KeWaitForSingleObject(&machineLock, Executive, KernelMode, FALSE, NULL);
-}
-static void UnlockMachine(void) { KeReleaseMutex(&machineLock, FALSE); }
+static void LockMachine(void) { ExAcquireFastMutex(&machineLock); }
+static void UnlockMachine(void) { ExReleaseFastMutex(&machineLock); }
 
 /* The core speaks in what the caller of DeviceIoControl sees. The driver's own
  * statuses (customer codes) pass through the system unchanged; the few system
@@ -647,7 +648,7 @@ NTSTATUS DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath) {
   HANDLE thread;
   NTSTATUS status;
   (void)registryPath;
-  KeInitializeMutex(&machineLock, 0);
+  ExInitializeFastMutex(&machineLock);
   KeInitializeMutex(&pnpLock, 0);
   KeInitializeSpinLock(&pendingLock);
   InitializeListHead(&pendingList);
