@@ -4,6 +4,7 @@
 
 #include "gui/controlfactory.h"
 #include "gui/mixerlayout.h"
+#include "korvaneobjects/korvanemastercontrol.h"
 #include "velmora/velmora.h"
 #include "windows/accessiblesource.h"
 #include "windows/metertable.h"
@@ -29,6 +30,12 @@ void RefreshEach(const std::vector<WWindow*>& objects) {
   for (WWindow* object : objects) object->Refresh();
 }
 
+// The engine reads the device less often while nobody sees the meters. While
+// the window goes away there may be no engine left to tell.
+void TellEngineMetersSeen(bool seen) {
+  if (KorvaneMasterControl* master = ExistingMasterControl()) master->SetMetersSeen(seen);
+}
+
 BOOL CALLBACK CollectChild(HWND child, LPARAM) {
   const auto id = static_cast<std::uint16_t>(GetDlgCtrlID(child));
   if (!IsParameterControl(id)) return TRUE;
@@ -48,6 +55,7 @@ void ChannelStrips::Create(HWND window, const WScale& scale) {
     placedControls.push_back(CreatePlacedControl(window, place, scale));
   CollectLists(window);
   metersSeen = true;  // a window before this one may have gone minimised
+  TellEngineMetersSeen(true);
   Publish(true);
   RefreshControls(kRefreshAll, -1);
 }
@@ -104,7 +112,9 @@ void ChannelStrips::MeterUpdate() {
 // A meter whose model moved while unseen is drawn now, not at the next pass:
 // its widget still remembers the picture it drew before.
 void ChannelStrips::SetMetersSeen(bool seen) {
-  if (metersSeen.exchange(seen) == seen || !seen) return;
+  if (metersSeen.exchange(seen) == seen) return;
+  TellEngineMetersSeen(seen);
+  if (!seen) return;
   RefreshControls(kRefreshMeters, -1);
 }
 

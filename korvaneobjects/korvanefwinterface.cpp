@@ -12,6 +12,7 @@
 #include "korvaneobjects/qdlctrl.h"
 #include "platform/log.h"
 #include "platform/messagebox.h"
+#include "platform/pause.h"
 
 using namespace korvane;
 
@@ -19,7 +20,9 @@ namespace {
 
 std::atomic<KorvaneFWInterface*> registered{nullptr};
 
-constexpr auto kMeterPeriod = std::chrono::milliseconds(50);
+constexpr std::uint32_t kMeterPeriodMs = 50;
+// While nobody sees the meters: one read in this many passes.
+constexpr int kUnseenReadEvery = 4;
 constexpr auto kLoopPause = std::chrono::milliseconds(1);
 constexpr auto kStopPoll = std::chrono::milliseconds(1);
 // How long a stop goes on carrying out what is queued: a unit that answers
@@ -310,6 +313,11 @@ void KorvaneFWInterface::meterUpdateThreadProc() {
   meterRunning = true;
   platform::Log("LAUNCHING METER THREAD\n");
   do {
+    if (!MeterPassReads()) {
+      if (MeterCallback callback = meterCallback.load()) callback();
+      platform::Pause(kMeterPeriodMs);
+      continue;
+    }
     const UnitPtr unit = CurrentUnit();
     const bool read = unit == nullptr || unit->Control().ReadMeters(&meterRaw);
     // A read that found the unit gone: the waiting interface loop drops it.
@@ -323,9 +331,17 @@ void KorvaneFWInterface::meterUpdateThreadProc() {
         ShowSilence();
       if (MeterCallback callback = meterCallback.load()) callback();
     }
-    std::this_thread::sleep_for(kMeterPeriod);
+    platform::Pause(kMeterPeriodMs);
   } while (meterRun);
   meterRunning = false;
+}
+
+bool KorvaneFWInterface::MeterPassReads() {
+  if (metersSeen.load() || ++passesUnread >= kUnseenReadEvery) {
+    passesUnread = 0;
+    return true;
+  }
+  return false;
 }
 
 void KorvaneFWInterface::UpdateMeterValues() {

@@ -43,6 +43,14 @@ class KorvaneFWInterface {
 
   void SetSelectedMix(std::uint32_t mix) { selectedMix.store(mix & 3); }
   void SetMeterCallback(MeterCallback callback) { meterCallback.store(callback); }
+  // Whether anyone sees the meters. While nobody does, the device is read on
+  // every fourth pass only; the passes between still call the callback with
+  // the last reading, so the meters' hold and fall keep their pace. The
+  // unit's levels are peaks since the last read and its overs stay latched,
+  // so a slower read loses neither. The first pass after they are seen again
+  // reads at once.
+  void SetMetersSeen(bool seen) { metersSeen.store(seen); }
+  bool MetersSeen() const { return metersSeen.load(); }
   void SetUnitsChangedCallback(UnitsChangedCallback callback) { unitsChanged.store(callback); }
   double* GetMeterValues() { return meterValues; }
   // The units discovery opened at start-up.
@@ -67,6 +75,7 @@ class KorvaneFWInterface {
   UnitPtr CurrentUnit();
   static void MeterThreadEntry();
   void meterUpdateThreadProc();
+  bool MeterPassReads();
   void UpdateMeterValues();
   void ShowSilence();
 
@@ -88,6 +97,8 @@ class KorvaneFWInterface {
   MeterData meterRaw{};
   double meterValues[kMeterValueCount] = {};
   std::atomic<MeterCallback> meterCallback{nullptr};
+  std::atomic<bool> metersSeen{true};
+  int passesUnread = 0;  // the metering thread's own
   std::atomic<UnitsChangedCallback> unitsChanged{nullptr};
   std::atomic<bool> loopRun{false}, loopRunning{false};
   std::atomic<bool> meterRun{false}, meterRunning{false};

@@ -89,6 +89,10 @@ void KorvaneMasterControl::StartMetering() {
   fw->StartMetering();
 }
 
+void KorvaneMasterControl::SetMetersSeen(bool seen) {
+  if (fw) fw->SetMetersSeen(seen);
+}
+
 void KorvaneMasterControl::SelectMix(std::uint32_t mix) {
   // There are four output pairs; any other number would index past the mixes.
   if (mix >= kMixCount) {

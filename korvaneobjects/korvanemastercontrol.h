@@ -24,6 +24,9 @@ class KorvaneMasterControl {
   std::uint32_t InitKorvaneMasterControl(MeterCallback meterCallback);
   void SetMeterTarget(double** target) { meterTarget = target; }
   void StartMetering();
+  // The window tells whether its meters can be seen (minimised or hidden, they
+  // cannot); the engine reads the device less often while they cannot.
+  void SetMetersSeen(bool seen);
 
   void SelectMix(std::uint32_t mix);
   void SetSolo(int channel, bool on);

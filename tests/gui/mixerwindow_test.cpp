@@ -164,6 +164,7 @@ TEST_F(MixerWindow, AMinimisedMixerDrawsNoMeterAndShowsTheCurrentStateOnRestore)
 
   ShowWindow(window, SW_MINIMIZE);
   testsupport::PumpPending();
+  EXPECT_FALSE(KorvaneFWInterface::Registered()->MetersSeen()) << "the engine reads less often";
   machine->SetFixedLevel(0, 2, 0);
   // Not pumped from here on: an invalidation would stay in the update regions.
   ASSERT_TRUE(testsupport::Eventually([&] { return (MeterSegments(2) & topBit) == 0; }))
@@ -179,6 +180,7 @@ TEST_F(MixerWindow, AMinimisedMixerDrawsNoMeterAndShowsTheCurrentStateOnRestore)
   ShowWindow(window, SW_RESTORE);
   UpdateWindow(meter);
   EXPECT_EQ(topSegment(), unlit) << "the restore draws the fallen meter";
+  EXPECT_TRUE(KorvaneFWInterface::Registered()->MetersSeen());
 }
 
 TEST_F(MixerWindow, NoAtTheSavePromptClosesWithoutSaving) {

@@ -202,8 +202,8 @@ void CountMeterCallback() {
 
 TEST_F(FWInterfaceTest, MeteringPublishesTheDisplayValues) {
   for (std::uint32_t channel = 0; channel < 16; ++channel) sim->SetFixedLevel(0, channel, 0);
-  sim->SetFixedLevel(0, 0, 255);   // input 1 clips
-  sim->SetFixedLevel(0, 7, 255);   // input 8 clips
+  sim->SetFixedLevel(0, 0, 255);  // input 1 clips
+  sim->SetFixedLevel(0, 7, 255);  // input 8 clips
   sim->SetFixedLevel(0, 1, 128);
   sim->SetFixedLevel(0, 14, 255);  // DAW pair of output 7-8, left
   sim->SetFixedLevel(0, 15, 128);
@@ -225,6 +225,32 @@ TEST_F(FWInterfaceTest, MeteringPublishesTheDisplayValues) {
     EXPECT_EQ(values[kInputOvers + n], n == 0 || n == 7 ? 1.0 : 0.0) << "input " << n;
   EXPECT_EQ(values[kOutputOvers + 0], 0.0);
   EXPECT_FALSE(callbackOnCallerThread);
+}
+
+int MeterReads(simulator::ScopedMachine& sim) {
+  int reads = 0;
+  for (const auto& record : sim->Frames(0)) reads += record.frame[6] == kCommandReadMeters;
+  return reads;
+}
+
+// Unseen meters still step every pass, on the last reading, but the device is
+// read on one pass in four; seen again, every pass reads.
+TEST_F(FWInterfaceTest, UnseenMetersStepEveryPassAndReadOnEveryFourth) {
+  meterCallbacks = 0;
+  fw.SetMeterCallback(&CountMeterCallback);
+  fw.SetMetersSeen(false);
+  fw.StartMetering();
+  ASSERT_TRUE(Eventually([] { return meterCallbacks >= 9; }));
+  fw.StopMetering();
+  EXPECT_EQ(MeterReads(sim), meterCallbacks / 4) << meterCallbacks << " passes";
+
+  sim->ClearFrames();
+  meterCallbacks = 0;
+  fw.SetMetersSeen(true);
+  fw.StartMetering();
+  ASSERT_TRUE(Eventually([] { return meterCallbacks >= 3; }));
+  fw.StopMetering();
+  EXPECT_EQ(MeterReads(sim), meterCallbacks.load());
 }
 
 // A silent machine (how the measurements make an idle unit) leaves every
