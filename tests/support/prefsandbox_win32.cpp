@@ -15,11 +15,14 @@ constexpr char kSandboxRoot[] = "SOFTWARE\\KorvaneTest";
 
 std::atomic<unsigned> made{0};
 
+// The shared root stays. The system creates a path one key at a time, so
+// deleting the root while it looked empty could delete it under another test
+// process that had just created it on its way to its own key: that process's
+// next key then failed as "key deleted".
 void DeleteKeys(const std::string& prefix) {
   for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
     RegDeleteTreeA(root, prefix.c_str());
     RegDeleteKeyA(root, prefix.c_str());
-    RegDeleteKeyA(root, kSandboxRoot);  // only when no other sandbox's keys are left in it
   }
 }
 
