@@ -1,5 +1,7 @@
 #include "windows/wbufferedwindow.h"
 
+#include "windows/windowdc.h"
+
 WBufferedWindow::~WBufferedWindow() {
   auto hold = surface.Hold();
   buffered = false;
@@ -35,14 +37,54 @@ void WBufferedWindow::Rescale(const WScale& newScale, const WScaledRect& rect) {
   Draw(surface.Dc());
 }
 
+void WBufferedWindow::Refresh() {
+  if (Update()) Invalidate();
+}
+
 // `buffered` is read under the lock too: on the metering thread this may run
 // while the window thread makes or releases the surface.
-void WBufferedWindow::Refresh() {
+bool WBufferedWindow::Update() {
+  auto hold = surface.Hold();
+  if (buffered) Draw(surface.Dc());
+  NoteChanged(surface.Rect());
+  return true;
+}
+
+void WBufferedWindow::NoteChanged(const RECT& area) {
+  if (changeWaiting) {
+    UnionRect(&unshown, &unshown, &area);
+  } else {
+    unshown = area;
+    changeWaiting = true;
+  }
+}
+
+// The window's own device context clips to what of the window is visible, as
+// a paint's does; the lock is taken only once the context is had, so the
+// metering thread never waits on the system.
+void WBufferedWindow::ShowChanges() {
+  RECT r{};
+  bool byPaint = false;
   {
     auto hold = surface.Hold();
-    if (buffered) Draw(surface.Dc());
+    if (!changeWaiting) return;
+    changeWaiting = false;
+    r = unshown;
+    byPaint = !buffered || !backgroundDrawn;
   }
-  Invalidate();
+  if (byPaint) {
+    Invalidate();
+    return;
+  }
+  if (IsRectEmpty(&r)) return;
+  WindowDc screen(HWnd);
+  if (!screen) return;
+  // Whatever the metering thread drew meanwhile is copied with it; its own
+  // note brings it here again.
+  auto hold = surface.Hold();
+  if (buffered)
+    BitBlt(screen.Get(), r.left, r.top, r.right - r.left, r.bottom - r.top, surface.Dc(), r.left,
+           r.top, SRCCOPY);
 }
 
 bool WBufferedWindow::HandleMessage(WMessage& msg) {
@@ -72,6 +114,7 @@ void WBufferedWindow::Paint() {
       backgroundDrawn = true;
     }
     surface.BlitTo(paintDc);
+    changeWaiting = false;  // the whole surface is on the screen now
   } else {
     DrawBackground(paintDc);
     Draw(paintDc);
