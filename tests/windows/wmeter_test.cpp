@@ -138,6 +138,60 @@ TEST_F(MeterTest, WidgetsGiveBackEveryGdiObjectWithTheirWindows) {
   EXPECT_EQ(gdi::LiveObjects(), before);
 }
 
+// A metering pass draws into the surfaces; the window thread copies only what
+// changed, with no paint message. Marks drawn over the screen show what was
+// copied: an unchanged segment or read-out is left as it is.
+TEST_F(MeterTest, ShowingAPassCopiesOnlyTheChangedPartsWithoutAPaint) {
+  Pass(0.5);  // bits 12-22 lit, "-inf" held
+  Pixel(meter->Handle(), 0, 0);
+  const COLORREF mark = RGB(0xFF, 0, 0xFF);
+  auto scribble = [&](HWND hwnd, RECT rect) {
+    HDC dc = GetDC(hwnd);
+    HBRUSH brush = CreateSolidBrush(mark);
+    FillRect(dc, &rect, brush);
+    DeleteObject(brush);
+    ReleaseDC(hwnd, dc);
+  };
+  scribble(meter->Handle(), RECT{0, 0, 18, 200});
+  scribble(status->Handle(), RECT{0, 0, 34, 15});
+
+  double values[kMeterValueCount] = {};
+  values[3] = 0.5;
+  UpdateMeters(values);
+  EXPECT_FALSE(meter->Update()) << "the same bar";
+  values[3] = 1.0;
+  UpdateMeters(values);
+  EXPECT_TRUE(meter->Update());
+  EXPECT_FALSE(status->Update()) << "the held level changes only at fall steps";
+  meter->ShowChanges();
+  status->ShowChanges();
+
+  EXPECT_FALSE(NeedsPaint(meter->Handle()));
+  for (int i = 1; i <= 11; ++i) EXPECT_NE(Segment(i), kUnlit) << "newly lit " << i;
+  EXPECT_NE(Segment(1), mark);
+  EXPECT_EQ(Segment(15), mark) << "a segment lit before is not copied again";
+  EXPECT_EQ(Segment(0), mark) << "nor the unchanged over indicator";
+  EXPECT_EQ(Pixel(status->Handle(), 0, 0), mark);
+
+  meter->ShowChanges();  // nothing new: nothing copied
+  EXPECT_EQ(Segment(15), mark);
+}
+
+// Before its first paint the surface has no background: a pass then waits
+// for the paint instead of copying a picture without a frame.
+TEST_F(MeterTest, APassBeforeTheFirstPaintIsShownByThePaint) {
+  auto* fresh = MakeWidget<WMeter>(0x4015, 70, 10, 18, 200, 22, IDB_METER);
+  ASSERT_NE(fresh, nullptr);
+  EXPECT_TRUE(fresh->Update());
+  fresh->ShowChanges();
+  EXPECT_TRUE(NeedsPaint(fresh->Handle()));
+  EXPECT_NE(Pixel(fresh->Handle(), 0, 0), kUnlit) << "the frame";
+  EXPECT_TRUE(fresh->Update()) << "the background covered the segments";
+  fresh->ShowChanges();
+  EXPECT_FALSE(NeedsPaint(fresh->Handle()));
+  EXPECT_EQ(Pixel(fresh->Handle(), 8, MeterSegmentTop(5) + 2), kUnlit);
+}
+
 // The metering thread steps the table and refreshes while this thread paints;
 // at the end the screen shows the last pass.
 TEST_F(MeterTest, MeteringThreadDrawsWhileTheWindowThreadPaints) {
