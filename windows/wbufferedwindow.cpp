@@ -30,6 +30,7 @@ void WBufferedWindow::Rescale(const WScale& newScale, const WScaledRect& rect) {
   auto hold = surface.Hold();
   buffered = surface.Create(HWnd);
   backgroundDrawn = buffered;
+  changeWaiting = false;  // the move repaints the window whole
   if (!buffered) return;
   // Drawn whole now: a meter the metering thread leaves alone while its
   // levels stay shows them all the same.
@@ -37,8 +38,15 @@ void WBufferedWindow::Rescale(const WScale& newScale, const WScaledRect& rect) {
   Draw(surface.Dc());
 }
 
+// The invalidation repaints the whole window: what Update noted, and any
+// change noted before it, is shown by that paint.
 void WBufferedWindow::Refresh() {
-  if (Update()) Invalidate();
+  if (!Update()) return;
+  {
+    auto hold = surface.Hold();
+    changeWaiting = false;
+  }
+  Invalidate();
 }
 
 // `buffered` is read under the lock too: on the metering thread this may run
@@ -113,8 +121,8 @@ void WBufferedWindow::Paint() {
       DrawBackground(surface.Dc());
       backgroundDrawn = true;
     }
+    // A noted change stays noted: the paint may cover only part of the window.
     surface.BlitTo(paintDc);
-    changeWaiting = false;  // the whole surface is on the screen now
   } else {
     DrawBackground(paintDc);
     Draw(paintDc);

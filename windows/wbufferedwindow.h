@@ -23,10 +23,10 @@ class WBufferedWindow : public WWindow {
   // May run on the metering thread: draws what changed into the surface and
   // notes it for ShowChanges; true when the picture changed.
   virtual bool Update();
-  // On the window thread: copies what Update drew since the last copy (or
-  // paint) from the surface to the screen, without a paint message. A window
-  // without a surface, or whose surface has no background yet, is invalidated
-  // instead: its first paint draws the whole picture.
+  // On the window thread: copies what Update drew since the last copy from
+  // the surface to the screen, without a paint message. A window without a
+  // surface, or whose surface has no background yet, is invalidated instead:
+  // its first paint draws the whole picture.
   void ShowChanges();
   // The surface is made again at the new size and gets its background anew.
   void Rescale(const WScale& newScale, const WScaledRect& rect) override;

@@ -177,6 +177,22 @@ TEST_F(MeterTest, ShowingAPassCopiesOnlyTheChangedPartsWithoutAPaint) {
   EXPECT_EQ(Segment(15), mark);
 }
 
+// A paint of part of the window (another window uncovered the top) does not
+// take the place of showing a change elsewhere.
+TEST_F(MeterTest, APartialPaintLeavesAChangeBelowItToBeShown) {
+  Pass(0.5);
+  Pixel(meter->Handle(), 0, 0);
+  double values[kMeterValueCount] = {};
+  values[3] = 0.7;  // lights segments above 12
+  UpdateMeters(values);
+  ASSERT_TRUE(meter->Update());
+  const RECT top{0, 0, 18, MeterSegmentTop(1)};
+  RedrawWindow(meter->Handle(), &top, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  EXPECT_EQ(Segment(11), kUnlit) << "not painted yet";
+  meter->ShowChanges();
+  EXPECT_NE(Segment(11), kUnlit);
+}
+
 // Before its first paint the surface has no background: a pass then waits
 // for the paint instead of copying a picture without a frame.
 TEST_F(MeterTest, APassBeforeTheFirstPaintIsShownByThePaint) {
