@@ -8,6 +8,7 @@
 #include "windows/accessiblesource.h"
 #include "windows/metertable.h"
 #include "windows/wbufferedwindow.h"
+#include "windows/windowdc.h"
 
 namespace {
 
@@ -119,8 +120,11 @@ void ChannelStrips::MeterUpdate() {
 // meter was looked at posts again.
 void ChannelStrips::ShowMeterChanges() {
   showPosted = false;
-  if (const std::vector<WBufferedWindow*>* meters = publishedMeters.load())
-    for (WBufferedWindow* meter : *meters) meter->ShowChanges();
+  const std::vector<WBufferedWindow*>* meters = publishedMeters.load();
+  if (!meters) return;
+  const HWND window = meterWindow.load();
+  WindowDc screen(window, WindowDc::WithChildren{});
+  for (WBufferedWindow* meter : *meters) meter->ShowChanges(window, screen.Get());
 }
 
 // A meter whose model moved while unseen is drawn now, not at the next pass:

@@ -67,10 +67,11 @@ void WBufferedWindow::NoteChanged(const RECT& area) {
   }
 }
 
-// The window's own device context clips to what of the window is visible, as
-// a paint's does; the lock is taken only once the context is had, so the
-// metering thread never waits on the system.
-void WBufferedWindow::ShowChanges() {
+// The ancestor's context clips to what of it is visible; the mixer's
+// children do not clip one another either, so this draws the pixels a paint
+// of the window would. The lock is taken only once the context is had,
+// so the metering thread never waits on the system.
+void WBufferedWindow::ShowChanges(HWND ancestor, HDC dc) {
   RECT r{};
   bool byPaint = false;
   {
@@ -84,15 +85,15 @@ void WBufferedWindow::ShowChanges() {
     Invalidate();
     return;
   }
-  if (IsRectEmpty(&r)) return;
-  WindowDc screen(HWnd);
-  if (!screen) return;
+  if (IsRectEmpty(&r) || !dc) return;
+  POINT origin{0, 0};
+  MapWindowPoints(HWnd, ancestor, &origin, 1);
   // Whatever the metering thread drew meanwhile is copied with it; its own
   // note brings it here again.
   auto hold = surface.Hold();
   if (buffered)
-    BitBlt(screen.Get(), r.left, r.top, r.right - r.left, r.bottom - r.top, surface.Dc(), r.left,
-           r.top, SRCCOPY);
+    BitBlt(dc, origin.x + r.left, origin.y + r.top, r.right - r.left, r.bottom - r.top,
+           surface.Dc(), r.left, r.top, SRCCOPY);
 }
 
 bool WBufferedWindow::HandleMessage(WMessage& msg) {

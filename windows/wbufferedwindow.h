@@ -24,10 +24,13 @@ class WBufferedWindow : public WWindow {
   // notes it for ShowChanges; true when the picture changed.
   virtual bool Update();
   // On the window thread: copies what Update drew since the last copy from
-  // the surface to the screen, without a paint message. A window without a
-  // surface, or whose surface has no background yet, is invalidated instead:
-  // its first paint draws the whole picture.
-  void ShowChanges();
+  // the surface to the screen, without a paint message, through `dc`, a
+  // context of the client area of `ancestor` (the parent, say) that children
+  // do not clip: one serves every window of a pass, where a context each
+  // would cost a round trip to the system for every window. A window without
+  // a surface, or whose surface has no background yet, is invalidated
+  // instead: its first paint draws the whole picture.
+  void ShowChanges(HWND ancestor, HDC dc);
   // The surface is made again at the new size and gets its background anew.
   void Rescale(const WScale& newScale, const WScaledRect& rect) override;
   bool HandleMessage(WMessage& msg) override;

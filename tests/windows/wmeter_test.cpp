@@ -13,6 +13,7 @@
 #include "tests/windows/widgetfixture.h"
 #include "windows/gdicount.h"
 #include "windows/metertable.h"
+#include "windows/windowdc.h"
 #include "windows/wmeterstatus.h"
 
 namespace {
@@ -53,6 +54,12 @@ class MeterTest : public widgettest::WidgetTest {
       for (int x = 0; x < 34; ++x) ink += GetRValue(GetPixel(dc, x, y)) > 0xC0;
     ReleaseDC(status->Handle(), dc);
     return ink;
+  }
+
+  // What the window thread does when a pass's message arrives.
+  static void Show(WBufferedWindow* widget) {
+    WindowDc screen(toolkittest::Parent(), WindowDc::WithChildren{});
+    widget->ShowChanges(toolkittest::Parent(), screen.Get());
   }
 
   WMeter* meter = nullptr;
@@ -163,8 +170,8 @@ TEST_F(MeterTest, ShowingAPassCopiesOnlyTheChangedPartsWithoutAPaint) {
   UpdateMeters(values);
   EXPECT_TRUE(meter->Update());
   EXPECT_FALSE(status->Update()) << "the held level changes only at fall steps";
-  meter->ShowChanges();
-  status->ShowChanges();
+  Show(meter);
+  Show(status);
 
   EXPECT_FALSE(NeedsPaint(meter->Handle()));
   for (int i = 1; i <= 11; ++i) EXPECT_NE(Segment(i), kUnlit) << "newly lit " << i;
@@ -173,7 +180,7 @@ TEST_F(MeterTest, ShowingAPassCopiesOnlyTheChangedPartsWithoutAPaint) {
   EXPECT_EQ(Segment(0), mark) << "nor the unchanged over indicator";
   EXPECT_EQ(Pixel(status->Handle(), 0, 0), mark);
 
-  meter->ShowChanges();  // nothing new: nothing copied
+  Show(meter);  // nothing new: nothing copied
   EXPECT_EQ(Segment(15), mark);
 }
 
@@ -189,7 +196,7 @@ TEST_F(MeterTest, APartialPaintLeavesAChangeBelowItToBeShown) {
   const RECT top{0, 0, 18, MeterSegmentTop(1)};
   RedrawWindow(meter->Handle(), &top, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
   EXPECT_EQ(Segment(11), kUnlit) << "not painted yet";
-  meter->ShowChanges();
+  Show(meter);
   EXPECT_NE(Segment(11), kUnlit);
 }
 
@@ -199,11 +206,11 @@ TEST_F(MeterTest, APassBeforeTheFirstPaintIsShownByThePaint) {
   auto* fresh = MakeWidget<WMeter>(0x4015, 70, 10, 18, 200, 22, IDB_METER);
   ASSERT_NE(fresh, nullptr);
   EXPECT_TRUE(fresh->Update());
-  fresh->ShowChanges();
+  Show(fresh);
   EXPECT_TRUE(NeedsPaint(fresh->Handle()));
   EXPECT_NE(Pixel(fresh->Handle(), 0, 0), kUnlit) << "the frame";
   EXPECT_TRUE(fresh->Update()) << "the background covered the segments";
-  fresh->ShowChanges();
+  Show(fresh);
   EXPECT_FALSE(NeedsPaint(fresh->Handle()));
   EXPECT_EQ(Pixel(fresh->Handle(), 8, MeterSegmentTop(5) + 2), kUnlit);
 }
