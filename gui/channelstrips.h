@@ -35,6 +35,7 @@ class ChannelStrips {
   // The window's answer to kShowMeterChanges, on its thread: what the meters
   // drew since the last time goes to the screen.
   static void ShowMeterChanges();
+  // Well above the few application messages the window has of its own.
   static constexpr UINT kShowMeterChanges = WM_APP + 0x20;
   // Whether anyone can see the meters: while the window is minimised or
   // hidden the metering thread still steps the meter models but neither

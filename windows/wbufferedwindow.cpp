@@ -69,7 +69,7 @@ void WBufferedWindow::NoteChanged(const RECT& area) {
 
 // The ancestor's context clips to what of it is visible; the mixer's
 // children do not clip one another either, so this draws the pixels a paint
-// of the window would. The lock is taken only once the context is had,
+// of the window would. The caller has the context before the lock is taken,
 // so the metering thread never waits on the system.
 void WBufferedWindow::ShowChanges(HWND ancestor, HDC dc) {
   RECT r{};

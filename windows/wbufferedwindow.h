@@ -27,7 +27,7 @@ class WBufferedWindow : public WWindow {
   // the surface to the screen, without a paint message, through `dc`, a
   // context of the client area of `ancestor` (the parent, say) that children
   // do not clip: one serves every window of a pass, where a context each
-  // would cost a round trip to the system for every window. A window without
+  // costs its making and clipping again for every window. A window without
   // a surface, or whose surface has no background yet, is invalidated
   // instead: its first paint draws the whole picture.
   void ShowChanges(HWND ancestor, HDC dc);
