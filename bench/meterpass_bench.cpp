@@ -3,9 +3,9 @@
 // read-outs of the real mixer window redraw into their off-screen surfaces
 // (ChannelStrips::MeterUpdate). The levels alternate between two sets, so
 // every pass changes what each meter and read-out shows. Beside it, the parts
-// of a pass alone: the models, the drawing into the surfaces, the
-// invalidations, and the paints that follow on the window's thread; and a
-// pass whose levels do not change. Windows build only; run it under Wine:
+// of a pass alone: the models, the drawing into the surfaces, what twenty
+// invalidations would cost, and the pass with the copies to the screen that
+// follow on the window's thread; and a pass whose levels do not change. Windows build only; run it under Wine:
 //
 //   scripts/wine-run --prefix build/windows/wineprefix build/windows/bench/meterpass_bench.exe
 #include <benchmark/benchmark.h>
@@ -132,7 +132,7 @@ void BM_MeterInvalidation(benchmark::State& state) {
 }
 BENCHMARK(BM_MeterInvalidation);
 
-// A pass and the paints it causes, as the window's thread carries them out.
+// A pass and the copies to the screen it leaves the window's thread.
 void BM_MeterPassAndPaints(benchmark::State& state) {
   MixerUnderTest mixer(state);
   if (!mixer.Ready()) return;

@@ -8,7 +8,8 @@
 #include "velmora/velmora.h"
 #include "windows/accessiblesource.h"
 #include "windows/metertable.h"
-#include "windows/wwindow.h"
+#include "windows/wbufferedwindow.h"
+#include "windows/windowdc.h"
 
 namespace {
 
@@ -19,15 +20,19 @@ std::vector<HWND> parameterControls;
 // the system, which a pass would do twenty times. They live until their
 // windows' WM_DESTROY, which comes after the main window's, where the list is
 // withdrawn and the metering thread stopped.
-std::vector<WWindow*> meterControls;
+std::vector<WBufferedWindow*> meterControls;
 // The metering thread starts before the window exists and runs while the
 // window is made: it sees the meter list only once the list is complete.
-std::atomic<const std::vector<WWindow*>*> publishedMeters{nullptr};
+std::atomic<const std::vector<WBufferedWindow*>*> publishedMeters{nullptr};
 double* meterValues = nullptr;
 std::atomic<bool> metersSeen{true};
+// Where the metering thread sends kShowMeterChanges, and whether one is on
+// its way: passes that come before the window took it add to what it shows.
+std::atomic<HWND> meterWindow{nullptr};
+std::atomic<bool> showPosted{false};
 
-void RefreshEach(const std::vector<WWindow*>& objects) {
-  for (WWindow* object : objects) object->Refresh();
+void RefreshEach(const std::vector<WBufferedWindow*>& objects) {
+  for (WBufferedWindow* object : objects) object->Refresh();
 }
 
 // The engine reads the device less often while nobody sees the meters. While
@@ -41,7 +46,8 @@ BOOL CALLBACK CollectChild(HWND child, LPARAM) {
   if (!IsParameterControl(id)) return TRUE;
   parameterControls.push_back(child);
   if (IsMeterControl(id))
-    if (WWindow* object = WWindow::Get(child)) meterControls.push_back(object);
+    if (auto* object = dynamic_cast<WBufferedWindow*>(WWindow::Get(child)))
+      meterControls.push_back(object);
   if (IsTabStopField(id))
     SetWindowLongPtrA(child, GWL_STYLE, GetWindowLongPtrA(child, GWL_STYLE) | WS_TABSTOP);
   return TRUE;
@@ -54,7 +60,9 @@ void ChannelStrips::Create(HWND window, const WScale& scale) {
   for (const ControlPlacement& place : MixerLayout())
     placedControls.push_back(CreatePlacedControl(window, place, scale));
   CollectLists(window);
-  metersSeen = true;  // a window before this one may have gone minimised
+  meterWindow = window;
+  showPosted = false;  // one posted to a window before this one died with it
+  metersSeen = true;   // a window before this one may have gone minimised
   TellEngineMetersSeen(true);
   Publish(true);
   RefreshControls(kRefreshAll, -1);
@@ -89,7 +97,7 @@ void ChannelStrips::Publish(bool published) {
 void ChannelStrips::RefreshControls(std::uint32_t mask, int channel) {
   if (mask == kRefreshMeters) {
     if (!metersSeen.load()) return;
-    if (const std::vector<WWindow*>* meters = publishedMeters.load()) RefreshEach(*meters);
+    if (const std::vector<WBufferedWindow*>* meters = publishedMeters.load()) RefreshEach(*meters);
     return;
   }
   for (HWND control : parameterControls) {
@@ -104,9 +112,27 @@ void ChannelStrips::RefreshControls(std::uint32_t mask, int channel) {
   }
 }
 
+// A pass that changes nothing sends nothing.
 void ChannelStrips::MeterUpdate() {
   if (meterValues) UpdateMeters(meterValues);
-  RefreshControls(kRefreshMeters, -1);
+  if (!metersSeen.load()) return;
+  const std::vector<WBufferedWindow*>* meters = publishedMeters.load();
+  if (!meters) return;
+  bool changed = false;
+  for (WBufferedWindow* meter : *meters) changed |= meter->Update();
+  if (changed && !showPosted.exchange(true))
+    if (!PostMessageA(meterWindow.load(), kShowMeterChanges, 0, 0)) showPosted = false;
+}
+
+// The flag goes down before the meters are walked: a change noted after a
+// meter was looked at posts again.
+void ChannelStrips::ShowMeterChanges() {
+  showPosted = false;
+  const std::vector<WBufferedWindow*>* meters = publishedMeters.load();
+  if (!meters) return;
+  const HWND window = meterWindow.load();
+  WindowDc screen(window, WindowDc::WithChildren{});
+  for (WBufferedWindow* meter : *meters) meter->ShowChanges(window, screen.Get());
 }
 
 // A meter whose model moved while unseen is drawn now, not at the next pass:

@@ -28,8 +28,15 @@ class ChannelStrips {
   // are drawn by the metering thread alone: a mask of exactly the meter bits
   // refreshes them, any other mask leaves them out.
   static void RefreshControls(std::uint32_t mask, int channel);
-  // The metering thread's callback after each reading of the device's levels.
+  // The metering thread's callback after each reading of the device's levels:
+  // the meters draw what changed into their surfaces, and one message asks
+  // the window to show it all (ShowMeterChanges).
   static void MeterUpdate();
+  // The window's answer to kShowMeterChanges, on its thread: what the meters
+  // drew since the last time goes to the screen.
+  static void ShowMeterChanges();
+  // Well above the few application messages the window has of its own.
+  static constexpr UINT kShowMeterChanges = WM_APP + 0x20;
   // Whether anyone can see the meters: while the window is minimised or
   // hidden the metering thread still steps the meter models but neither
   // draws nor invalidates. Becoming seen again refreshes every meter at once

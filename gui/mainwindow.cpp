@@ -168,6 +168,9 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
     case kOpenHandedFiles:
       OpenHandedFiles(hwnd);
       return 0;
+    case ChannelStrips::kShowMeterChanges:
+      ChannelStrips::ShowMeterChanges();
+      return 0;
     case WM_TIMER:
       if (wParam != kRetryHandedFilesTimer) break;
       KillTimer(hwnd, kRetryHandedFilesTimer);

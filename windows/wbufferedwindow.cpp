@@ -1,5 +1,7 @@
 #include "windows/wbufferedwindow.h"
 
+#include "windows/windowdc.h"
+
 WBufferedWindow::~WBufferedWindow() {
   auto hold = surface.Hold();
   buffered = false;
@@ -28,6 +30,7 @@ void WBufferedWindow::Rescale(const WScale& newScale, const WScaledRect& rect) {
   auto hold = surface.Hold();
   buffered = surface.Create(HWnd);
   backgroundDrawn = buffered;
+  changeWaiting = false;  // the move repaints the window whole
   if (!buffered) return;
   // Drawn whole now: a meter the metering thread leaves alone while its
   // levels stay shows them all the same.
@@ -35,14 +38,62 @@ void WBufferedWindow::Rescale(const WScale& newScale, const WScaledRect& rect) {
   Draw(surface.Dc());
 }
 
-// `buffered` is read under the lock too: on the metering thread this may run
-// while the window thread makes or releases the surface.
+// The invalidation repaints the whole window: what Update noted, and any
+// change noted before it, is shown by that paint.
 void WBufferedWindow::Refresh() {
+  if (!Update()) return;
   {
     auto hold = surface.Hold();
-    if (buffered) Draw(surface.Dc());
+    changeWaiting = false;
   }
   Invalidate();
+}
+
+// `buffered` is read under the lock too: on the metering thread this may run
+// while the window thread makes or releases the surface.
+bool WBufferedWindow::Update() {
+  auto hold = surface.Hold();
+  if (buffered) Draw(surface.Dc());
+  NoteChanged(surface.Rect());
+  return true;
+}
+
+void WBufferedWindow::NoteChanged(const RECT& area) {
+  if (changeWaiting) {
+    UnionRect(&unshown, &unshown, &area);
+  } else {
+    unshown = area;
+    changeWaiting = true;
+  }
+}
+
+// The ancestor's context clips to what of it is visible; the mixer's
+// children do not clip one another either, so this draws the pixels a paint
+// of the window would. The caller has the context before the lock is taken,
+// so the metering thread never waits on the system.
+void WBufferedWindow::ShowChanges(HWND ancestor, HDC dc) {
+  RECT r{};
+  bool byPaint = false;
+  {
+    auto hold = surface.Hold();
+    if (!changeWaiting) return;
+    changeWaiting = false;
+    r = unshown;
+    byPaint = !buffered || !backgroundDrawn;
+  }
+  if (byPaint) {
+    Invalidate();
+    return;
+  }
+  if (IsRectEmpty(&r) || !dc) return;
+  POINT origin{0, 0};
+  MapWindowPoints(HWnd, ancestor, &origin, 1);
+  // Whatever the metering thread drew meanwhile is copied with it; its own
+  // note brings it here again.
+  auto hold = surface.Hold();
+  if (buffered)
+    BitBlt(dc, origin.x + r.left, origin.y + r.top, r.right - r.left, r.bottom - r.top,
+           surface.Dc(), r.left, r.top, SRCCOPY);
 }
 
 bool WBufferedWindow::HandleMessage(WMessage& msg) {
@@ -71,6 +122,7 @@ void WBufferedWindow::Paint() {
       DrawBackground(surface.Dc());
       backgroundDrawn = true;
     }
+    // A noted change stays noted: the paint may cover only part of the window.
     surface.BlitTo(paintDc);
   } else {
     DrawBackground(paintDc);

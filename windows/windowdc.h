@@ -1,4 +1,6 @@
 // Holds a window's device context (GetDC) and gives it back when it goes.
+// WithChildren: one whose drawing is not clipped by the window's children,
+// so that children can be drawn through their parent's context.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +10,10 @@
 class WindowDc {
  public:
   explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {
+    if (dc_) gdi::CountMade();
+  }
+  struct WithChildren {};
+  WindowDc(HWND hwnd, WithChildren) : hwnd_(hwnd), dc_(GetDCEx(hwnd, nullptr, DCX_CACHE)) {
     if (dc_) gdi::CountMade();
   }
   ~WindowDc() {

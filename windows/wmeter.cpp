@@ -52,17 +52,26 @@ RECT WMeter::SegmentRect(int i) const {
 }
 
 // On the metering thread. The mask is read before the lock: the table has its own.
-void WMeter::Refresh() {
+bool WMeter::Update() {
   const std::uint32_t mask = MeterSegments(Index());
-  {
-    auto hold = surface.Hold();
-    // Only the segments that went on or off are drawn again: a moving level
-    // changes a few of them a pass.
-    const std::uint32_t redraw = shown.Known() ? shown.Shown() ^ mask : kEverySegment;
-    if (!shown.Changed(mask)) return;
-    if (buffered) DrawSegments(surface.Dc(), mask, redraw);
+  auto hold = surface.Hold();
+  // Only the segments that went on or off are drawn again and shown: a
+  // moving level changes a few of them a pass.
+  const std::uint32_t redraw = shown.Known() ? shown.Shown() ^ mask : kEverySegment;
+  if (!shown.Changed(mask)) return false;
+  if (buffered) DrawSegments(surface.Dc(), mask, redraw);
+  NoteChanged(SegmentsArea(redraw));
+  return true;
+}
+
+RECT WMeter::SegmentsArea(std::uint32_t redraw) const {
+  RECT area{};
+  for (int i = 0; i < segments; ++i) {
+    if ((redraw & (std::uint32_t{1} << i)) == 0) continue;
+    const RECT rect = SegmentRect(i);
+    UnionRect(&area, &area, &rect);
   }
-  Invalidate();
+  return area;
 }
 
 void WMeter::Draw(HDC hdc) { DrawSegments(hdc, MeterSegments(Index()), kEverySegment); }

@@ -2,8 +2,9 @@
 // segments with the over indicator on top, drawn from an image that shows
 // every segment lit. The metering thread refreshes it: the segments of the
 // meter table's mask are copied from the image into the off-screen surface,
-// the others filled dark green, and the window invalidated. A refresh whose
-// mask is the one already drawn does neither.
+// the others filled dark green, and the area of those segments noted to be
+// shown (or the window invalidated). A refresh whose mask is the one already
+// drawn does neither.
 #pragma once
 
 #include <cstdint>
@@ -27,7 +28,7 @@ class WMeter : public WBufferedWindow, public AccessibleSource {
   // resource id of the image, drawn at `scale`.
   WMeter(int segments, int bitmap, const WScale& scale = WScale());
 
-  void Refresh() override;
+  bool Update() override;
   // The image and the segments follow the new scale.
   void Rescale(const WScale& newScale, const WScaledRect& rect) override;
   void Draw(HDC hdc) override;
@@ -43,6 +44,8 @@ class WMeter : public WBufferedWindow, public AccessibleSource {
   int Index() const { return CreatedId() & 0xF; }
   // The segments of `redraw` as `mask` has them, lit or dark.
   void DrawSegments(HDC hdc, std::uint32_t mask, std::uint32_t redraw);
+  // The smallest rectangle that holds the segments of `redraw`.
+  RECT SegmentsArea(std::uint32_t redraw) const;
 
   // Where segment i lies in device pixels: the logical segment scaled as the
   // image is, so a lit segment copies exactly the segment's own pixels.

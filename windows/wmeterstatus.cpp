@@ -10,14 +10,13 @@
 WMeterStatus::WMeterStatus() : grey(CreateSolidBrush(kBackground)) {}
 
 // On the metering thread. The text is read before the lock: the table has its own.
-void WMeterStatus::Refresh() {
+bool WMeterStatus::Update() {
   const std::string text = MeterPeakText(Index());
-  {
-    auto hold = surface.Hold();
-    if (!shown.Changed(text)) return;
-    if (buffered) DrawReadOut(surface.Dc(), text);
-  }
-  Invalidate();
+  auto hold = surface.Hold();
+  if (!shown.Changed(text)) return false;
+  if (buffered) DrawReadOut(surface.Dc(), text);
+  NoteChanged(surface.Rect());
+  return true;
 }
 
 void WMeterStatus::Draw(HDC hdc) { DrawReadOut(hdc, MeterPeakText(Index())); }

@@ -19,7 +19,7 @@ class WMeterStatus : public WBufferedWindow, public AccessibleSource {
 
   WMeterStatus();
 
-  void Refresh() override;
+  bool Update() override;
   void Draw(HDC hdc) override;
   void DrawBackground(HDC hdc) override;
   const char* ClassName() const override { return "ZWMETERSTATUS"; }

@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "resources/velmora_ids.h"
+#include "gui/channelstrips.h"
 #include "gui/mixerlayout.h"
 #include "korvaneobjects/korvanefwinterface.h"
 #include "platform/log.h"
@@ -148,6 +149,35 @@ TEST_F(MixerWindow, TheMetersFollowTheDeviceLevels) {
     return colour != unlit && colour != CLR_INVALID;
   })) << std::hex
       << topSegment();
+}
+
+// The metering thread's passes invalidate nothing, neither the meters nor
+// their neighbours nor the window: what they drew reaches the screen when the
+// window thread takes the message they left.
+TEST_F(MixerWindow, MeterPassesInvalidateNothingAndTheWindowShowsThemFromItsQueue) {
+  Open();
+  const HWND meter = GetDlgItem(window, IDMETER + 2);
+  ASSERT_NE(meter, nullptr);
+  // The first paint shows the whole image; the next pass darkens the top.
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return TopSegmentColour(meter) == kUnlitSegment; }));
+  machine->SetFixedLevel(0, 2, 255);
+  // Not pumped: a pass's invalidation would stay in the update regions.
+  MSG msg;
+  auto shown = [&](UINT remove) {
+    return PeekMessageA(&msg, window, ChannelStrips::kShowMeterChanges,
+                        ChannelStrips::kShowMeterChanges, remove) != FALSE;
+  };
+  ASSERT_TRUE(
+      testsupport::Eventually([&] { return (MeterSegments(2) & 2u) != 0 && shown(PM_NOREMOVE); }));
+  EXPECT_FALSE(GetUpdateRect(window, nullptr, FALSE));
+  for (HWND control : ChannelStrips::ParameterControls())
+    EXPECT_FALSE(GetUpdateRect(control, nullptr, FALSE)) << GetDlgCtrlID(control);
+  EXPECT_EQ(TopSegmentColour(meter), kUnlitSegment) << "nothing shown before the window thread";
+
+  ASSERT_TRUE(shown(PM_REMOVE));
+  DispatchMessageA(&msg);
+  EXPECT_NE(TopSegmentColour(meter), kUnlitSegment);
+  EXPECT_FALSE(GetUpdateRect(meter, nullptr, FALSE));
 }
 
 // Minimised, the meters' models go on but nothing is drawn or invalidated; the

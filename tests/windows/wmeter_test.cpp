@@ -13,6 +13,7 @@
 #include "tests/windows/widgetfixture.h"
 #include "windows/gdicount.h"
 #include "windows/metertable.h"
+#include "windows/windowdc.h"
 #include "windows/wmeterstatus.h"
 
 namespace {
@@ -53,6 +54,12 @@ class MeterTest : public widgettest::WidgetTest {
       for (int x = 0; x < 34; ++x) ink += GetRValue(GetPixel(dc, x, y)) > 0xC0;
     ReleaseDC(status->Handle(), dc);
     return ink;
+  }
+
+  // What the window thread does when a pass's message arrives.
+  static void Show(WBufferedWindow* widget) {
+    WindowDc screen(toolkittest::Parent(), WindowDc::WithChildren{});
+    widget->ShowChanges(toolkittest::Parent(), screen.Get());
   }
 
   WMeter* meter = nullptr;
@@ -136,6 +143,76 @@ TEST_F(MeterTest, WidgetsGiveBackEveryGdiObjectWithTheirWindows) {
   DestroyWindow(another->Handle());
   DestroyWindow(text->Handle());
   EXPECT_EQ(gdi::LiveObjects(), before);
+}
+
+// A metering pass draws into the surfaces; the window thread copies only what
+// changed, with no paint message. Marks drawn over the screen show what was
+// copied: an unchanged segment or read-out is left as it is.
+TEST_F(MeterTest, ShowingAPassCopiesOnlyTheChangedPartsWithoutAPaint) {
+  Pass(0.5);  // bits 12-22 lit, "-inf" held
+  Pixel(meter->Handle(), 0, 0);
+  const COLORREF mark = RGB(0xFF, 0, 0xFF);
+  auto scribble = [&](HWND hwnd, RECT rect) {
+    HDC dc = GetDC(hwnd);
+    HBRUSH brush = CreateSolidBrush(mark);
+    FillRect(dc, &rect, brush);
+    DeleteObject(brush);
+    ReleaseDC(hwnd, dc);
+  };
+  scribble(meter->Handle(), RECT{0, 0, 18, 200});
+  scribble(status->Handle(), RECT{0, 0, 34, 15});
+
+  double values[kMeterValueCount] = {};
+  values[3] = 0.5;
+  UpdateMeters(values);
+  EXPECT_FALSE(meter->Update()) << "the same bar";
+  values[3] = 1.0;
+  UpdateMeters(values);
+  EXPECT_TRUE(meter->Update());
+  EXPECT_FALSE(status->Update()) << "the held level changes only at fall steps";
+  Show(meter);
+  Show(status);
+
+  EXPECT_FALSE(NeedsPaint(meter->Handle()));
+  for (int i = 1; i <= 11; ++i) EXPECT_NE(Segment(i), kUnlit) << "newly lit " << i;
+  EXPECT_NE(Segment(1), mark);
+  EXPECT_EQ(Segment(15), mark) << "a segment lit before is not copied again";
+  EXPECT_EQ(Segment(0), mark) << "nor the unchanged over indicator";
+  EXPECT_EQ(Pixel(status->Handle(), 0, 0), mark);
+
+  Show(meter);  // nothing new: nothing copied
+  EXPECT_EQ(Segment(15), mark);
+}
+
+// A paint of part of the window (another window uncovered the top) does not
+// take the place of showing a change elsewhere.
+TEST_F(MeterTest, APartialPaintLeavesAChangeBelowItToBeShown) {
+  Pass(0.5);
+  Pixel(meter->Handle(), 0, 0);
+  double values[kMeterValueCount] = {};
+  values[3] = 0.7;  // lights segments above 12
+  UpdateMeters(values);
+  ASSERT_TRUE(meter->Update());
+  const RECT top{0, 0, 18, MeterSegmentTop(1)};
+  RedrawWindow(meter->Handle(), &top, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  EXPECT_EQ(Segment(11), kUnlit) << "not painted yet";
+  Show(meter);
+  EXPECT_NE(Segment(11), kUnlit);
+}
+
+// Before its first paint the surface has no background: a pass then waits
+// for the paint instead of copying a picture without a frame.
+TEST_F(MeterTest, APassBeforeTheFirstPaintIsShownByThePaint) {
+  auto* fresh = MakeWidget<WMeter>(0x4015, 70, 10, 18, 200, 22, IDB_METER);
+  ASSERT_NE(fresh, nullptr);
+  EXPECT_TRUE(fresh->Update());
+  Show(fresh);
+  EXPECT_TRUE(NeedsPaint(fresh->Handle()));
+  EXPECT_NE(Pixel(fresh->Handle(), 0, 0), kUnlit) << "the frame";
+  EXPECT_TRUE(fresh->Update()) << "the background covered the segments";
+  Show(fresh);
+  EXPECT_FALSE(NeedsPaint(fresh->Handle()));
+  EXPECT_EQ(Pixel(fresh->Handle(), 8, MeterSegmentTop(5) + 2), kUnlit);
 }
 
 // The metering thread steps the table and refreshes while this thread paints;
