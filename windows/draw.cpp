@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "resources/velmora_bitmaps.h"
+#include "windows/bitmapcache.h"
 #include "windows/gdiselection.h"
 #include "windows/memorydc.h"
 
@@ -35,13 +36,13 @@ class Scratch {
 
 void DrawItem(HDC hdc, const WBitmapItem& item, const WScale& scale) {
   const bool keyed = item.key != kOpaque;
-  GdiBitmap bitmap = LoadScaledBitmap(item.bitmap, scale, keyed);
+  const HBITMAP bitmap = DrawnBitmaps().Get(item.bitmap, scale, keyed);
   if (!bitmap) return;
   const int x = scale.Edge(item.x), y = scale.Edge(item.y);
   if (!keyed)
-    DrawOpaque(hdc, bitmap.Get(), x, y);
+    DrawOpaque(hdc, bitmap, x, y);
   else
-    DrawTransparent(hdc, bitmap.Get(), x, y, static_cast<COLORREF>(item.key));
+    DrawTransparent(hdc, bitmap, x, y, static_cast<COLORREF>(item.key));
 }
 
 }  // namespace
@@ -142,8 +143,8 @@ void DrawTransparent(HDC hdc, HBITMAP bitmap, int x, int y, COLORREF key) {
 }
 
 bool DrawResourceTransparent(HDC hdc, int id, int x, int y, COLORREF key, const WScale& scale) {
-  GdiBitmap bitmap = LoadScaledBitmap(id, scale, true);
+  const HBITMAP bitmap = DrawnBitmaps().Get(id, scale, true);
   if (!bitmap) return false;
-  DrawTransparent(hdc, bitmap.Get(), x, y, key);
+  DrawTransparent(hdc, bitmap, x, y, key);
   return true;
 }

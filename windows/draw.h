@@ -1,5 +1,6 @@
 // Bitmap drawing utilities of the toolkit. Bitmaps are resources of the
-// program's own module, loaded per paint; every GDI object made here is
+// program's own module, loaded at their first draw at a scale and kept in
+// DrawnBitmaps (windows/bitmapcache.h); every other GDI object made here is
 // released before the call returns.
 #pragma once
 
