@@ -14,17 +14,32 @@ HBITMAP BitmapCache::Get(int id, const WScale& scale, bool keyed) {
   return bitmaps.emplace(key, LoadScaledBitmap(id, scale, keyed)).first->second.Get();
 }
 
+const PreparedBitmap* BitmapCache::Prepared(int id, const WScale& scale, int key) {
+  const PreparedKey index{id, scale.Dpi(), key};
+  std::lock_guard<std::mutex> hold(lock);
+  const auto found = prepared.find(index);
+  if (found != prepared.end()) return found->second.get();
+  std::unique_ptr<PreparedBitmap> made;
+  if (GdiBitmap bitmap = LoadScaledBitmap(id, scale, key != kOpaque))
+    made = std::make_unique<PreparedBitmap>(std::move(bitmap), key);
+  // One that could not be made ready is dropped, and remembered as missing.
+  if (made && !*made) made.reset();
+  return prepared.emplace(index, std::move(made)).first->second.get();
+}
+
 void BitmapCache::Clear() {
   std::map<Key, GdiBitmap> gone;
+  std::map<PreparedKey, std::unique_ptr<PreparedBitmap>> goneReady;
   {
     std::lock_guard<std::mutex> hold(lock);
     gone.swap(bitmaps);
+    goneReady.swap(prepared);
   }
 }
 
 int BitmapCache::Size() const {
   std::lock_guard<std::mutex> hold(lock);
-  return static_cast<int>(bitmaps.size());
+  return static_cast<int>(bitmaps.size() + prepared.size());
 }
 
 BitmapCache& DrawnBitmaps() {

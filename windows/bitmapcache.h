@@ -7,10 +7,12 @@
 #include <windows.h>
 
 #include <map>
+#include <memory>
 #include <mutex>
 #include <tuple>
 
 #include "windows/gdiobject.h"
+#include "windows/preparedbitmap.h"
 #include "windows/wscale.h"
 
 class BitmapCache {
@@ -20,6 +22,11 @@ class BitmapCache {
   // select it into a context of its own for the length of a draw, never
   // delete it or keep it selected.
   HBITMAP Get(int id, const WScale& scale, bool keyed);
+  // The bitmap `id` at the scale ready for draw lists, drawn transparent in
+  // the colour key or opaque (kOpaque); null when there is no such resource
+  // or it could not be made ready. A copy of its own: Get's bitmap stays free
+  // to be selected elsewhere.
+  const PreparedBitmap* Prepared(int id, const WScale& scale, int key);
   // Every bitmap given back to the system, the missing ones forgotten.
   void Clear();
   int Size() const;
@@ -27,13 +34,15 @@ class BitmapCache {
  private:
   // A keyed bitmap is resampled without blending, an opaque one with it: the
   // two copies of one resource differ at other scales than 96 dpi.
-  using Key = std::tuple<int, int, bool>;  // id, dpi, keyed
+  using Key = std::tuple<int, int, bool>;         // id, dpi, keyed
+  using PreparedKey = std::tuple<int, int, int>;  // id, dpi, key colour or kOpaque
 
   // Drawing is the GUI thread's; the lock only keeps the map whole should
   // another thread look a bitmap up. (A bitmap that another context holds
   // selected cannot be selected for a draw, which is then skipped.)
   mutable std::mutex lock;
   std::map<Key, GdiBitmap> bitmaps;
+  std::map<PreparedKey, std::unique_ptr<PreparedBitmap>> prepared;
 };
 
 // The cache the toolkit's drawing functions use, for the whole process. The

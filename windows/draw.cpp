@@ -35,14 +35,9 @@ class Scratch {
 };
 
 void DrawItem(HDC hdc, const WBitmapItem& item, const WScale& scale) {
-  const bool keyed = item.key != kOpaque;
-  const HBITMAP bitmap = DrawnBitmaps().Get(item.bitmap, scale, keyed);
-  if (!bitmap) return;
-  const int x = scale.Edge(item.x), y = scale.Edge(item.y);
-  if (!keyed)
-    DrawOpaque(hdc, bitmap, x, y);
-  else
-    DrawTransparent(hdc, bitmap, x, y, static_cast<COLORREF>(item.key));
+  // The list is composed off-screen, where a keyed bitmap may be drawn in two steps.
+  if (const PreparedBitmap* bitmap = DrawnBitmaps().Prepared(item.bitmap, scale, item.key))
+    bitmap->Draw(hdc, scale.Edge(item.x), scale.Edge(item.y));
 }
 
 }  // namespace

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "tests/windows/toolkitfixture.h"
+#include "windows/draw.h"
 #include "windows/gdicount.h"
 
 namespace toolkittest {
@@ -69,6 +72,53 @@ TEST_F(BitmapCaching, EmptyingItGivesBackEveryBitmap) {
     EXPECT_EQ(gdi::LiveObjects(), before + 1);
   }
   EXPECT_EQ(gdi::LiveObjects(), before) << "and a cache that goes takes its bitmaps along";
+}
+
+// A surface striped in two colours that differ from the test bitmaps', with
+// a picture drawn at (x, y) one way or the other; its pixels.
+template <typename DrawOnto>
+std::vector<COLORREF> StripesWith(DrawOnto draw) {
+  constexpr int kWidth = 16, kHeight = 12;
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP surface = CreateCompatibleBitmap(screen, kWidth, kHeight);
+  ReleaseDC(nullptr, screen);
+  const HGDIOBJ old = SelectObject(dc, surface);
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x)
+      SetPixel(dc, x, y, (x + y) % 2 ? RGB(0xFF, 0x00, 0xFF) : RGB(0x10, 0x20, 0x30));
+  // Colours a draw must not depend on: the mask method's monochrome steps
+  // take the destination's text and background colours.
+  SetTextColor(dc, RGB(0x40, 0x80, 0xC0));
+  SetBkColor(dc, RGB(0x90, 0x90, 0x00));
+  draw(dc);
+  std::vector<COLORREF> pixels;
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) pixels.push_back(GetPixel(dc, x, y));
+  EXPECT_EQ(GetTextColor(dc), RGB(0x40, 0x80, 0xC0)) << "the colours are given back";
+  SelectObject(dc, old);
+  DeleteObject(surface);
+  DeleteDC(dc);
+  return pixels;
+}
+
+TEST_F(BitmapCaching, APreparedBitmapDrawsAsTheMaskMethodAndTheOpaqueCopyDo) {
+  BitmapCache cache;
+  for (int dpi : {96, 144}) {
+    const WScale scale(dpi);
+    const PreparedBitmap* keyed = cache.Prepared(kFramedBitmap, scale, kFramedKey);
+    const PreparedBitmap* opaque = cache.Prepared(kHalvesBitmap, scale, kOpaque);
+    ASSERT_TRUE(keyed && opaque) << dpi;
+    EXPECT_EQ(StripesWith([&](HDC dc) { keyed->Draw(dc, 3, 2); }), StripesWith([&](HDC dc) {
+                DrawTransparent(dc, cache.Get(kFramedBitmap, scale, true), 3, 2, kFramedKey);
+              }))
+        << "keyed at " << dpi;
+    EXPECT_EQ(StripesWith([&](HDC dc) { opaque->Draw(dc, -2, 5); }), StripesWith([&](HDC dc) {
+                DrawOpaque(dc, cache.Get(kHalvesBitmap, scale, false), -2, 5);
+              }))
+        << "opaque at " << dpi;
+  }
+  EXPECT_EQ(cache.Prepared(999, WScale(), kOpaque), nullptr) << "no such resource";
 }
 
 }  // namespace
