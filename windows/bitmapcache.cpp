@@ -27,19 +27,33 @@ const PreparedBitmap* BitmapCache::Prepared(int id, const WScale& scale, int key
   return prepared.emplace(index, std::move(made)).first->second.get();
 }
 
+const WOffscreen* BitmapCache::Surface(HWND hwnd) {
+  RECT client{};
+  if (!GetClientRect(hwnd, &client) || client.right <= 0 || client.bottom <= 0) return nullptr;
+  const std::pair<LONG, LONG> size{client.right, client.bottom};
+  std::lock_guard<std::mutex> hold(lock);
+  const auto found = surfaces.find(size);
+  if (found != surfaces.end()) return found->second.get();
+  auto made = std::make_unique<WOffscreen>();
+  if (!made->Create(hwnd)) return nullptr;  // tried again at the next paint
+  return surfaces.emplace(size, std::move(made)).first->second.get();
+}
+
 void BitmapCache::Clear() {
   std::map<Key, GdiBitmap> gone;
   std::map<PreparedKey, std::unique_ptr<PreparedBitmap>> goneReady;
+  std::map<std::pair<LONG, LONG>, std::unique_ptr<WOffscreen>> goneSurfaces;
   {
     std::lock_guard<std::mutex> hold(lock);
     gone.swap(bitmaps);
     goneReady.swap(prepared);
+    goneSurfaces.swap(surfaces);
   }
 }
 
 int BitmapCache::Size() const {
   std::lock_guard<std::mutex> hold(lock);
-  return static_cast<int>(bitmaps.size() + prepared.size());
+  return static_cast<int>(bitmaps.size() + prepared.size() + surfaces.size());
 }
 
 BitmapCache& DrawnBitmaps() {

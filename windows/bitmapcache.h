@@ -10,9 +10,11 @@
 #include <memory>
 #include <mutex>
 #include <tuple>
+#include <utility>
 
 #include "windows/gdiobject.h"
 #include "windows/preparedbitmap.h"
+#include "windows/woffscreen.h"
 #include "windows/wscale.h"
 
 class BitmapCache {
@@ -27,6 +29,11 @@ class BitmapCache {
   // or it could not be made ready. A copy of its own: Get's bitmap stays free
   // to be selected elsewhere.
   const PreparedBitmap* Prepared(int id, const WScale& scale, int key);
+  // A surface of the client size of hwnd to compose a draw list in, shared
+  // by every window of that size and kept like the bitmaps: one made at each
+  // paint cost a window context, a memory context and a bitmap. Null when it
+  // cannot be made. For the GUI thread's paints only.
+  const WOffscreen* Surface(HWND hwnd);
   // Every bitmap given back to the system, the missing ones forgotten.
   void Clear();
   int Size() const;
@@ -43,6 +50,7 @@ class BitmapCache {
   mutable std::mutex lock;
   std::map<Key, GdiBitmap> bitmaps;
   std::map<PreparedKey, std::unique_ptr<PreparedBitmap>> prepared;
+  std::map<std::pair<LONG, LONG>, std::unique_ptr<WOffscreen>> surfaces;  // by width, height
 };
 
 // The cache the toolkit's drawing functions use, for the whole process. The

@@ -90,13 +90,12 @@ GdiBitmap LoadScaledBitmap(int id, const WScale& scale, bool keyed) {
 }
 
 int DrawBitmapList(HWND hwnd, HDC hdc, const WBitmapItem* items, int count, const WScale& scale) {
-  WOffscreen surface;
+  const WOffscreen* surface = DrawnBitmaps().Surface(hwnd);
   // Without a surface the list goes straight onto hdc: flicker, but a picture.
-  const bool composed = surface.Create(hwnd);
-  HDC target = composed ? surface.Dc() : hdc;
-  if (composed) FillRect(target, &surface.Rect(), static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  HDC target = surface ? surface->Dc() : hdc;
+  if (surface) FillRect(target, &surface->Rect(), static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   for (int i = 0; i < count; ++i) DrawItem(target, items[i], scale);
-  if (composed) surface.BlitTo(hdc);
+  if (surface) surface->BlitTo(hdc);
   return 1;
 }
 

@@ -74,6 +74,30 @@ TEST_F(BitmapCaching, EmptyingItGivesBackEveryBitmap) {
   EXPECT_EQ(gdi::LiveObjects(), before) << "and a cache that goes takes its bitmaps along";
 }
 
+TEST_F(BitmapCaching, DrawListsOfWindowsOfOneSizeShareOneSurface) {
+  const auto child = [](int width) {
+    return CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, width, 20, Parent(), nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
+  };
+  HWND first = child(10), second = child(10), wider = child(12);
+  ASSERT_TRUE(first && second && wider);
+  const int before = gdi::LiveObjects();
+  {
+    BitmapCache cache;
+    const WOffscreen* surface = cache.Surface(first);
+    ASSERT_NE(surface, nullptr);
+    EXPECT_EQ(surface->Rect().right, 10);
+    EXPECT_EQ(cache.Surface(second), surface);
+    const WOffscreen* other = cache.Surface(wider);
+    ASSERT_NE(other, nullptr);
+    EXPECT_NE(other, surface);
+    EXPECT_EQ(other->Rect().right, 12);
+    cache.Clear();
+    EXPECT_EQ(gdi::LiveObjects(), before);
+  }
+  for (HWND hwnd : {first, second, wider}) DestroyWindow(hwnd);
+}
+
 // A surface striped in two colours that differ from the test bitmaps', with
 // a picture drawn at (x, y) one way or the other; its pixels.
 template <typename DrawOnto>
