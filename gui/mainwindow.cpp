@@ -17,6 +17,7 @@
 #include "platform/widetext.h"
 #include "resources/velmora_ids.h"
 #include "velmora/velmora.h"
+#include "windows/bitmapcache.h"
 #include "windows/reflect.h"
 #include "windows/wedit.h"
 
@@ -242,6 +243,9 @@ void MainWindow::OnDpiChanged(HWND hwnd, int dpi, const RECT* suggested) {
   }
   const WScale scale(dpi);
   platform::Log("The mixer window is now at %d dpi.\n", scale.Dpi());
+  // The bitmaps of the old scale are not drawn again; those of the new one
+  // are made as the controls paint.
+  DrawnBitmaps().Clear();
   ChannelStrips::Rescale(scale);
   if (suggested) {
     SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
@@ -347,6 +351,7 @@ void MainWindow::OnDestroy() {
   UnitWatch::Stop();
   handedCommandLines.clear();
   ChannelStrips::Release();
+  DrawnBitmaps().Clear();
   // Stops the metering thread before the controls it draws are destroyed
   // (they go after this window's WM_DESTROY), and stores the preferences.
   DestroyMasterControl();

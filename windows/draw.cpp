@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "resources/velmora_bitmaps.h"
+#include "windows/bitmapcache.h"
 #include "windows/gdiselection.h"
 #include "windows/memorydc.h"
 
@@ -34,14 +35,9 @@ class Scratch {
 };
 
 void DrawItem(HDC hdc, const WBitmapItem& item, const WScale& scale) {
-  const bool keyed = item.key != kOpaque;
-  GdiBitmap bitmap = LoadScaledBitmap(item.bitmap, scale, keyed);
-  if (!bitmap) return;
-  const int x = scale.Edge(item.x), y = scale.Edge(item.y);
-  if (!keyed)
-    DrawOpaque(hdc, bitmap.Get(), x, y);
-  else
-    DrawTransparent(hdc, bitmap.Get(), x, y, static_cast<COLORREF>(item.key));
+  // The list is composed off-screen, where a keyed bitmap may be drawn in two steps.
+  if (const PreparedBitmap* bitmap = DrawnBitmaps().Prepared(item.bitmap, scale, item.key))
+    bitmap->Draw(hdc, scale.Edge(item.x), scale.Edge(item.y));
 }
 
 }  // namespace
@@ -94,13 +90,12 @@ GdiBitmap LoadScaledBitmap(int id, const WScale& scale, bool keyed) {
 }
 
 int DrawBitmapList(HWND hwnd, HDC hdc, const WBitmapItem* items, int count, const WScale& scale) {
-  WOffscreen surface;
+  const WOffscreen* surface = DrawnBitmaps().Surface(hwnd);
   // Without a surface the list goes straight onto hdc: flicker, but a picture.
-  const bool composed = surface.Create(hwnd);
-  HDC target = composed ? surface.Dc() : hdc;
-  if (composed) FillRect(target, &surface.Rect(), static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  HDC target = surface ? surface->Dc() : hdc;
+  if (surface) FillRect(target, &surface->Rect(), static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   for (int i = 0; i < count; ++i) DrawItem(target, items[i], scale);
-  if (composed) surface.BlitTo(hdc);
+  if (surface) surface->BlitTo(hdc);
   return 1;
 }
 
@@ -142,8 +137,8 @@ void DrawTransparent(HDC hdc, HBITMAP bitmap, int x, int y, COLORREF key) {
 }
 
 bool DrawResourceTransparent(HDC hdc, int id, int x, int y, COLORREF key, const WScale& scale) {
-  GdiBitmap bitmap = LoadScaledBitmap(id, scale, true);
+  const HBITMAP bitmap = DrawnBitmaps().Get(id, scale, true);
   if (!bitmap) return false;
-  DrawTransparent(hdc, bitmap.Get(), x, y, key);
+  DrawTransparent(hdc, bitmap, x, y, key);
   return true;
 }

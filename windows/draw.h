@@ -1,6 +1,8 @@
 // Bitmap drawing utilities of the toolkit. Bitmaps are resources of the
-// program's own module, loaded per paint; every GDI object made here is
-// released before the call returns.
+// program's own module, loaded at their first draw at a scale and kept in
+// DrawnBitmaps (windows/bitmapcache.h), with the surfaces draw lists are
+// composed in; every other GDI object made here is released before the call
+// returns.
 #pragma once
 
 #include <windows.h>

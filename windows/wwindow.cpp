@@ -2,6 +2,7 @@
 
 #include <map>
 #include <mutex>
+#include <unordered_map>
 
 #include "platform/assert.h"
 #include "windows/debug.h"
@@ -9,6 +10,20 @@
 
 namespace {
 constexpr char kProperty[] = "w";
+
+// Each bound window's object, beside its property: the system keeps window
+// properties in the window server, so reading one is a round trip there
+// (under Wine a wineserver request), and SharedWindowProc needs the object
+// for every message of every control.
+// Never destroyed: a window may still go after the program's statics.
+struct BoundObjects {
+  std::mutex lock;
+  std::unordered_map<HWND, WWindow*> objects;
+};
+BoundObjects& Bound() {
+  static auto* bound = new BoundObjects;
+  return *bound;
+}
 
 AccessibleSource* SourceOf(HWND hwnd) {
   return dynamic_cast<AccessibleSource*>(WWindow::Get(hwnd));
@@ -122,6 +137,10 @@ void WWindow::Attach(HWND hwnd) {
   Detach();  // one window per object: its old procedure would be ours otherwise
   HWnd = hwnd;
   SetPropA(hwnd, kProperty, this);
+  {
+    std::lock_guard<std::mutex> hold(Bound().lock);
+    Bound().objects[hwnd] = this;
+  }
   OldWndProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SharedWindowProc)));
 }
@@ -131,13 +150,19 @@ void WWindow::Detach() {
   SetWindowLongPtrA(HWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OldWndProc));
   KORVANE_ASSERT(Get(HWnd) == this, "Get(HWnd) == this");
   RemovePropA(HWnd, kProperty);
+  {
+    std::lock_guard<std::mutex> hold(Bound().lock);
+    Bound().objects.erase(HWnd);
+  }
   HWnd = nullptr;
 }
 
 WWindow* WWindow::Get(HWND hwnd) {
   if (!hwnd) return nullptr;
   KORVANE_ASSERT(::IsWindow(hwnd), "::IsWindow(hwnd)");
-  return static_cast<WWindow*>(GetPropA(hwnd, kProperty));
+  std::lock_guard<std::mutex> hold(Bound().lock);
+  const auto found = Bound().objects.find(hwnd);
+  return found == Bound().objects.end() ? nullptr : found->second;
 }
 
 int WWindow::GetId() const { return GetDlgCtrlID(HWnd); }

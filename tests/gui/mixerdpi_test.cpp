@@ -5,7 +5,9 @@
 #include "gui/mixerlayout.h"
 #include "resources/velmora_ids.h"
 #include "tests/gui/mixerwindowfixture.h"
+#include "windows/bitmapcache.h"
 #include "windows/faderlogic.h"
+#include "windows/gdicount.h"
 #include "windows/wscale.h"
 
 namespace {
@@ -141,4 +143,26 @@ TEST_F(MixerWindowDpi, TextsTakeAFontOfTheScaledSizeAndTheStockOneBackAt96) {
   MoveToDpi(96);
   EXPECT_EQ(fontOf(IDFADERTEXT + 3), stock);
   EXPECT_EQ(fontOf(IDOUTPUTLABEL), stock);
+}
+
+TEST_F(MixerWindowDpi, BitmapsOfAnEarlierScaleAreGivenBackAndAllOfThemWithTheWindow) {
+  const int before = gdi::LiveObjects();
+  Open();
+  UpdateWindow(window);
+  EXPECT_GT(DrawnBitmaps().Size(), 0) << "the first paint keeps what it loaded";
+  const auto moveAndPaint = [&](int dpi) {
+    MoveToDpi(dpi);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  };
+  // The first move hands the backgrounds' bitmaps from their statics to the window.
+  moveAndPaint(144);
+  moveAndPaint(96);
+  const int settled = gdi::LiveObjects();
+  for (int dpi : {192, 120, 96}) moveAndPaint(dpi);
+  EXPECT_EQ(gdi::LiveObjects(), settled) << "nothing of 192 or 120 dpi is kept at 96";
+  savedFlag = true;
+  DestroyWindow(window);
+  testsupport::PumpPending();
+  EXPECT_EQ(DrawnBitmaps().Size(), 0);
+  EXPECT_EQ(gdi::LiveObjects(), before);
 }

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -57,7 +61,7 @@ class SupportLogTest : public ::testing::Test {
 
 TEST_F(SupportLogTest, ProgramLogGetsEveryTextUnchangedWhileTheSinkStillDoes) {
 #ifndef _WIN32
-  // The host's folder follows XDG_STATE_HOME; Windows asks the shell.
+  // The host's folder follows XDG_STATE_HOME; Windows's LOCALAPPDATA.
   setenv("XDG_STATE_HOME", folder_.c_str(), 1);
 #endif
   const fs::path path = platform::SupportLogFolder() / "supportlog_test_program.log";
@@ -77,6 +81,28 @@ TEST_F(SupportLogTest, ProgramLogGetsEveryTextUnchangedWhileTheSinkStillDoes) {
   EXPECT_EQ(path.parent_path().filename(), "Korvane");
   fs::remove(path);
 }
+
+#ifdef _WIN32
+// The folder comes from the logon session's environment; without a usable
+// value there (a process started with an environment of its own), from the
+// shell, which names the same folder.
+TEST_F(SupportLogTest, TheWindowsFolderIsTheLocalApplicationDataOne) {
+  wchar_t saved[MAX_PATH] = {};
+  const bool had = GetEnvironmentVariableW(L"LOCALAPPDATA", saved, MAX_PATH) > 0;
+  SetEnvironmentVariableW(L"LOCALAPPDATA", folder_.c_str());
+  EXPECT_EQ(platform::SupportLogFolder(), folder_ / "Korvane");
+  SetEnvironmentVariableW(L"LOCALAPPDATA", nullptr);
+  const fs::path fromShell = platform::SupportLogFolder();
+  SetEnvironmentVariableW(L"LOCALAPPDATA", L"relative\\folder");
+  EXPECT_EQ(platform::SupportLogFolder(), fromShell) << "a relative folder is not taken";
+  SetEnvironmentVariableW(L"LOCALAPPDATA", had ? saved : nullptr);
+  EXPECT_TRUE(fromShell.is_absolute()) << fromShell;
+  EXPECT_EQ(fromShell.filename(), "Korvane");
+  if (had) {
+    EXPECT_EQ(fromShell, fs::path(saved) / "Korvane") << "the two name one folder";
+  }
+}
+#endif
 
 TEST_F(SupportLogTest, PassingTheCapMovesTheFileAsideAtALineBoundary) {
   ASSERT_TRUE(log_.Open(folder_, "mixer", 64));
