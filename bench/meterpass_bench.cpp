@@ -5,8 +5,8 @@
 // every pass changes what each meter and read-out shows. Beside it, the parts
 // of a pass alone: the models, the drawing into the surfaces, what twenty
 // invalidations would cost, and the pass with the copies to the screen that
-// follow on the window's thread; and a pass whose levels do not change. Windows build only; run it
-// under Wine:
+// follow on the window's thread; and a pass whose levels do not change.
+// Windows build only; run it under Wine:
 //
 //   scripts/wine-run --prefix build/windows/wineprefix build/windows/bench/meterpass_bench.exe
 #include <benchmark/benchmark.h>
