@@ -313,27 +313,28 @@ void KorvaneFWInterface::meterUpdateThreadProc() {
   meterRunning = true;
   platform::Log("LAUNCHING METER THREAD\n");
   do {
-    if (!MeterPassReads()) {
+    // A pass that does not read steps the meters on the last reading.
+    if (!MeterPassReads() || ReadMeterValues())
       if (MeterCallback callback = meterCallback.load()) callback();
-      platform::Pause(kMeterPeriodMs);
-      continue;
-    }
-    const UnitPtr unit = CurrentUnit();
-    const bool read = unit == nullptr || unit->Control().ReadMeters(&meterRaw);
-    // A read that found the unit gone: the waiting interface loop drops it.
-    if (unit && unit->Gone()) fifo->Wake();
-    if (read) {
-      // Without a unit the meters are fed silence, so that they fall as they
-      // would with the sound stopped and the overs go out.
-      if (unit)
-        UpdateMeterValues();
-      else
-        ShowSilence();
-      if (MeterCallback callback = meterCallback.load()) callback();
-    }
     platform::Pause(kMeterPeriodMs);
   } while (meterRun);
   meterRunning = false;
+}
+
+// False when the device lock was busy: the values stay as they were.
+bool KorvaneFWInterface::ReadMeterValues() {
+  const UnitPtr unit = CurrentUnit();
+  const bool read = unit == nullptr || unit->Control().ReadMeters(&meterRaw);
+  // A read that found the unit gone: the waiting interface loop drops it.
+  if (unit && unit->Gone()) fifo->Wake();
+  if (!read) return false;
+  // Without a unit the meters are fed silence, so that they fall as they
+  // would with the sound stopped and the overs go out.
+  if (unit)
+    UpdateMeterValues();
+  else
+    ShowSilence();
+  return true;
 }
 
 bool KorvaneFWInterface::MeterPassReads() {

@@ -76,6 +76,7 @@ class KorvaneFWInterface {
   static void MeterThreadEntry();
   void meterUpdateThreadProc();
   bool MeterPassReads();
+  bool ReadMeterValues();
   void UpdateMeterValues();
   void ShowSilence();
 
