@@ -36,6 +36,11 @@ class MixerAccess : public MixerWindow {
     MSG msg{GetFocus(), message, key, 0, 0, {}};
     VelmoraApp::Dispatch(msg, window);
   }
+  // Pressed and released with nothing in between.
+  void Tap(WPARAM key) {
+    Key(key);
+    Key(key, WM_KEYUP);
+  }
   void HoldKeys(std::initializer_list<int> held) {
     BYTE keys[256] = {};
     for (int key : held) keys[key] = 0x80;
@@ -218,14 +223,12 @@ TEST_F(MixerAccess, FadersAndKnobsTakePageHomeEndAndTheResetKey) {
   EXPECT_DOUBLE_EQ(KMXGetFloat(IDFADER + 0), 0.0);
 
   // The reset key alone: 0 dB. Pressed with another key, it is no reset.
-  Key(VK_SHIFT);
-  Key(VK_SHIFT, WM_KEYUP);
+  Tap(VK_SHIFT);
   EXPECT_DOUBLE_EQ(KMXGetFloat(IDFADER + 0), 1.0);
   // Page Up is ten steps of Up.
   Key(VK_PRIOR);
   const double paged = KMXGetFloat(IDFADER + 0);
-  Key(VK_SHIFT);
-  Key(VK_SHIFT, WM_KEYUP);
+  Tap(VK_SHIFT);
   for (int i = 0; i < 10; ++i) Key(VK_UP);
   EXPECT_NEAR(KMXGetFloat(IDFADER + 0), paged, 1e-12);
   EXPECT_GT(paged, 1.0);
@@ -234,11 +237,9 @@ TEST_F(MixerAccess, FadersAndKnobsTakePageHomeEndAndTheResetKey) {
   Key('A');
   Key(VK_SHIFT, WM_KEYUP);
   EXPECT_DOUBLE_EQ(KMXGetFloat(IDFADER + 0), 1.0);  // back by Page Down, not by the key
-  Key(VK_CONTROL);
-  Key(VK_CONTROL, WM_KEYUP);  // not this fader's reset key
+  Tap(VK_CONTROL);                                  // not this fader's reset key
   Key(VK_END);
-  Key(VK_CONTROL);
-  Key(VK_CONTROL, WM_KEYUP);
+  Tap(VK_CONTROL);
   EXPECT_DOUBLE_EQ(KMXGetFloat(IDFADER + 0), 0.0);
 
   SetFocus(Control(IDPAN + 2));
@@ -246,8 +247,7 @@ TEST_F(MixerAccess, FadersAndKnobsTakePageHomeEndAndTheResetKey) {
   EXPECT_DOUBLE_EQ(KMXGetFloat(IDPAN + 2), -1.0);
   Key(VK_END);
   EXPECT_DOUBLE_EQ(KMXGetFloat(IDPAN + 2), 1.0);
-  Key(VK_CONTROL);
-  Key(VK_CONTROL, WM_KEYUP);
+  Tap(VK_CONTROL);
   EXPECT_DOUBLE_EQ(KMXGetFloat(IDPAN + 2), 0.0);
   Key(VK_PRIOR);
   EXPECT_DOUBLE_EQ(KMXGetFloat(IDPAN + 2), 8.0 / 64);
