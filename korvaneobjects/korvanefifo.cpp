@@ -38,7 +38,7 @@ KorvaneFIFO::~KorvaneFIFO() {
   tail = nullptr;
   size = 0;
   // A queue that never saw a push still holds its gate on the creating thread.
-  startGate.Unlock();
+  if (gateHeld) startGate.Unlock();
 }
 
 void KorvaneFIFO::Push(EngineMessage* message) {
@@ -63,8 +63,8 @@ void KorvaneFIFO::Append(EngineMessage* message) {
     platform::Log("Max stacksize: %i", static_cast<int>(maxSize));
   }
   // Only the thread that made the queue holds the gate; for any other thread
-  // this does nothing.
-  startGate.Unlock();
+  // the release fails and the gate stays shut.
+  if (gateHeld) gateHeld = !startGate.Unlock();
 }
 
 void KorvaneFIFO::Unlink(EngineMessage* message) {

@@ -53,6 +53,10 @@ class KorvaneFIFO {
   std::uint32_t sharedKeys = 0;
   platform::NamedMutex accessLock;
   platform::NamedMutex startGate;
+  // Until the creating thread's first push hands the gate over. Asking the
+  // system to release a mutex the thread does not hold is a round trip that
+  // fails; every push after the first would make one.
+  bool gateHeld = true;
   // Auto-reset: set by every push, so a waiting consumer costs nothing until
   // there is something to do.
   platform::Event work;

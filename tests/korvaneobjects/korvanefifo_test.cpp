@@ -110,8 +110,8 @@ TEST(KorvaneFIFO, LogsEachNewLargestSize) {
   delete fifo.Pop();
   fifo.Push(Mix(2));  // back to 2: no new largest size
   fifo.Push(Mix(3));
-  EXPECT_EQ(log.Lines(), (std::vector<std::string>{"Max stacksize: 1", "Max stacksize: 2",
-                                                    "Max stacksize: 3"}));
+  EXPECT_EQ(log.Lines(),
+            (std::vector<std::string>{"Max stacksize: 1", "Max stacksize: 2", "Max stacksize: 3"}));
   EXPECT_EQ(fifo.MaxSize(), 3u);
 }
 
@@ -125,17 +125,24 @@ TEST(KorvaneFIFO, PopAndCoalesceOnAnEmptyOrSingleQueue) {
   EXPECT_EQ(fifo.Size(), 0u);
 }
 
-TEST(KorvaneFIFO, TheStartGateOpensWithTheFirstPush) {
+// The gate is the creating thread's: a push from another thread leaves it shut.
+TEST(KorvaneFIFO, TheStartGateOpensWithTheCreatingThreadsFirstPush) {
   KorvaneFIFO fifo;
-  bool before = true;
-  std::thread early([&] { before = fifo.WaitForFirstPush(10); });
-  early.join();
-  EXPECT_FALSE(before);
+  auto gateOpens = [&] {
+    bool opened = false;
+    std::thread waiter([&] { opened = fifo.WaitForFirstPush(10); });
+    waiter.join();
+    return opened;
+  };
+  EXPECT_FALSE(gateOpens());
+  std::thread other([&] { fifo.Push(Mix(1)); });
+  other.join();
+  EXPECT_FALSE(gateOpens());
   fifo.Push(Mix(0));
-  bool after = false;
-  std::thread late([&] { after = fifo.WaitForFirstPush(10); });
-  late.join();
-  EXPECT_TRUE(after);
+  EXPECT_TRUE(gateOpens());
+  fifo.Push(Mix(2));
+  EXPECT_TRUE(gateOpens());
+  EXPECT_EQ(fifo.Size(), 3u);
 }
 
 TEST(KorvaneFIFO, DestroyingAQueueFreesWhatItHolds) {
