@@ -21,7 +21,7 @@ namespace {
 std::atomic<KorvaneFWInterface*> registered{nullptr};
 
 constexpr std::uint32_t kMeterPeriodMs = 50;
-// While nobody sees the meters: one read in this many passes.
+// While nobody sees the meters: one wake-up and one read in this many periods.
 constexpr int kUnseenReadEvery = 4;
 constexpr auto kLoopPause = std::chrono::milliseconds(1);
 constexpr auto kStopPoll = std::chrono::milliseconds(1);
@@ -295,6 +295,7 @@ void KorvaneFWInterface::StartMetering() {
   if (meterThread.joinable()) return;
   meterRun = true;
   meterRunning = true;
+  meterWake.Reset();  // a wake left from the last stop
   platform::Log("Calling meterUpdateThreadProc.\n");
   meterThread = std::thread(&KorvaneFWInterface::MeterThreadEntry);
 }
@@ -313,12 +314,36 @@ void KorvaneFWInterface::meterUpdateThreadProc() {
   meterRunning = true;
   platform::Log("LAUNCHING METER THREAD\n");
   do {
-    // A pass that does not read steps the meters on the last reading.
-    if (!MeterPassReads() || ReadMeterValues())
-      if (MeterCallback callback = meterCallback.load()) callback();
-    platform::Pause(kMeterPeriodMs);
+    if (metersSeen.load())
+      SeenPass();
+    else
+      UnseenPass();
   } while (meterRun);
   meterRunning = false;
+}
+
+void KorvaneFWInterface::SeenPass() {
+  if (ReadMeterValues()) CallMeterCallback();
+  platform::Pause(kMeterPeriodMs);
+}
+
+// Four periods in one wake-up: a busy device lock costs the pass its read
+// and its first step, as it would have cost the first of four seen passes.
+void KorvaneFWInterface::UnseenPass() {
+  const bool read = ReadMeterValues();
+  for (int step = read ? 0 : 1; step < kUnseenReadEvery; ++step) CallMeterCallback();
+  platform::Event* wake[] = {&meterWake};
+  if (platform::WaitForEvents(wake, 1, kMeterPeriodMs * kUnseenReadEvery) == platform::kWaitFailed)
+    platform::Pause(kMeterPeriodMs * kUnseenReadEvery);
+}
+
+void KorvaneFWInterface::CallMeterCallback() {
+  if (MeterCallback callback = meterCallback.load()) callback();
+}
+
+void KorvaneFWInterface::SetMetersSeen(bool seen) {
+  const bool wasSeen = metersSeen.exchange(seen);
+  if (seen && !wasSeen) meterWake.Set();
 }
 
 // False when the device lock was busy: the values stay as they were.
@@ -335,14 +360,6 @@ bool KorvaneFWInterface::ReadMeterValues() {
   else
     ShowSilence();
   return true;
-}
-
-bool KorvaneFWInterface::MeterPassReads() {
-  if (metersSeen.load() || ++passesUnread >= kUnseenReadEvery) {
-    passesUnread = 0;
-    return true;
-  }
-  return false;
 }
 
 void KorvaneFWInterface::UpdateMeterValues() {
@@ -363,6 +380,7 @@ void KorvaneFWInterface::ShowSilence() {
 
 void KorvaneFWInterface::StopMetering() {
   meterRun = false;
+  meterWake.Set();  // after the flag: an unseen pass's pause ends with it
   // A thread that found no registered FW interface ends without clearing the flag.
   while (meterRunning && meterThread.joinable() && Registered() == this)
     std::this_thread::sleep_for(kStopPoll);

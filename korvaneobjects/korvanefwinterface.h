@@ -15,6 +15,7 @@
 #include "korvaneobjects/meterdata.h"
 #include "korvaneobjects/metervalues.h"
 #include "platform/deviceio.h"
+#include "platform/event.h"
 
 class EngineMessage;
 class KorvaneFIFO;
@@ -43,13 +44,13 @@ class KorvaneFWInterface {
 
   void SetSelectedMix(std::uint32_t mix) { selectedMix.store(mix & 3); }
   void SetMeterCallback(MeterCallback callback) { meterCallback.store(callback); }
-  // Whether anyone sees the meters. While nobody does, the device is read on
-  // every fourth pass only; the passes between still call the callback with
-  // the last reading, so the meters' hold and fall keep their pace. The
-  // unit's levels are peaks since the last read and its overs stay latched,
-  // so a slower read loses neither. The first pass after they are seen again
-  // reads at once.
-  void SetMetersSeen(bool seen) { metersSeen.store(seen); }
+  // Whether anyone sees the meters. While nobody does, the metering thread
+  // wakes on every fourth period only: it reads the device once and calls the
+  // callback four times over with that reading, so the meters' hold and fall
+  // keep their length in passes. The unit's levels are peaks since the last
+  // read and its overs stay latched, so a slower read loses neither. Seen
+  // again, the thread wakes at once and the next pass reads.
+  void SetMetersSeen(bool seen);
   bool MetersSeen() const { return metersSeen.load(); }
   void SetUnitsChangedCallback(UnitsChangedCallback callback) { unitsChanged.store(callback); }
   double* GetMeterValues() { return meterValues; }
@@ -75,7 +76,9 @@ class KorvaneFWInterface {
   UnitPtr CurrentUnit();
   static void MeterThreadEntry();
   void meterUpdateThreadProc();
-  bool MeterPassReads();
+  void SeenPass();
+  void UnseenPass();
+  void CallMeterCallback();
   bool ReadMeterValues();
   void UpdateMeterValues();
   void ShowSilence();
@@ -99,7 +102,8 @@ class KorvaneFWInterface {
   double meterValues[kMeterValueCount] = {};
   std::atomic<MeterCallback> meterCallback{nullptr};
   std::atomic<bool> metersSeen{true};
-  int passesUnread = 0;  // the metering thread's own
+  // Ends an unseen pass's long pause: the meters are seen again, or metering stops.
+  platform::Event meterWake;
   std::atomic<UnitsChangedCallback> unitsChanged{nullptr};
   std::atomic<bool> loopRun{false}, loopRunning{false};
   std::atomic<bool> meterRun{false}, meterRunning{false};

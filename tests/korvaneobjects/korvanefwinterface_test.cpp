@@ -233,16 +233,16 @@ int MeterReads(simulator::ScopedMachine& sim) {
   return reads;
 }
 
-// Unseen meters still step every pass, on the last reading, but the device is
-// read on one pass in four; seen again, every pass reads.
-TEST_F(FWInterfaceTest, UnseenMetersStepEveryPassAndReadOnEveryFourth) {
+// Unseen meters still step once a period, on the last reading, but the device
+// is read once in four steps; seen again, every step reads.
+TEST_F(FWInterfaceTest, UnseenMetersStepEveryPeriodAndReadOnEveryFourth) {
   meterCallbacks = 0;
   fw.SetMeterCallback(&CountMeterCallback);
   fw.SetMetersSeen(false);
   fw.StartMetering();
   ASSERT_TRUE(Eventually([] { return meterCallbacks >= 9; }));
   fw.StopMetering();
-  EXPECT_EQ(MeterReads(sim), meterCallbacks / 4) << meterCallbacks << " passes";
+  EXPECT_EQ(4 * MeterReads(sim), meterCallbacks.load()) << meterCallbacks << " steps";
 
   sim->ClearFrames();
   meterCallbacks = 0;
