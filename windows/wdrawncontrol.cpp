@@ -58,9 +58,18 @@ void WDrawnControl::NoteMessage(const WMessage& msg) {
       armedModifier = 0;
       Invalidate();
       break;
+    case WM_CAPTURECHANGED:
+      // Sent for a release of our own too; lParam is the window that gains it.
+      if (reinterpret_cast<HWND>(msg.lParam) != HWnd) holdsCapture = false;
+      break;
     default:
       break;
   }
+}
+
+void WDrawnControl::TakeCapture() {
+  SetCapture(HWnd);
+  holdsCapture = HWnd != nullptr && GetCapture() == HWnd;
 }
 
 bool WDrawnControl::IsResetRelease(const WMessage& msg, std::uint16_t pref) const {

@@ -32,7 +32,12 @@ class WDrawnControl : public WControl, public AccessibleSource {
   bool IsResetRelease(const WMessage& msg, std::uint16_t pref) const;
   // After the control's picture, the focus mark when it is due.
   void DrawFocusMarkIfDue(HDC dc);
+  // The pointer's capture for a drag, kept track of here: asking the system
+  // (GetCapture) on every pointer move is a round trip under Wine.
+  void TakeCapture();
+  bool HoldsCapture() const { return holdsCapture; }
 
  private:
   bool pointerFocus = false;
+  bool holdsCapture = false;
 };

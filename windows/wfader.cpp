@@ -45,7 +45,7 @@ RECT WFader::ThumbRect() {
 }
 
 void WFader::Drag(POINT point, int weight) {
-  if (!HWnd || GetCapture() != HWnd) return;  // unbound: no capture to hold
+  if (!HWnd || !HoldsCapture()) return;  // unbound: no capture to hold
   SetValue(law.DragValue(dragStartValue, dragStart.y, point.y, weight));
 }
 
@@ -54,7 +54,7 @@ void WFader::Drag(POINT point, int weight) {
 // from the value the press left.
 void WFader::OnButtonDown(const WMessage& msg) {
   SetFocus(HWnd);
-  SetCapture(HWnd);
+  TakeCapture();
   fine = msg.IsModifierDown(KMXGetInteger(kPrefFadeFine));
   const POINT point = LogicalPoint(msg.Point());
   if (msg.IsModifierDown(KMXGetInteger(kPrefFadeCenter))) {

@@ -30,7 +30,7 @@ void WKnob::SetValue(double v) {
 }
 
 void WKnob::Drag(POINT point, int weight) {
-  if (!HWnd || GetCapture() != HWnd) return;  // unbound: no capture to hold
+  if (!HWnd || !HoldsCapture()) return;  // unbound: no capture to hold
   SetValue(KnobDragValue(KMXGetInteger(kPrefPanMotion), dragStartValue, ToKnobPoint(dragStart),
                          ToKnobPoint(point), weight));
 }
@@ -45,7 +45,7 @@ void WKnob::OnButtonDown(const WMessage& msg) {
   if (centred) SetValue(0.0);
   dragStart = LogicalPoint(msg.Point());
   dragStartValue = GetValue();
-  SetCapture(HWnd);
+  TakeCapture();
   if (!centred) Drag(dragStart, 1);
   Invalidate();
 }

@@ -44,6 +44,22 @@ TEST_F(FaderTest, PressOnTheTrackJumpsThenDragFollowsThePointer) {
   EXPECT_NEAR(Position(), 82, 1e-6) << "no capture, no drag";
 }
 
+// A menu, a dialog or another program may take the pointer mid-drag.
+TEST_F(FaderTest, ADragEndsWhenAnotherWindowTakesThePointer) {
+  SetPosition(20);
+  Press(hwnd, 10, 138);
+  MoveTo(hwnd, 10, 148);
+  ASSERT_NEAR(Position(), 130, 1e-6);
+  SetCapture(toolkittest::Parent());
+  MoveTo(hwnd, 10, 100);
+  EXPECT_NEAR(Position(), 130, 1e-6);
+  ReleaseCapture();
+  Press(hwnd, 10, 138);  // on the thumb: grabbed where it is
+  MoveTo(hwnd, 10, 148);
+  EXPECT_NEAR(Position(), 140, 1e-6) << "a new press drags again";
+  Release(hwnd, 10, 148);
+}
+
 TEST_F(FaderTest, PressOnTheThumbGrabsItWhereItIs) {
   SetPosition(41);  // 0 dB, hit rows 41 to 74
   Press(hwnd, 3, 74);
