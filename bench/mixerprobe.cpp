@@ -8,6 +8,7 @@
 //                          driver's logs, which keep only the last 512 frames
 //   mixerprobe minimise    minimises the running mixer window, as its caption
 //                          button does
+//   mixerprobe restore     restores it, as its taskbar button does
 //
 // Screen coordinates under Wine are the X display's; the driver's times are
 // its performance counter in microseconds, which under Wine is the Linux
@@ -24,8 +25,8 @@ namespace {
 
 int PrintRect(const char* idText) {
   HWND window = FindWindowA("ZWVELMORA", nullptr);
-  HWND control = window ? GetDlgItem(window, static_cast<int>(std::strtol(idText, nullptr, 0)))
-                        : nullptr;
+  HWND control =
+      window ? GetDlgItem(window, static_cast<int>(std::strtol(idText, nullptr, 0))) : nullptr;
   RECT rect{};
   if (!control || !GetWindowRect(control, &rect)) {
     std::printf("mixerprobe: no mixer window or no control %s\n", idText);
@@ -51,14 +52,15 @@ int PrintFrames() {
   return machine.ClearLogs() == 0 ? 0 : 1;
 }
 
-int Minimise() {
+// Minimises or restores the mixer window as its taskbar button would.
+int Show(bool minimised) {
   HWND window = FindWindowA("ZWVELMORA", nullptr);
   if (!window) {
     std::printf("mixerprobe: no mixer window\n");
     return 1;
   }
-  ShowWindow(window, SW_MINIMIZE);
-  return IsIconic(window) ? 0 : 1;
+  ShowWindow(window, minimised ? SW_MINIMIZE : SW_RESTORE);
+  return (IsIconic(window) != FALSE) == minimised ? 0 : 1;
 }
 
 }  // namespace
@@ -67,7 +69,9 @@ int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
   if (argc == 3 && std::strcmp(argv[1], "rect") == 0) return PrintRect(argv[2]);
   if (argc == 2 && std::strcmp(argv[1], "frames") == 0) return PrintFrames();
-  if (argc == 2 && std::strcmp(argv[1], "minimise") == 0) return Minimise();
-  std::printf("usage: mixerprobe rect ID | mixerprobe frames | mixerprobe minimise\n");
+  if (argc == 2 && std::strcmp(argv[1], "minimise") == 0) return Show(true);
+  if (argc == 2 && std::strcmp(argv[1], "restore") == 0) return Show(false);
+  std::printf(
+      "usage: mixerprobe rect ID | mixerprobe frames | mixerprobe minimise | mixerprobe restore\n");
   return 2;
 }
