@@ -41,16 +41,14 @@ void TellEngineMetersSeen(bool seen) {
   if (KorvaneMasterControl* master = ExistingMasterControl()) master->SetMetersSeen(seen);
 }
 
-BOOL CALLBACK CollectChild(HWND child, LPARAM) {
-  const auto id = static_cast<std::uint16_t>(GetDlgCtrlID(child));
-  if (!IsParameterControl(id)) return TRUE;
+void CollectChild(HWND child, std::uint16_t id) {
+  if (!IsParameterControl(id)) return;
   parameterControls.push_back(child);
   if (IsMeterControl(id))
     if (auto* object = dynamic_cast<WBufferedWindow*>(WWindow::Get(child)))
       meterControls.push_back(object);
   if (IsTabStopField(id))
     SetWindowLongPtrA(child, GWL_STYLE, GetWindowLongPtrA(child, GWL_STYLE) | WS_TABSTOP);
-  return TRUE;
 }
 
 }  // namespace
@@ -59,7 +57,8 @@ void ChannelStrips::Create(HWND window, const WScale& scale) {
   placedControls.clear();
   for (const ControlPlacement& place : MixerLayout())
     placedControls.push_back(CreatePlacedControl(window, place, scale));
-  CollectLists(window);
+  ShowMadeHidden(placedControls);
+  CollectLists();
   meterWindow = window;
   showPosted = false;  // one posted to a window before this one died with it
   metersSeen = true;   // a window before this one may have gone minimised
@@ -83,10 +82,15 @@ void ChannelStrips::Rescale(const WScale& scale) {
   RefreshControls(kRefreshAll, -1);
 }
 
-void ChannelStrips::CollectLists(HWND window) {
+// The placed controls are the window's children in the order they were made,
+// which is their order on screen and in the tab order; asking the system for
+// them would cost a round trip for each.
+void ChannelStrips::CollectLists() {
   parameterControls.clear();
   meterControls.clear();
-  EnumChildWindows(window, CollectChild, 0);
+  const std::vector<ControlPlacement>& layout = MixerLayout();
+  for (size_t i = 0; i < placedControls.size() && i < layout.size(); ++i)
+    if (placedControls[i]) CollectChild(placedControls[i], layout[i].id);
 }
 
 void ChannelStrips::Publish(bool published) {

@@ -48,6 +48,6 @@ class ChannelStrips {
   static const std::vector<HWND>& ParameterControls();
 
  private:
-  static void CollectLists(HWND window);
+  static void CollectLists();
   static void Publish(bool published);
 };

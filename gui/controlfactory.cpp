@@ -45,11 +45,13 @@ WScaledRect Scaled(const ControlPlacement& p, const WScale& scale) {
   return scale.Rect(p.x, p.y, p.cx, p.cy);
 }
 
+// Every control is made hidden: the window shows them together (ShowMadeHidden).
 template <typename Widget>
 HWND Place(HWND parent, const ControlPlacement& p, Widget* object, DWORD style = 0,
            DWORD exStyle = 0) {
   const WScaledRect r = Scaled(p, placing);
   object->SetScale(placing);
+  object->MakeHidden();
   return Kept(object,
               object->Create(parent, p.id, r.left, r.top, r.Width(), r.Height(), p.text.c_str(),
                              style, exStyle),
@@ -60,6 +62,7 @@ template <typename Widget>
 HWND PlaceBuffered(HWND parent, const ControlPlacement& p, Widget* object) {
   const WScaledRect r = Scaled(p, placing);
   object->SetScale(placing);
+  object->MakeHidden();
   return Kept(object, object->Create(parent, p.id, r.left, r.top, r.Width(), r.Height(), 0), p.id);
 }
 
@@ -92,9 +95,9 @@ void PlaceScaledBackground(HWND background, const ControlPlacement& p, const WSc
 HWND PlaceBackground(HWND parent, const ControlPlacement& p) {
   const WScaledRect r = Scaled(p, placing);
   const std::string resource = placing.IsIdentity() ? "#" + std::to_string(p.bitmap) : "";
-  HWND made = CreateWindowExA(0, "STATIC", resource.c_str(), WS_CHILD | WS_VISIBLE | SS_BITMAP,
-                              r.left, r.top, r.Width(), r.Height(), parent, nullptr,
-                              GetModuleHandleA(nullptr), nullptr);
+  HWND made =
+      CreateWindowExA(0, "STATIC", resource.c_str(), WS_CHILD | SS_BITMAP, r.left, r.top, r.Width(),
+                      r.Height(), parent, nullptr, GetModuleHandleA(nullptr), nullptr);
   if (made && !placing.IsIdentity()) PlaceScaledBackground(made, p, placing);
   return made;
 }

@@ -10,6 +10,7 @@
 // deleted again and the window goes on without it). The left and right master
 // faders are made partners once the right one exists. The control is placed
 // at its rectangle times the scale, and draws and reads the pointer at it.
+// It is made hidden, for the caller to show with the others (ShowMadeHidden).
 HWND CreatePlacedControl(HWND parent, const ControlPlacement& place, const WScale& scale);
 
 // Moves a control made from `place` to the rectangle of another scale, with

@@ -3,18 +3,30 @@
 #include <utility>
 
 #include "platform/assert.h"
-#include "windows/windowdc.h"
+
+namespace {
+
+// Every window of the program draws in the screen's format: a surface made
+// compatible with the screen is one made for the window, without asking the
+// window server for the window's own context (a round trip or more each,
+// twenty times as the mixer opens). Made once, kept for the whole run.
+HDC ScreenFormat() {
+  static const HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+  return display;
+}
+
+}  // namespace
 
 bool WOffscreen::Create(HWND hwnd) {
   KORVANE_ASSERT(!HWnd, "!HWnd");
   if (HWnd) return false;
   RECT client{};
   if (!GetClientRect(hwnd, &client)) return false;
-  WindowDc windowDc(hwnd);
-  if (!windowDc) return false;
-  MemoryDc memory(windowDc.Get());
+  const HDC screen = ScreenFormat();
+  if (!screen) return false;
+  MemoryDc memory(screen);
   if (!memory) return false;
-  GdiBitmap surface(CreateCompatibleBitmap(windowDc.Get(), client.right, client.bottom));
+  GdiBitmap surface(CreateCompatibleBitmap(screen, client.right, client.bottom));
   if (!surface) return false;
   GdiSelection selection(memory.Get(), surface.Get());
   if (!selection) return false;

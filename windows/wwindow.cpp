@@ -2,6 +2,8 @@
 
 #include <map>
 #include <mutex>
+#include <set>
+#include <string>
 #include <unordered_map>
 
 #include "platform/assert.h"
@@ -37,11 +39,20 @@ bool AnswerAccessibility(WWindow* win, HWND hwnd, WPARAM wParam, LPARAM lParam, 
 
 HINSTANCE ProgramInstance() { return GetModuleHandleA(nullptr); }
 
-// Registered by this program, or one of the system's own classes.
+// Registered by this program, or one of the system's own classes. A class
+// once found stays known: the mixer makes eighty windows of a dozen classes,
+// and each look-up asks the system.
 bool IsKnownClass(const char* name) {
+  static std::mutex lock;
+  static std::set<std::string> known;
+  std::lock_guard<std::mutex> hold(lock);
+  if (known.count(name)) return true;
   WNDCLASSEXA info{};
   info.cbSize = sizeof info;
-  return GetClassInfoExA(ProgramInstance(), name, &info) || GetClassInfoExA(nullptr, name, &info);
+  if (!GetClassInfoExA(ProgramInstance(), name, &info) && !GetClassInfoExA(nullptr, name, &info))
+    return false;
+  known.insert(name);
+  return true;
 }
 }  // namespace
 
@@ -66,6 +77,12 @@ LRESULT CALLBACK SharedWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
   return CallWindowProcA(oldProc, hwnd, msg, wParam, lParam);
 }
 
+void ShowMadeHidden(const std::vector<HWND>& children) {
+  for (HWND child : children)
+    if (child)
+      SetWindowLongPtrA(child, GWL_STYLE, GetWindowLongPtrA(child, GWL_STYLE) | WS_VISIBLE);
+}
+
 WWindow::~WWindow() { Detach(); }
 
 void WWindow::OnCommand(int, WMessage&) {}
@@ -77,9 +94,9 @@ bool WWindow::HandleMessage(WMessage&) { return false; }
 bool WWindow::Create(HWND parent, int id, int x, int y, int cx, int cy, const char* text,
                      DWORD style, DWORD exStyle) {
   if (!IsKnownClass(ClassName())) RegisterWindowClass();
-  HWND hwnd = CreateWindowExA(exStyle, ClassName(), text, style | WS_CHILD | WS_VISIBLE, x, y, cx,
-                              cy, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                              ProgramInstance(), nullptr);
+  HWND hwnd = CreateWindowExA(
+      exStyle, ClassName(), text, style | WS_CHILD | (hidden ? 0 : WS_VISIBLE), x, y, cx, cy,
+      parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ProgramInstance(), nullptr);
   if (!hwnd) return false;
   Attach(hwnd);
   SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(scale)), FALSE);
@@ -168,7 +185,10 @@ WWindow* WWindow::Get(HWND hwnd) {
 int WWindow::GetId() const { return GetDlgCtrlID(HWnd); }
 
 // Unbound, there is nothing to repaint; a null handle would make the system
-// redraw every window on the screen, sending messages as it goes.
+// redraw every window on the screen, sending messages as it goes. A window
+// not shown yet (the mixer's controls while its window is being made) is
+// painted whole when it shows: marking it costs a round trip to the window
+// server and changes nothing.
 void WWindow::Invalidate() {
-  if (HWnd) InvalidateRect(HWnd, nullptr, FALSE);
+  if (HWnd && IsWindowVisible(HWnd)) InvalidateRect(HWnd, nullptr, FALSE);
 }

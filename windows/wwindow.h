@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "windows/wmessage.h"
 #include "windows/wscale.h"
 
@@ -31,7 +33,7 @@ class WWindow {
   // on its first use) and binds this object to it. False when no window was
   // made; the object then stays unbound and belongs to the caller.
   // The position and size are device pixels; the window takes the font of
-  // its scale.
+  // its scale. After MakeHidden the child is made without WS_VISIBLE.
   bool Create(HWND parent, int id, int x, int y, int cx, int cy, const char* text, DWORD style,
               DWORD exStyle);
   bool RegisterWindowClass();
@@ -44,6 +46,10 @@ class WWindow {
   // dpi until set. Set it before Create, or with Rescale once the window exists.
   void SetScale(const WScale& newScale) { scale = newScale; }
   const WScale& Scale() const { return scale; }
+  // Before Create, for a parent not shown yet that shows its many children
+  // together (ShowMadeHidden): a child made visible costs the window server
+  // the work of showing it on its own.
+  void MakeHidden() { hidden = true; }
   // A pointer position in device pixels of the client area, in logical ones.
   POINT LogicalPoint(POINT device) const {
     return POINT{scale.ToLogical(device.x), scale.ToLogical(device.y)};
@@ -57,15 +63,21 @@ class WWindow {
   static HFONT FontFor(const WScale& scale);
 
   int GetId() const;
-  void Invalidate();  // the whole client area, no erase; nothing when unbound
+  // The whole client area, no erase; nothing when unbound or not shown.
+  void Invalidate();
   HWND Handle() const { return HWnd; }
 
  protected:
   HWND HWnd = nullptr;
   WNDPROC OldWndProc = nullptr;
   WScale scale;
+  bool hidden = false;
 
   friend LRESULT CALLBACK SharedWindowProc(HWND, UINT, WPARAM, LPARAM);
 };
 
 LRESULT CALLBACK SharedWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// Children made hidden shown at once, each by its style alone: their parent
+// is not shown yet, and showing it paints them all. Null entries are skipped.
+void ShowMadeHidden(const std::vector<HWND>& children);
