@@ -1,6 +1,7 @@
 #include "gui/controlfactory.h"
 
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 
@@ -66,18 +67,26 @@ HWND PlaceBuffered(HWND parent, const ControlPlacement& p, Widget* object) {
   return Kept(object, object->Create(parent, p.id, r.left, r.top, r.Width(), r.Height(), 0), p.id);
 }
 
-// The backgrounds' bitmaps at other scales than 96 dpi, one for each
-// background window; a static shows a bitmap it is handed but does not own it.
-std::map<HWND, GdiBitmap> backgroundImages;
+// The backgrounds' bitmaps at other scales than 96 dpi, by resource id and
+// dpi: the eight strips show one, resampled once. A static shows a bitmap it
+// is handed but does not own it; those of a scale left behind stay until the
+// window goes, as a static may still show one.
+std::map<std::pair<int, int>, GdiBitmap> backgroundImages;
+// The backgrounds that show a bitmap they loaded from their resource name.
+std::set<HWND> selfLoaded;
+
+HBITMAP ScaledBackground(int id, const WScale& scale) {
+  GdiBitmap& image = backgroundImages[{id, scale.Dpi()}];
+  if (!image) image = LoadScaledBitmap(id, scale, false);
+  return image.Get();
+}
 
 void ShowScaledBackground(HWND background, const ControlPlacement& p, const WScale& scale) {
-  GdiBitmap image = LoadScaledBitmap(p.bitmap, scale, false);
   const LRESULT previous =
-      SendMessageA(background, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(image.Get()));
+      SendMessageA(background, STM_SETIMAGE, IMAGE_BITMAP,
+                   reinterpret_cast<LPARAM>(ScaledBackground(p.bitmap, scale)));
   // The bitmap the static loaded from its resource name is now the caller's.
-  if (previous && !backgroundImages.count(background))
-    DeleteObject(reinterpret_cast<HGDIOBJ>(previous));
-  backgroundImages[background] = std::move(image);
+  if (selfLoaded.erase(background) && previous) DeleteObject(reinterpret_cast<HGDIOBJ>(previous));
 }
 
 // A static resizes itself to the bitmap it is handed: the scaled bitmap's
@@ -98,6 +107,7 @@ HWND PlaceBackground(HWND parent, const ControlPlacement& p) {
   HWND made =
       CreateWindowExA(0, "STATIC", resource.c_str(), WS_CHILD | SS_BITMAP, r.left, r.top, r.Width(),
                       r.Height(), parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+  if (made && placing.IsIdentity()) selfLoaded.insert(made);
   if (made && !placing.IsIdentity()) PlaceScaledBackground(made, p, placing);
   return made;
 }
@@ -182,4 +192,7 @@ void RescalePlacedControl(HWND control, const ControlPlacement& p, const WScale&
   if (p.kind == ControlKind::Background) PlaceScaledBackground(control, p, scale);
 }
 
-void ReleaseScaledBackgrounds() { backgroundImages.clear(); }
+void ReleaseScaledBackgrounds() {
+  backgroundImages.clear();
+  selfLoaded.clear();
+}
