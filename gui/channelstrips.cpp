@@ -47,8 +47,18 @@ void CollectChild(HWND child, std::uint16_t id) {
   if (IsMeterControl(id))
     if (auto* object = dynamic_cast<WBufferedWindow*>(WWindow::Get(child)))
       meterControls.push_back(object);
-  if (IsTabStopField(id))
-    SetWindowLongPtrA(child, GWL_STYLE, GetWindowLongPtrA(child, GWL_STYLE) | WS_TABSTOP);
+}
+
+// The controls are made hidden; the window not shown yet, setting their style
+// shows them all, and the value boxes become tab stops in the same change.
+void ShowPlacedControls() {
+  const std::vector<ControlPlacement>& layout = MixerLayout();
+  for (size_t i = 0; i < placedControls.size() && i < layout.size(); ++i) {
+    const HWND control = placedControls[i];
+    if (!control) continue;
+    const LONG_PTR added = WS_VISIBLE | (IsTabStopField(layout[i].id) ? WS_TABSTOP : 0);
+    SetWindowLongPtrA(control, GWL_STYLE, GetWindowLongPtrA(control, GWL_STYLE) | added);
+  }
 }
 
 }  // namespace
@@ -57,7 +67,7 @@ void ChannelStrips::Create(HWND window, const WScale& scale) {
   placedControls.clear();
   for (const ControlPlacement& place : MixerLayout())
     placedControls.push_back(CreatePlacedControl(window, place, scale));
-  ShowMadeHidden(placedControls);
+  ShowPlacedControls();
   CollectLists();
   meterWindow = window;
   showPosted = false;  // one posted to a window before this one died with it
@@ -79,6 +89,7 @@ void ChannelStrips::Rescale(const WScale& scale) {
   const std::vector<ControlPlacement>& layout = MixerLayout();
   for (size_t i = 0; i < placedControls.size() && i < layout.size(); ++i)
     if (placedControls[i]) RescalePlacedControl(placedControls[i], layout[i], scale);
+  ReleaseBackgroundsOfOtherScales(scale);
   RefreshControls(kRefreshAll, -1);
 }
 

@@ -46,7 +46,7 @@ WScaledRect Scaled(const ControlPlacement& p, const WScale& scale) {
   return scale.Rect(p.x, p.y, p.cx, p.cy);
 }
 
-// Every control is made hidden: the window shows them together (ShowMadeHidden).
+// Every control is made hidden: the window shows them together.
 template <typename Widget>
 HWND Place(HWND parent, const ControlPlacement& p, Widget* object, DWORD style = 0,
            DWORD exStyle = 0) {
@@ -69,8 +69,8 @@ HWND PlaceBuffered(HWND parent, const ControlPlacement& p, Widget* object) {
 
 // The backgrounds' bitmaps at other scales than 96 dpi, by resource id and
 // dpi: the eight strips show one, resampled once. A static shows a bitmap it
-// is handed but does not own it; those of a scale left behind stay until the
-// window goes, as a static may still show one.
+// is handed but does not own it: those of a scale left behind go once every
+// background shows one of the new scale.
 std::map<std::pair<int, int>, GdiBitmap> backgroundImages;
 // The backgrounds that show a bitmap they loaded from their resource name.
 std::set<HWND> selfLoaded;
@@ -190,6 +190,11 @@ void RescalePlacedControl(HWND control, const ControlPlacement& p, const WScale&
     return;
   }
   if (p.kind == ControlKind::Background) PlaceScaledBackground(control, p, scale);
+}
+
+void ReleaseBackgroundsOfOtherScales(const WScale& scale) {
+  std::erase_if(backgroundImages,
+                [&](const auto& entry) { return entry.first.second != scale.Dpi(); });
 }
 
 void ReleaseScaledBackgrounds() {

@@ -77,12 +77,6 @@ LRESULT CALLBACK SharedWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
   return CallWindowProcA(oldProc, hwnd, msg, wParam, lParam);
 }
 
-void ShowMadeHidden(const std::vector<HWND>& children) {
-  for (HWND child : children)
-    if (child)
-      SetWindowLongPtrA(child, GWL_STYLE, GetWindowLongPtrA(child, GWL_STYLE) | WS_VISIBLE);
-}
-
 WWindow::~WWindow() { Detach(); }
 
 void WWindow::OnCommand(int, WMessage&) {}

@@ -7,8 +7,6 @@
 
 #include <windows.h>
 
-#include <vector>
-
 #include "windows/wmessage.h"
 #include "windows/wscale.h"
 
@@ -47,7 +45,7 @@ class WWindow {
   void SetScale(const WScale& newScale) { scale = newScale; }
   const WScale& Scale() const { return scale; }
   // Before Create, for a parent not shown yet that shows its many children
-  // together (ShowMadeHidden): a child made visible costs the window server
+  // together (by their style): a child made visible costs the window server
   // the work of showing it on its own.
   void MakeHidden() { hidden = true; }
   // A pointer position in device pixels of the client area, in logical ones.
@@ -77,7 +75,3 @@ class WWindow {
 };
 
 LRESULT CALLBACK SharedWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-
-// Children made hidden shown at once, each by its style alone: their parent
-// is not shown yet, and showing it paints them all. Null entries are skipped.
-void ShowMadeHidden(const std::vector<HWND>& children);

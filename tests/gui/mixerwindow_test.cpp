@@ -464,3 +464,26 @@ TEST_F(MixerWindow, TabAndShiftTabWalkTheValueBoxesInCreationOrder) {
   keys[VK_SHIFT] = 0;
   SetKeyboardState(keys);
 }
+
+// The controls are made hidden and shown together, and the window keeps its
+// own lists of them: every control must show, and the lists must hold the
+// parameter controls in the order the system has them on screen.
+TEST_F(MixerWindow, EveryControlShowsAndTheListsFollowTheWindowsOwnOrder) {
+  Open();
+  std::vector<HWND> children;
+  EnumChildWindows(
+      window,
+      [](HWND child, LPARAM context) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(context)->push_back(child);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&children));
+  EXPECT_EQ(children.size(), MixerLayout().size());
+  std::vector<HWND> parameters;
+  for (HWND child : children) {
+    EXPECT_TRUE(IsWindowVisible(child)) << std::hex << GetDlgCtrlID(child);
+    if (IsParameterControl(static_cast<std::uint16_t>(GetDlgCtrlID(child))))
+      parameters.push_back(child);
+  }
+  EXPECT_EQ(ChannelStrips::ParameterControls(), parameters);
+}
