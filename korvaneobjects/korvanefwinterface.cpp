@@ -21,8 +21,9 @@ namespace {
 std::atomic<KorvaneFWInterface*> registered{nullptr};
 
 constexpr std::uint32_t kMeterPeriodMs = 50;
-// While nobody sees the meters: one wake-up and one read in this many periods.
-constexpr int kUnseenReadEvery = 4;
+// While nobody sees the meters: one wake-up and one read in this many periods,
+// 400 ms, well inside the meters' 1 s peak hold.
+constexpr int kUnseenReadEvery = 8;
 constexpr auto kLoopPause = std::chrono::milliseconds(1);
 constexpr auto kStopPoll = std::chrono::milliseconds(1);
 // How long a stop goes on carrying out what is queued: a unit that answers
@@ -327,8 +328,8 @@ void KorvaneFWInterface::SeenPass() {
   platform::Pause(kMeterPeriodMs);
 }
 
-// Four periods in one wake-up: a busy device lock costs the pass its read
-// and its first step, as it would have cost the first of four seen passes.
+// kUnseenReadEvery periods in one wake-up: a busy device lock costs the pass
+// its read and its first step, as it would have cost the first seen pass.
 void KorvaneFWInterface::UnseenPass() {
   const bool read = ReadMeterValues();
   for (int step = read ? 0 : 1; step < kUnseenReadEvery; ++step) CallMeterCallback();

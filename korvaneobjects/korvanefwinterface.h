@@ -45,8 +45,8 @@ class KorvaneFWInterface {
   void SetSelectedMix(std::uint32_t mix) { selectedMix.store(mix & 3); }
   void SetMeterCallback(MeterCallback callback) { meterCallback.store(callback); }
   // Whether anyone sees the meters. While nobody does, the metering thread
-  // wakes on every fourth period only: it reads the device once and calls the
-  // callback four times over with that reading, so the meters' hold and fall
+  // wakes on every eighth period only: it reads the device once and calls the
+  // callback eight times over with that reading, so the meters' hold and fall
   // keep their length in passes. The unit's levels are peaks since the last
   // read and its overs stay latched, so a slower read loses neither. Seen
   // again, the thread wakes at once and the next pass reads.

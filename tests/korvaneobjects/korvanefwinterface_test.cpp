@@ -234,15 +234,15 @@ int MeterReads(simulator::ScopedMachine& sim) {
 }
 
 // Unseen meters still step once a period, on the last reading, but the device
-// is read once in four steps; seen again, every step reads.
-TEST_F(FWInterfaceTest, UnseenMetersStepEveryPeriodAndReadOnEveryFourth) {
+// is read once in eight steps; seen again, every step reads.
+TEST_F(FWInterfaceTest, UnseenMetersStepEveryPeriodAndReadOnEveryEighth) {
   meterCallbacks = 0;
   fw.SetMeterCallback(&CountMeterCallback);
   fw.SetMetersSeen(false);
   fw.StartMetering();
   ASSERT_TRUE(Eventually([] { return meterCallbacks >= 9; }));
   fw.StopMetering();
-  EXPECT_EQ(4 * MeterReads(sim), meterCallbacks.load()) << meterCallbacks << " steps";
+  EXPECT_EQ(8 * MeterReads(sim), meterCallbacks.load()) << meterCallbacks << " steps";
 
   sim->ClearFrames();
   meterCallbacks = 0;
