@@ -49,16 +49,21 @@ void CollectChild(HWND child, std::uint16_t id) {
       meterControls.push_back(object);
 }
 
+// Each control made, with the layout entry it was made from.
+template <typename Visit>
+void ForEachPlaced(Visit visit) {
+  const std::vector<ControlPlacement>& layout = MixerLayout();
+  for (size_t i = 0; i < placedControls.size() && i < layout.size(); ++i)
+    if (placedControls[i]) visit(placedControls[i], layout[i]);
+}
+
 // The controls are made hidden; the window not shown yet, setting their style
 // shows them all, and the value boxes become tab stops in the same change.
 void ShowPlacedControls() {
-  const std::vector<ControlPlacement>& layout = MixerLayout();
-  for (size_t i = 0; i < placedControls.size() && i < layout.size(); ++i) {
-    const HWND control = placedControls[i];
-    if (!control) continue;
-    const LONG_PTR added = WS_VISIBLE | (IsTabStopField(layout[i].id) ? WS_TABSTOP : 0);
+  ForEachPlaced([](HWND control, const ControlPlacement& place) {
+    const LONG_PTR added = WS_VISIBLE | (IsTabStopField(place.id) ? WS_TABSTOP : 0);
     SetWindowLongPtrA(control, GWL_STYLE, GetWindowLongPtrA(control, GWL_STYLE) | added);
-  }
+  });
 }
 
 }  // namespace
@@ -86,9 +91,9 @@ void ChannelStrips::Release() {
 }
 
 void ChannelStrips::Rescale(const WScale& scale) {
-  const std::vector<ControlPlacement>& layout = MixerLayout();
-  for (size_t i = 0; i < placedControls.size() && i < layout.size(); ++i)
-    if (placedControls[i]) RescalePlacedControl(placedControls[i], layout[i], scale);
+  ForEachPlaced([&scale](HWND control, const ControlPlacement& place) {
+    RescalePlacedControl(control, place, scale);
+  });
   ReleaseBackgroundsOfOtherScales(scale);
   RefreshControls(kRefreshAll, -1);
 }
@@ -99,9 +104,8 @@ void ChannelStrips::Rescale(const WScale& scale) {
 void ChannelStrips::CollectLists() {
   parameterControls.clear();
   meterControls.clear();
-  const std::vector<ControlPlacement>& layout = MixerLayout();
-  for (size_t i = 0; i < placedControls.size() && i < layout.size(); ++i)
-    if (placedControls[i]) CollectChild(placedControls[i], layout[i].id);
+  ForEachPlaced(
+      [](HWND control, const ControlPlacement& place) { CollectChild(control, place.id); });
 }
 
 void ChannelStrips::Publish(bool published) {
