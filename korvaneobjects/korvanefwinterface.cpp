@@ -19,6 +19,11 @@ using namespace korvane;
 namespace {
 
 std::atomic<KorvaneFWInterface*> registered{nullptr};
+std::atomic<KorvaneFWInterface::LoopPointHook> loopPointHook{nullptr};
+
+void LoopReached(KorvaneFWInterface::LoopPoint point) {
+  if (KorvaneFWInterface::LoopPointHook hook = loopPointHook.load()) hook(point);
+}
 
 constexpr std::uint32_t kMeterPeriodMs = 50;
 // While nobody sees the meters: one wake-up and one read in this many periods,
@@ -53,6 +58,8 @@ double MeterDisplayValue(std::uint8_t level) {
 }
 
 KorvaneFWInterface* KorvaneFWInterface::Registered() { return registered.load(); }
+
+void KorvaneFWInterface::SetLoopPointHook(LoopPointHook hook) { loopPointHook.store(hook); }
 
 KorvaneFWInterface::KorvaneFWInterface(KorvaneFIFO* fifo) : fifo(fifo) {
   Discover();
@@ -225,20 +232,28 @@ void KorvaneFWInterface::interfaceLoopGo() {
     DropUnitsThatLeft(false);
     // A stop lets what is queued go out first, within a limit: the unit keeps
     // the last state the window showed when the program closed or the
-    // session ended.
+    // session ended. Once stopping the loop never waits: a push and the
+    // stop's wake may have folded into one signal that an earlier wait used
+    // up, so no further signal is coming.
     if (!loopRun) {
       const auto now = std::chrono::steady_clock::now();
       if (!drainUntil) drainUntil = now + kStopDrainLimit;
       if (message == nullptr || now >= *drainUntil) break;
+      continue;
     }
     // An empty queue: nothing is locked or polled until a push or a stop, and
     // the message that ends the wait goes out at once. While messages are
     // queued the pause lets newer ones replace older ones, and the device
-    // gets one transaction a pass.
-    if (message == nullptr || fifo->Size() == 0)
+    // gets one transaction a pass. A stop that lands after the check above
+    // sets the flag before its wake, so the wait below ends at once.
+    LoopReached(LoopPoint::kBeforeIdleCheck);
+    if (message == nullptr || fifo->Size() == 0) {
+      LoopReached(LoopPoint::kBeforeWait);
       fifo->WaitForWork();
-    else
+      LoopReached(LoopPoint::kAfterWait);
+    } else {
       std::this_thread::sleep_for(kLoopPause);
+    }
   }
   loopRunning = false;
 }

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <string>
 #include <thread>
 
 #include "korvaneobjects/korvanedevicecontrol.h"
@@ -138,14 +139,16 @@ class IdleLoopTest : public FWInterfaceTest {
     std::this_thread::sleep_for(quiet);
     return platform::NamedMutexLockCalls() - before;
   }
-  // Ends the loop from another thread; false when it did not end (the loop
-  // is then freed with a push, so the test can finish).
-  bool StopEnds() {
+  // Ends the loop from another thread, running `meanwhile` once the stop has
+  // begun; false when it did not end (the loop is then freed with a push, so
+  // the test can finish).
+  bool StopEnds(void (*meanwhile)() = [] {}) {
     std::atomic<bool> stopped{false};
     std::thread stopper([&] {
       fw.StopInterfaceLoop();
       stopped = true;
     });
+    meanwhile();
     const bool ended = Eventually([&] { return stopped.load(); });
     if (!ended) fifo.Push(new ClearOversMessage);
     stopper.join();
@@ -191,6 +194,62 @@ TEST_F(IdleLoopTest, ABurstIsCoalescedDuringThePause) {
   EXPECT_LT(sim->FrameCount(0) - framesBefore, static_cast<std::size_t>(kBurst));
   EXPECT_EQ(sim->State(0).mixes[1][0], 0) << "the newest mix is the one left";
 }
+
+// Holds the loop at one point around its wait until released.
+struct LoopHold {
+  static void At(KorvaneFWInterface::LoopPoint point) {
+    if (point != where || !armed.exchange(false)) return;
+    reached = true;
+    Eventually([] { return released.load(); });
+  }
+  static inline std::atomic<KorvaneFWInterface::LoopPoint> where{};
+  static inline std::atomic<bool> armed{false}, reached{false}, released{false};
+};
+
+// The GUI thread pushes its last message and stops the loop while the loop is
+// held before it looks at the queue, between that look and its wait, or just
+// after the wait: the push's wake and the stop's may fold into one. Each time
+// the stop returns and the message reached the unit before it did.
+class StopAroundTheWait : public IdleLoopTest,
+                          public testing::WithParamInterface<KorvaneFWInterface::LoopPoint> {
+ protected:
+  void SetUp() override {
+    LoopHold::where = GetParam();
+    LoopHold::reached = false;
+    LoopHold::released = false;
+    KorvaneFWInterface::SetLoopPointHook(&LoopHold::At);
+  }
+  void TearDown() override {
+    IdleLoopTest::TearDown();
+    KorvaneFWInterface::SetLoopPointHook(nullptr);
+  }
+};
+
+TEST_P(StopAroundTheWait, TheStopEndsAndTheLastPushGoesOut) {
+  StartAndEmpty();
+  LoopHold::armed = true;
+  fifo.Wake();  // one pass through every point
+  ASSERT_TRUE(Eventually([] { return LoopHold::reached.load(); }));
+  fifo.Push(new MixerEnableMessage(1));
+  EXPECT_TRUE(StopEnds([] {
+    // Time for the stop to raise its flag and wake while the loop is held;
+    // a slower stop makes the case weaker, never wrongly red.
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    LoopHold::released = true;
+  })) << "the stop hung";
+  EXPECT_TRUE(sim->State(0).mixerEnabled) << "the message was carried out before the stop returned";
+}
+
+std::string LoopPointName(const testing::TestParamInfo<KorvaneFWInterface::LoopPoint>& point) {
+  static const char* const names[] = {"BeforeIdleCheck", "BeforeWait", "AfterWait"};
+  return names[static_cast<int>(point.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(LoopPoints, StopAroundTheWait,
+                         testing::Values(KorvaneFWInterface::LoopPoint::kBeforeIdleCheck,
+                                         KorvaneFWInterface::LoopPoint::kBeforeWait,
+                                         KorvaneFWInterface::LoopPoint::kAfterWait),
+                         &LoopPointName);
 
 std::atomic<int> meterCallbacks{0};
 std::atomic<bool> callbackOnCallerThread{false};
