@@ -360,6 +360,9 @@ void KorvaneFWInterface::CallMeterCallback() {
 void KorvaneFWInterface::SetMetersSeen(bool seen) {
   const bool wasSeen = metersSeen.exchange(seen);
   if (seen && !wasSeen) meterWake.Set();
+  // A seen pass never waits on the wake, so one set while the meters were
+  // briefly seen would cut the next unseen pause short.
+  if (!seen && wasSeen) meterWake.Reset();
 }
 
 // False when the device lock was busy: the values stay as they were.

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "korvaneobjects/korvanedevicecontrol.h"
 #include "korvaneobjects/korvanefifo.h"
@@ -310,6 +311,31 @@ TEST_F(FWInterfaceTest, UnseenMetersStepEveryPeriodAndReadOnEveryEighth) {
   ASSERT_TRUE(Eventually([] { return meterCallbacks >= 3; }));
   fw.StopMetering();
   EXPECT_EQ(MeterReads(sim), meterCallbacks.load());
+}
+
+std::atomic<KorvaneFWInterface*> glimpsed{nullptr};
+// On the first step of a seen pass the meters are unseen, seen and unseen
+// again (a window minimised, restored and minimised in one period).
+void GlimpseTheMeters() {
+  if (KorvaneFWInterface* fw = glimpsed.exchange(nullptr)) {
+    fw->SetMetersSeen(false);
+    fw->SetMetersSeen(true);
+    fw->SetMetersSeen(false);
+  }
+}
+
+TEST_F(FWInterfaceTest, AGlimpseOfTheMetersLeavesTheUnseenPauseWhole) {
+  glimpsed = &fw;
+  fw.SetMeterCallback(&GlimpseTheMeters);
+  fw.StartMetering();
+  ASSERT_TRUE(Eventually([&] { return MeterReads(sim) >= 3; }));
+  fw.StopMetering();
+  std::vector<std::uint64_t> reads;
+  for (const auto& record : sim->Frames(0))
+    if (record.frame[6] == kCommandReadMeters) reads.push_back(record.timeUs);
+  ASSERT_GE(reads.size(), 3u);
+  // The seen pass's read, the first unseen pass's, then one 400 ms pause.
+  EXPECT_GE(reads[2] - reads[1], 350'000u) << "the second unseen read came early";
 }
 
 // A silent machine (how the measurements make an idle unit) leaves every
