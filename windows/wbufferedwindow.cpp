@@ -19,14 +19,17 @@ bool WBufferedWindow::Create(HWND parent, int id, int x, int y, int cx, int cy, 
 }
 
 // The metering thread finds no surface while the window moves: it draws
-// nothing until the new one is whole.
+// nothing until the new one is whole. The scale changes under the lock, as
+// that thread reads it under the lock; the move is made without it, since
+// the messages it sends may paint, and a paint takes the lock.
 void WBufferedWindow::Rescale(const WScale& newScale, const WScaledRect& rect) {
   {
     auto hold = surface.Hold();
     buffered = false;
     surface.Release();
+    scale = newScale;
   }
-  WWindow::Rescale(newScale, rect);
+  Place(rect);
   auto hold = surface.Hold();
   buffered = surface.Create(HWnd);
   backgroundDrawn = buffered;

@@ -48,6 +48,9 @@ class WBufferedWindow : public WWindow {
   // for ShowChanges.
   void NoteChanged(const RECT& area);
 
+  // The surface's lock guards everything the metering thread reads of the
+  // window: the surface, `buffered`, `backgroundDrawn`, the change noted for
+  // ShowChanges, the base's `scale`, and what a derived window draws from.
   WOffscreen surface;
   bool buffered = false;
   bool backgroundDrawn = false;

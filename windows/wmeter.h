@@ -54,6 +54,8 @@ class WMeter : public WBufferedWindow, public AccessibleSource {
   int segments;
   int bitmapId;
   // Declared so that the selection ends before the image and its context go.
+  // The image, its selection and size change with the scale under the
+  // surface's lock: the metering thread copies lit segments from them.
   MemoryDc imageDc;
   GdiBitmap image;
   GdiSelection imageSelection;

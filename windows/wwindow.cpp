@@ -99,6 +99,10 @@ bool WWindow::Create(HWND parent, int id, int x, int y, int cx, int cy, const ch
 
 void WWindow::Rescale(const WScale& newScale, const WScaledRect& rect) {
   scale = newScale;
+  Place(rect);
+}
+
+void WWindow::Place(const WScaledRect& rect) {
   if (!HWnd) return;
   SetWindowPos(HWnd, nullptr, rect.left, rect.top, rect.Width(), rect.Height(),
                SWP_NOZORDER | SWP_NOACTIVATE);

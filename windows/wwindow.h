@@ -66,8 +66,15 @@ class WWindow {
   HWND Handle() const { return HWnd; }
 
  protected:
+  // The window at `rect` in the font of `scale`, redrawn: Rescale once the
+  // scale is set.
+  void Place(const WScaledRect& rect);
+
   HWND HWnd = nullptr;
   WNDPROC OldWndProc = nullptr;
+  // Written on the window thread only. A window that the metering thread
+  // draws (a WBufferedWindow) writes it under its surface's lock, under which
+  // that thread reads it.
   WScale scale;
   bool hidden = false;
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 #include "korvaneobjects/metervalues.h"
@@ -227,6 +228,45 @@ TEST_F(MeterTest, MeteringThreadDrawsWhileTheWindowThreadPaints) {
   EXPECT_TRUE(testsupport::PumpUntil([&] { return done.load(); }));
   metering.join();
   for (int i = 0; i <= 21; ++i) EXPECT_NE(Segment(i), kUnlit) << i;
+}
+
+// A meter whose surface lock the test holds as a metering pass does.
+class LockedMeter : public WMeter {
+ public:
+  using WMeter::WMeter;
+  // Holds the lock for about as long as a slow pass; false when the scale
+  // changed meanwhile.
+  bool ScaleHeldStill() {
+    auto hold = surface.Hold();
+    const int dpi = scale.Dpi();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return scale.Dpi() == dpi;
+  }
+};
+
+// The window thread rescales a meter back and forth while another thread
+// draws it: the scale never changes under a pass, which reads it to place
+// the segments.
+TEST_F(MeterTest, ARescaleNeverChangesTheScaleUnderAMeteringPass) {
+  auto* locked = MakeWidget<LockedMeter>(0x4014, 80, 10, 18, 200, 22, IDB_METER);
+  ASSERT_TRUE(locked);
+  std::atomic<bool> done{false};
+  std::atomic<int> changedUnderThePass{0};
+  std::thread metering([&] {
+    while (!done) {
+      locked->Update();
+      if (!locked->ScaleHeldStill()) ++changedUnderThePass;
+    }
+  });
+  for (int i = 1; i <= 20; ++i) {
+    const WScale scale(i % 2 ? 144 : 96);
+    locked->Rescale(scale, scale.Rect(80, 10, 18, 200));
+    testsupport::PumpPending();
+  }
+  done = true;
+  metering.join();
+  EXPECT_EQ(changedUnderThePass, 0);
+  EXPECT_EQ(locked->Scale().Dpi(), 96);
 }
 
 }  // namespace
