@@ -48,8 +48,9 @@ std::string AccessibleControlName(std::uint16_t id, int mix) {
              : side  ? MasterName(index, mix) + " level"
                      : "";
     case IDPAN:
-    case IDPANTEXT:
       return channel ? Channel(index) + " pan" : "";
+    case IDPANTEXT:
+      return channel ? Channel(index) + " pan value" : "";
     case IDSOLO:
       return channel ? Channel(index) + " solo" : "";
     case IDMUTE:

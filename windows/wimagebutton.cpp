@@ -16,7 +16,9 @@ bool WImageButton::HandleMessage(WMessage& msg) {
       return true;
     case WM_KEYDOWN:
       if (msg.wParam != VK_SPACE) return false;
-      Toggle();
+      // Bit 30: the key was already down. A held Space toggles once, not on
+      // every auto-repeat (each toggle queues a mix for the unit).
+      if ((msg.lParam & (LPARAM{1} << 30)) == 0) Toggle();
       return true;
     case WM_CHAR:
       return msg.wParam == ' ';  // taken on the key-down

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "velmora/velmora.h"
 
 TEST(AccessibleText, TheBoxTextsAreSpokenWithTheirUnitOrInWords) {
@@ -29,4 +31,25 @@ TEST(AccessibleText, TheOutputSideIsNamedForTheSelectedPairAndStrangeIdsForNothi
   EXPECT_EQ(AccessibleControlName(IDPAN + 8, 0), "");
   EXPECT_EQ(AccessibleControlName(IDMUTE + 9, 0), "");
   EXPECT_EQ(AccessibleControlName(IDCLEAROVERS, 0), "");
+}
+
+// Voice control and a reader's search find one control for each name: the
+// pan box is not named as its knob.
+TEST(AccessibleText, EveryStripControlHasANameOfItsOwn) {
+  EXPECT_EQ(AccessibleControlName(IDPAN + 2, 0), "Ch 3 pan");
+  EXPECT_EQ(AccessibleControlName(IDPANTEXT + 2, 0), "Ch 3 pan value");
+  for (int mix = 0; mix < 4; ++mix) {
+    std::set<std::string> names;
+    int named = 0;
+    for (std::uint16_t family : {IDFADER, IDFADERTEXT, IDPAN, IDPANTEXT, IDSOLO, IDMUTE, IDMETER,
+                                 IDMETERSTATUS})
+      for (int index = 0; index < 16; ++index) {
+        const std::string name =
+            AccessibleControlName(static_cast<std::uint16_t>(family + index), mix);
+        if (name.empty()) continue;
+        ++named;
+        EXPECT_TRUE(names.insert(name).second) << name << " in mix " << mix;
+      }
+    EXPECT_EQ(named, 8 * 8 + 2 * 4);
+  }
 }
