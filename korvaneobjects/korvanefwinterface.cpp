@@ -261,10 +261,13 @@ void KorvaneFWInterface::interfaceLoopGo() {
 // The loop starts with the queue's first push (or ends, asked to stop before
 // one). Until something is pushed it only waits; should the gate still be
 // held after that (another queue of the process holds the shared name), it
-// is retried in slices, so a stop still ends the loop.
+// is retried in slices, so a stop still ends the loop. A first push whose
+// wake folded into the stop's still starts the loop, which carries it out.
 bool KorvaneFWInterface::WaitForStart() {
   if (fifo->WaitForFirstPush(0)) return true;
+  LoopReached(LoopPoint::kBeforeStartWait);
   if (loopRun) fifo->WaitForWork();
+  if (fifo->WaitForFirstPush(0)) return true;
   while (loopRun)
     if (fifo->WaitForFirstPush(kStartGateSliceMs)) return true;
   return false;

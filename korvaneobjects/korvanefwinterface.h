@@ -65,7 +65,7 @@ class KorvaneFWInterface {
   // Where the interface loop stands around its wait for work. A hook set here
   // runs on the loop's thread at each point, so a test can land a push and a
   // stop exactly there; null (the default) runs nothing.
-  enum class LoopPoint { kBeforeIdleCheck, kBeforeWait, kAfterWait };
+  enum class LoopPoint { kBeforeStartWait, kBeforeIdleCheck, kBeforeWait, kAfterWait };
   using LoopPointHook = void (*)(LoopPoint);
   static void SetLoopPointHook(LoopPointHook hook);
 

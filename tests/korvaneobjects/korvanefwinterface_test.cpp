@@ -207,18 +207,26 @@ struct LoopHold {
   static inline std::atomic<bool> armed{false}, reached{false}, released{false};
 };
 
-// The GUI thread pushes its last message and stops the loop while the loop is
-// held before it looks at the queue, between that look and its wait, or just
-// after the wait: the push's wake and the stop's may fold into one. Each time
-// the stop returns and the message reached the unit before it did.
-class StopAroundTheWait : public IdleLoopTest,
-                          public testing::WithParamInterface<KorvaneFWInterface::LoopPoint> {
+// The loop held at one of its points while the GUI thread pushes and stops.
+class HeldLoopTest : public IdleLoopTest {
  protected:
-  void SetUp() override {
-    LoopHold::where = GetParam();
+  void HoldAt(KorvaneFWInterface::LoopPoint point) {
+    LoopHold::where = point;
     LoopHold::reached = false;
     LoopHold::released = false;
+    LoopHold::armed = true;
     KorvaneFWInterface::SetLoopPointHook(&LoopHold::At);
+  }
+  // Pushes a mixer enable and stops the loop, releasing it once the stop has
+  // begun: true when the stop returned.
+  bool PushAndStop() {
+    fifo.Push(new MixerEnableMessage(1));
+    return StopEnds([] {
+      // Time for the stop to raise its flag and wake while the loop is held;
+      // a slower stop makes the case weaker, never wrongly red.
+      std::this_thread::sleep_for(std::chrono::milliseconds(30));
+      LoopHold::released = true;
+    });
   }
   void TearDown() override {
     IdleLoopTest::TearDown();
@@ -226,23 +234,35 @@ class StopAroundTheWait : public IdleLoopTest,
   }
 };
 
+// The first message and the stop right behind it, while the loop waits for
+// its start: the two wakes fold into one, and the message still goes out.
+TEST_F(HeldLoopTest, AStopRightAfterTheFirstPushLetsItGoOut) {
+  HoldAt(KorvaneFWInterface::LoopPoint::kBeforeStartWait);
+  Start();
+  ASSERT_TRUE(Eventually([] { return LoopHold::reached.load(); }));
+  EXPECT_TRUE(PushAndStop()) << "the stop hung";
+  EXPECT_TRUE(sim->State(0).mixerEnabled) << "the first message was dropped";
+}
+
+// The GUI thread pushes its last message and stops the loop while the loop is
+// held before it looks at the queue, between that look and its wait, or just
+// after the wait: the push's wake and the stop's may fold into one. Each time
+// the stop returns and the message reached the unit before it did.
+class StopAroundTheWait : public HeldLoopTest,
+                          public testing::WithParamInterface<KorvaneFWInterface::LoopPoint> {};
+
 TEST_P(StopAroundTheWait, TheStopEndsAndTheLastPushGoesOut) {
   StartAndEmpty();
-  LoopHold::armed = true;
+  HoldAt(GetParam());
   fifo.Wake();  // one pass through every point
   ASSERT_TRUE(Eventually([] { return LoopHold::reached.load(); }));
-  fifo.Push(new MixerEnableMessage(1));
-  EXPECT_TRUE(StopEnds([] {
-    // Time for the stop to raise its flag and wake while the loop is held;
-    // a slower stop makes the case weaker, never wrongly red.
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    LoopHold::released = true;
-  })) << "the stop hung";
+  EXPECT_TRUE(PushAndStop()) << "the stop hung";
   EXPECT_TRUE(sim->State(0).mixerEnabled) << "the message was carried out before the stop returned";
 }
 
 std::string LoopPointName(const testing::TestParamInfo<KorvaneFWInterface::LoopPoint>& point) {
-  static const char* const names[] = {"BeforeIdleCheck", "BeforeWait", "AfterWait"};
+  static const char* const names[] = {"BeforeStartWait", "BeforeIdleCheck", "BeforeWait",
+                                      "AfterWait"};
   return names[static_cast<int>(point.param)];
 }
 
