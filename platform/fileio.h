@@ -17,8 +17,9 @@ struct FileError {
   // True when the file could not even be opened or created; false when it
   // failed later, with something already done.
   bool atOpen = false;
-  // Set when a replacement could put neither the old file nor the new one
-  // back under the target's name: the file that holds the new contents, whole.
+  // Set when the system took the old file from the target's name and the new
+  // one could not follow it there: the file that holds the new contents,
+  // whole. The old file is back under the name when it could be put back.
   std::string keptIn;
 };
 
@@ -33,8 +34,9 @@ bool ReadFileStart(const std::string& path, void* buffer, std::size_t capacity, 
 // and that file then takes the target's place in one step, keeping the
 // target's attributes. A crash or a failure at any point leaves the old file
 // whole, and a failure removes the temporary file; except where the system
-// took the old file away and neither file can be put back under its name:
-// the temporary file then stays, whole, and `error->keptIn` names it.
+// took the old file from its name and the new one cannot follow: the old
+// one is put back where it can be, and the temporary file stays, whole,
+// named by `error->keptIn`.
 // On Windows, a file another program holds open sharing writes but not its
 // replacement is written in place instead, flushed and read back (logged).
 bool ReplaceFileContents(const std::string& path, const void* data, std::size_t size,

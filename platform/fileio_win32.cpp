@@ -120,8 +120,8 @@ bool WriteBeside(const std::wstring& target, const void* data, std::size_t size,
   return true;
 }
 
-// A failed save that leaves nothing whole under the target's name: the
-// temporary file holds the only copy of the new contents, and stays.
+// A failed save after the old file left the target's name: the temporary
+// file holds the only copy of the new contents, and stays.
 bool Keep(const std::wstring& temporary, DWORD failure, FileError* error) {
   Fail(error, failure, false);
   if (error != nullptr) error->keptIn = ShownPath(temporary);
@@ -157,8 +157,8 @@ bool ReplaceOrAsPlanned(const std::wstring& target, const std::wstring& temporar
 
 // After a failed ReplaceFileW: a target still under its name was not touched.
 // One gone from it (1176: deleted; 1177: under the backup name) is followed
-// by the new file, or else by the old one back from the backup name; failing
-// both, the temporary file keeps the new contents.
+// by the new file, or else by the old one back from the backup name; the
+// temporary file then holds the only copy of the new contents, and stays.
 bool Recover(const std::wstring& target, const std::wstring& temporary, const std::wstring& backup,
              DWORD failure, FileError* error) {
   if (Exists(target)) return Abandon(temporary, failure, error);
@@ -166,8 +166,8 @@ bool Recover(const std::wstring& target, const std::wstring& temporary, const st
     RemoveBackup(backup);
     return true;
   }
-  if (Exists(backup) && Step(ReplaceStep::kPutBack, [&] { return MoveOver(backup, target); }))
-    return Abandon(temporary, failure, error);
+  if (Exists(backup) && !Step(ReplaceStep::kPutBack, [&] { return MoveOver(backup, target); }))
+    Log("The replaced file is kept in %s.\n", ShownPath(backup).c_str());
   return Keep(temporary, failure, error);
 }
 

@@ -122,8 +122,8 @@ TEST(ReplaceFileContents, KeepsAHiddenFileHiddenAndLeavesProtectedOrHeldFilesAsT
 
 // The system took the old file away and then failed: 1176 deleted it from its
 // name, 1177 renamed it to the backup name. The new mix follows under the
-// name, or else the old one comes back; failing both, the new mix stays whole
-// in the file the error names, never deleted.
+// name, or else the old one comes back; either way, a new mix that is not
+// under the name stays whole in the file the error names.
 TEST(ReplaceFileContents, AReplacementThatTookTheOldFileAwayEndsWithAWholeFileUnderItsName) {
   const std::string oldMix = "the old mix", newMix = "the new mix, a little longer";
   struct Case {
@@ -133,7 +133,7 @@ TEST(ReplaceFileContents, AReplacementThatTookTheOldFileAwayEndsWithAWholeFileUn
     std::size_t filesLeft;
   };
   for (const Case& c : {Case{1176, false, false, "new", 1}, Case{1176, true, false, nullptr, 1},
-                        Case{1177, false, false, "new", 1}, Case{1177, true, false, "old", 1},
+                        Case{1177, false, false, "new", 1}, Case{1177, true, false, "old", 2},
                         Case{1177, true, true, nullptr, 2}}) {
     SCOPED_TRACE(::testing::Message() << c.replaceError << " move refused " << c.moveRefused
                                       << " put back refused " << c.putBackRefused);
@@ -155,11 +155,11 @@ TEST(ReplaceFileContents, AReplacementThatTookTheOldFileAwayEndsWithAWholeFileUn
       EXPECT_FALSE(platform::FileExists(path));
     else
       EXPECT_EQ(Read(path), expected == "new" ? newMix : oldMix);
-    if (expected.empty()) {
+    if (saved) {
+      EXPECT_EQ(error.keptIn, "");
+    } else {
       EXPECT_EQ(error.code, c.replaceError);
       EXPECT_EQ(Read(error.keptIn), newMix) << "kept in " << error.keptIn;
-    } else {
-      EXPECT_EQ(error.keptIn, "");
     }
     EXPECT_EQ(FilesIn(folder.path()).size(), c.filesLeft)
         << ::testing::PrintToString(FilesIn(folder.path()));
