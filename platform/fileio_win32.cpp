@@ -80,7 +80,8 @@ HANDLE CreateTemporary(const std::wstring& folder, std::wstring* name) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     wchar_t leaf[16];
     swprintf(leaf, 16, L"kmx%08X.tmp", made++);
-    *name = SystemPath(folder + L"\\" + leaf);
+    const bool atRoot = folder.back() == L'\\' || folder.back() == L'/';  // "C:\"
+    *name = SystemPath(folder + (atRoot ? L"" : L"\\") + leaf);
     HANDLE file = CreateFileW(name->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
@@ -120,8 +121,9 @@ bool WriteBeside(const std::wstring& target, const void* data, std::size_t size,
   return true;
 }
 
-// A failed save after the old file left the target's name: the temporary
-// file holds the only copy of the new contents, and stays.
+// A failed save after the old file left the target's name, or after a write
+// in place began: the temporary file holds the only whole copy of the new
+// contents, and stays.
 bool Keep(const std::wstring& temporary, DWORD failure, FileError* error) {
   Fail(error, failure, false);
   if (error != nullptr) error->keptIn = ShownPath(temporary);
