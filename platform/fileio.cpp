@@ -1,5 +1,6 @@
 #include "platform/fileio.h"
 
+#include <array>
 #include <atomic>
 
 #include "platform/fileio_internal.h"
@@ -7,28 +8,29 @@
 namespace platform {
 namespace {
 
-struct PlannedFailure {
-  ReplaceStep step;
-  std::uint32_t code;
-};
-std::atomic<PlannedFailure> planned{PlannedFailure{ReplaceStep::kNone, 0}};
+constexpr std::size_t kSteps = static_cast<std::size_t>(ReplaceStep::kWriteInPlace) + 1;
+// The error code planned for each step; 0 lets it run.
+std::array<std::atomic<std::uint32_t>, kSteps> planned{};
 
 }  // namespace
 
-void FailNextReplaceAt(ReplaceStep step, std::uint32_t code) { planned.store({step, code}); }
+void FailNextReplaceAt(ReplaceStep step, std::uint32_t code) {
+  if (step != ReplaceStep::kNone) {
+    planned[static_cast<std::size_t>(step)].store(code);
+    return;
+  }
+  for (std::atomic<std::uint32_t>& slot : planned) slot.store(0);
+}
 
 namespace internal {
 
 std::uint32_t TakePlannedFailure(ReplaceStep step) {
-  PlannedFailure expected = planned.load();
-  if (expected.step != step) return 0;
-  // Only one save fails, even when two threads save at once.
-  if (!planned.compare_exchange_strong(expected, {ReplaceStep::kNone, 0})) return 0;
-  return expected.code;
+  // Taken in one exchange: only one save fails, even when two threads save at once.
+  return planned[static_cast<std::size_t>(step)].exchange(0);
 }
 
 bool Fail(FileError* error, std::uint32_t code, bool atOpen) {
-  if (error != nullptr) *error = {code, SystemErrorText(code), atOpen};
+  if (error != nullptr) *error = {code, SystemErrorText(code), atOpen, {}};
   return false;
 }
 

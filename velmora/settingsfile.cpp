@@ -29,6 +29,9 @@ bool SaveSettingsFile(const char* path, SettingsFileError* error) {
   if (!platform::ReplaceFileContents(target, image, sizeof image, &failure)) {
     platform::Log(failure.atOpen ? "Could not open file for saving.\n"
                                  : "Could not write settings file.\n");
+    // The old mix is gone from its name: the user must learn where the new one is.
+    if (!failure.keptIn.empty())
+      failure.reason += "\n\nThe new mix is kept in " + failure.keptIn + ".";
     return Failed(error, target, failure.reason);
   }
   savedFlag = true;

@@ -136,6 +136,24 @@ TEST_F(SettingsFileTest, ASaveThatFailsAtAnyStepLeavesTheOldFileWhole) {
   EXPECT_EQ(FilesIn(folder), std::vector<std::string>{"kept.kmx"});
 }
 
+#ifdef _WIN32
+// The system took the old file from its name (1176) and the new one cannot
+// follow it there: the user is told where the new mix is, and it is there.
+TEST_F(SettingsFileTest, ASaveThatCanPutNoMixUnderItsNameSaysWhereTheNewOneIsKept) {
+  WriteAll(folder / "gone.kmx", Bytes(300, 0x5A));
+  savedFlag = false;
+  platform::FailNextReplaceAt(platform::ReplaceStep::kReplace, 1176);
+  platform::FailNextReplaceAt(platform::ReplaceStep::kMoveIntoPlace, 32);  // sharing violation
+  SettingsFileError error;
+  EXPECT_FALSE(SaveSettingsFile(Path("gone.kmx").c_str(), &error));
+  EXPECT_FALSE(savedFlag);
+  const std::vector<std::string> left = FilesIn(folder);
+  ASSERT_EQ(left.size(), 1u) << "only the new mix, under another name";
+  EXPECT_EQ(ReadAll(folder / left[0]), FreshImage());
+  EXPECT_NE(error.reason.find((folder / left[0]).string()), std::string::npos) << error.reason;
+}
+#endif
+
 TEST_F(SettingsFileTest, LoadingRestoresEveryMixWhateverTheEnableState) {
   KMXSetInteger(IDMIXERACTIVE, 1);
   KMXSetInteger(IDMIXSELECT, 2);
