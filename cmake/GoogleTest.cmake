@@ -57,15 +57,26 @@ endfunction()
 # X-Tamber through its kernel-mode driver, as the programs do: the in-process
 # machine is switched off for them, and they take the driver's one machine in
 # turn.
+# The label "driver" of korvane_add_gtest declares it too; declaring it twice
+# is harmless.
 function(korvane_uses_kernel_driver)
-  set_property(TEST ${ARGN} APPEND PROPERTY ENVIRONMENT_MODIFICATION KORVANE_SIMULATOR=unset:)
-  set_property(TEST ${ARGN} APPEND PROPERTY RESOURCE_LOCK korvane_simulated_driver)
+  foreach(test ${ARGN})
+    get_property(locks TEST ${test} PROPERTY RESOURCE_LOCK)
+    if(NOT "korvane_simulated_driver" IN_LIST locks)
+      set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT_MODIFICATION KORVANE_SIMULATOR=unset:)
+      set_property(TEST ${test} APPEND PROPERTY RESOURCE_LOCK korvane_simulated_driver)
+    endif()
+  endforeach()
 endfunction()
 
 # korvane_add_gtest(NAME <name> SOURCES <files...> LIBRARIES <libs...>
 #                   [TIMEOUT <seconds>] [LABELS <labels...>])
 # One test executable, one CTest entry; under the Windows build CTest runs it
-# through the Wine wrapper (CMAKE_CROSSCOMPILING_EMULATOR).
+# through the Wine wrapper (CMAKE_CROSSCOMPILING_EMULATOR). Windows tests run
+# side by side unless their labels say what they share:
+#   gui     makes windows, reads pixels or takes the focus: korvane_uses_desktop
+#   driver  reaches the kernel-mode simulated driver: korvane_uses_kernel_driver
+# A test that drives real X input also sets RUN_SERIAL.
 function(korvane_add_gtest)
   cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBRARIES;LABELS" ${ARGN})
   if(NOT T_NAME OR NOT T_SOURCES)
@@ -83,6 +94,9 @@ function(korvane_add_gtest)
   endif()
   if("gui" IN_LIST T_LABELS)
     korvane_uses_desktop(${T_NAME})
+  endif()
+  if("driver" IN_LIST T_LABELS)
+    korvane_uses_kernel_driver(${T_NAME})
   endif()
   korvane_wine_tests(${T_NAME})
 endfunction()

@@ -4,7 +4,8 @@
 // The host keeps it in a small text file of "name=value" lines: the file named
 // by KORVANE_PREFS_FILE when that is set, else
 // /var/tmp/korvane/<last component of the key's path>.
-// Failures are reported by return value only; nothing is logged.
+// Failures are reported by return value; on Windows a key that can be had in
+// neither root is also logged with both errors, for the support log.
 #pragma once
 
 #include <cstdint>

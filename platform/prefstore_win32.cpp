@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "platform/log.h"
 #include "platform/prefstore.h"
 
 namespace platform {
@@ -13,13 +14,13 @@ namespace {
 PrefStoreFault forcedFault = PrefStoreFault::kNone;
 std::string keyPrefix;
 
-bool CreateOrOpen(HKEY root, const std::string& subkey, HKEY* key, bool* created) {
+// ERROR_SUCCESS, or why the key could not be had.
+LONG CreateOrOpen(HKEY root, const std::string& subkey, HKEY* key, bool* created) {
   DWORD disposition = 0;
   const LONG result = RegCreateKeyExA(root, subkey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                       KEY_ALL_ACCESS, nullptr, key, &disposition);
-  if (result != ERROR_SUCCESS) return false;
-  *created = disposition == REG_CREATED_NEW_KEY;
-  return true;
+  if (result == ERROR_SUCCESS) *created = disposition == REG_CREATED_NEW_KEY;
+  return result;
 }
 
 }  // namespace
@@ -40,10 +41,17 @@ PrefStoreOpen PrefStore::Open(const char* subkey) {
   HKEY key = nullptr;
   bool created = false;
   PrefScope scope = PrefScope::kMachine;
-  if (forcedFault == PrefStoreFault::kMachineFails ||
-      !CreateOrOpen(HKEY_LOCAL_MACHINE, path, &key, &created)) {
+  const LONG machine = forcedFault == PrefStoreFault::kMachineFails
+                           ? ERROR_ACCESS_DENIED
+                           : CreateOrOpen(HKEY_LOCAL_MACHINE, path, &key, &created);
+  if (machine != ERROR_SUCCESS) {
     scope = PrefScope::kUser;
-    if (!CreateOrOpen(HKEY_CURRENT_USER, path, &key, &created)) return PrefStoreOpen::kFailed;
+    const LONG user = CreateOrOpen(HKEY_CURRENT_USER, path, &key, &created);
+    if (user != ERROR_SUCCESS) {
+      Log("Preference key %s: machine-wide error %ld, current user's error %ld.\n", path.c_str(),
+          static_cast<long>(machine), static_cast<long>(user));
+      return PrefStoreOpen::kFailed;
+    }
   }
   impl_ = std::make_unique<Impl>(Impl{key, scope});
   return created ? PrefStoreOpen::kCreated : PrefStoreOpen::kOpened;

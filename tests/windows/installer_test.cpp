@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -86,9 +87,10 @@ int RunToEnd(const std::wstring& commandLine) {
   return static_cast<int>(code);
 }
 
-// The installer CMake built, named by KORVANE_INSTALLER as a host path.
-std::wstring InstallerPath() {
-  const char* path = std::getenv("KORVANE_INSTALLER");
+// A file of the build named by an environment variable as a host path
+// (KORVANE_INSTALLER: the installer CMake built).
+std::wstring BuildFile(const char* variable) {
+  const char* path = std::getenv(variable);
   if (!path) return L"";
   std::wstring windows = Widen(path);
   for (wchar_t& c : windows) c = c == L'/' ? L'\\' : c;
@@ -115,6 +117,20 @@ std::string ReadFile(const std::wstring& path) {
   return text.str();
 }
 
+// Whether a program still carries its symbol table, which the linker writes
+// together with the debugging sections and strip removes with them.
+bool HasSymbols(const std::wstring& path) {
+  const std::string image = ReadFile(path);
+  if (image.size() < sizeof(IMAGE_DOS_HEADER)) return false;
+  IMAGE_DOS_HEADER dos{};
+  std::memcpy(&dos, image.data(), sizeof dos);
+  const size_t at = static_cast<size_t>(dos.e_lfanew) + sizeof(DWORD);  // past "PE\0\0"
+  if (image.size() < at + sizeof(IMAGE_FILE_HEADER)) return false;
+  IMAGE_FILE_HEADER header{};
+  std::memcpy(&header, image.data() + at, sizeof header);
+  return header.PointerToSymbolTable != 0 && header.NumberOfSymbols != 0;
+}
+
 void WriteFile(const std::wstring& path, const std::string& text) {
   std::ofstream(path.c_str(), std::ios::binary) << text;
 }
@@ -122,7 +138,7 @@ void WriteFile(const std::wstring& path, const std::string& text) {
 class Installer : public ::testing::Test {
  protected:
   void SetUp() override {
-    installer_ = InstallerPath();
+    installer_ = BuildFile("KORVANE_INSTALLER");
     ASSERT_TRUE(Exists(installer_)) << "KORVANE_INSTALLER does not name the installer";
     Uninstall();  // what an earlier, interrupted run left
   }
@@ -173,6 +189,26 @@ TEST_F(Installer, InstallsBothProgramsWithMenuEntriesAndAnUninstallEntry) {
     EXPECT_EQ(ProductVersionOf(dir + L"\\" + file),
               (product[0] << 24) | (product[1] << 16) | (product[2] << 8) | product[3])
         << "the PRODUCTVERSION of its .rc should read KORVANE_PRODUCT_VERSION_NUMBERS";
+  }
+}
+
+// A user's machine gets the programs without their debugging sections; the
+// build keeps them, to read a crash report's addresses against.
+TEST_F(Installer, ShipsTheProgramsStrippedAndTheBuildKeepsTheirSymbols) {
+  Install();
+  const std::wstring dir = InstallDir();
+  const struct {
+    const wchar_t* installed;
+    const char* built;
+  } programs[] = {{L"velmora_app.exe", "KORVANE_BUILT_MIXER"},
+                  {L"qdl_cpl.exe", "KORVANE_BUILT_PANEL"}};
+  for (const auto& program : programs) {
+    const std::wstring built = BuildFile(program.built);
+    ASSERT_TRUE(Exists(built)) << program.built << " does not name the program as built";
+    EXPECT_TRUE(HasSymbols(built)) << program.built;
+    const std::wstring installed = dir + L"\\" + program.installed;
+    EXPECT_FALSE(HasSymbols(installed)) << program.built;
+    EXPECT_LT(ReadFile(installed).size(), ReadFile(built).size()) << program.built;
   }
 }
 
