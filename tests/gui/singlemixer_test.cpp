@@ -17,6 +17,7 @@ namespace {
 
 constexpr wchar_t kName[] = L"Local\\KorvaneVelmora.OneMixer.SingleMixerTest";
 constexpr char kClass[] = "ZWVELMORATEST";
+constexpr wchar_t kClassWide[] = L"ZWVELMORATEST";
 constexpr char kCommandLine[] = "\"C:\\mixes\\late mix.kmx\"";
 
 enum class Behaviour {
@@ -32,6 +33,8 @@ LRESULT CALLBACK StandInProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
     PostMessageW(window, WM_CLOSE, 0, 0);
     return MainWindow::kHandOverRefused;
   }
+  // Taken only by the window that is to go first: had the message reached it
+  // after all, the start would end, and the test says so.
   if (msg == WM_COPYDATA)
     return behaviour == Behaviour::kGoesWhileSent ? MainWindow::kHandOverTaken : 0;
   if (msg == WM_DESTROY) PostQuitMessage(0);
@@ -60,10 +63,10 @@ class StandInMixer {
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = StandInProc;
     windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"ZWVELMORATEST";
+    windowClass.lpszClassName = kClassWide;
     RegisterClassW(&windowClass);
-    HWND window = CreateWindowW(L"ZWVELMORATEST", L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
-                                nullptr, windowClass.hInstance, nullptr);
+    HWND window = CreateWindowW(kClassWide, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                windowClass.hInstance, nullptr);
     SetWindowLongPtrW(window, GWLP_USERDATA, static_cast<LONG_PTR>(behaviour));
     SetEvent(ready_);
     if (behaviour == Behaviour::kStalls) WaitForSingleObject(stop_, INFINITE);
