@@ -6,6 +6,7 @@
 #include <string>
 
 #include "gui/channelstrips.h"
+#include "gui/commandline.h"
 #include "gui/filecommands.h"
 #include "gui/mixerlayout.h"
 #include "gui/preferencesdialog.h"
@@ -59,9 +60,14 @@ void CommitTypedValue(HWND window) {
 
 // True while the save question, or the file dialog it leads to, is open.
 bool asking = false;
+// True once the window is to be destroyed: a file taken now would go with
+// it, so a hand-over is refused and its start waits for this mixer to end.
+bool closing = false;
 
 // Command lines handed over by later starts, oldest first, still to load.
 std::deque<std::string> handedCommandLines;
+// Those still waiting when the window was destroyed: the program hands them on.
+std::vector<std::string> leftOverCommandLines;
 constexpr UINT kOpenHandedFiles = WM_APP + 1;
 constexpr UINT_PTR kRetryHandedFilesTimer = 1;
 constexpr UINT kRetryHandedFilesMs = 250;
@@ -73,22 +79,58 @@ bool HasUnsavedMix(HWND window) {
   return !savedFlag;
 }
 
-// The closing question. True when the mix may go: No, or Yes and the save
-// happened. A cancelled or failed save keeps it, still unsaved, so the
-// question comes again.
-bool AskToSave(HWND window) {
+enum class MixAnswer { kMayGo, kNotSaved, kKeep };
+
+// A Yes / No / Cancel question about the unsaved mix. The mix may go after
+// No, or after Yes once the save happened; a cancelled or failed save keeps
+// it, still unsaved.
+MixAnswer AskAboutUnsavedMix(HWND window, const char* text, const char* caption) {
   asking = true;
-  const int answer = platform::ShowMessageBox(window, "Want to save before quiting?",
-                                              "Quit KorvaneVelmora", MB_YESNOCANCEL);
-  const bool mayGo = answer == platform::kIdNo ||
-                     (answer == platform::kIdYes && SaveSettingsCommand(window, "Save As"));
+  const int answer = platform::ShowMessageBox(window, text, caption, MB_YESNOCANCEL);
+  MixAnswer result = MixAnswer::kKeep;
+  if (answer == platform::kIdNo) result = MixAnswer::kMayGo;
+  if (answer == platform::kIdYes)
+    result = SaveSettingsCommand(window, "Save As") ? MixAnswer::kMayGo : MixAnswer::kNotSaved;
   asking = false;
-  return mayGo;
+  return result;
 }
 
+// The closing question: the question comes again at the next close when the
+// mix stays.
+bool AskToSave(HWND window) {
+  return AskAboutUnsavedMix(window, "Want to save before quiting?", "Quit KorvaneVelmora") ==
+         MixAnswer::kMayGo;
+}
+
+std::string FileNameOf(const std::string& path) {
+  const std::size_t folder = path.find_last_of("\\/");
+  return folder == std::string::npos ? path : path.substr(folder + 1);
+}
+
+// Before a handed-over file replaces an unsaved mix. A save that did not
+// happen asks again, so the file is neither opened over the mix nor dropped
+// without the user's Cancel.
+bool MayOpenOver(HWND window, const std::string& path) {
+  const std::string text = "Save the changes to the mix before opening " + FileNameOf(path) + "?";
+  MixAnswer answer;
+  do {
+    answer = AskAboutUnsavedMix(window, text.c_str(), "Korvane Velmora");
+  } while (answer == MixAnswer::kNotSaved && IsWindow(window));
+  if (answer == MixAnswer::kKeep)
+    platform::Log("The mix was kept; %s was not opened.\n", path.c_str());
+  return answer == MixAnswer::kMayGo;
+}
+
+// The window, or the question or dialog open over it, so that the keys go
+// where the user is to answer.
 void BringToFront(HWND window) {
   if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
-  SetForegroundWindow(window);
+  SetForegroundWindow(GetLastActivePopup(window));
+}
+
+void Destroy(HWND window) {
+  closing = true;
+  DestroyWindow(window);
 }
 
 }  // namespace
@@ -167,6 +209,9 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
     case WM_COPYDATA:
       return OnCopyData(hwnd, reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     case kOpenHandedFiles:
+      // Once as each hand-over arrives; the retries while a question is
+      // open leave the focus where the user is answering it.
+      BringToFront(hwnd);
       OpenHandedFiles(hwnd);
       return 0;
     case ChannelStrips::kShowMeterChanges:
@@ -180,6 +225,9 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
     case WM_DESTROY:
       OnDestroy();
       return 0;
+    case WM_NCDESTROY:
+      closing = false;  // gone: a later window of this process takes files again
+      break;
     default:
       break;
   }
@@ -285,7 +333,7 @@ void MainWindow::OnClose(HWND hwnd) {
   // system's, at log-off or from the task list) is the same close: it is not
   // asked again inside the first, which would go on after a destroyed window.
   if (asking) return;
-  if (!HasUnsavedMix(hwnd) || AskToSave(hwnd)) DestroyWindow(hwnd);
+  if (!HasUnsavedMix(hwnd) || AskToSave(hwnd)) Destroy(hwnd);
 }
 
 // Log-off, restart or shut-down: the same question as closing, and the
@@ -307,48 +355,64 @@ BOOL MainWindow::OnQueryEndSession(HWND hwnd) {
 void MainWindow::OnEndSession(HWND hwnd, bool ending) {
   if (!ending) return;
   platform::Log("The session is ending.\n");
-  DestroyWindow(hwnd);
+  Destroy(hwnd);
 }
 
 // Only queued here: the sender waits for the answer, and the save question
 // must not keep the other start waiting.
-BOOL MainWindow::OnCopyData(HWND hwnd, const COPYDATASTRUCT* data) {
-  if (data == nullptr || data->dwData != kHandOverTag) return FALSE;
+LRESULT MainWindow::OnCopyData(HWND hwnd, const COPYDATASTRUCT* data) {
+  if (data == nullptr || data->dwData != kHandOverTag) return 0;
   const DWORD characters = data->cbData / sizeof(wchar_t);
   if (data->cbData % sizeof(wchar_t) != 0 || characters > kMaxHandedCharacters ||
       (characters > 0 && data->lpData == nullptr)) {
     platform::Log("A handed-over command line of %lu bytes was refused.\n",
                   static_cast<unsigned long>(data->cbData));
-    return FALSE;
+    return 0;
+  }
+  if (closing) {
+    platform::Log("A handed-over command line was refused: the mixer is closing.\n");
+    return kHandOverRefused;
   }
   std::wstring text(static_cast<const wchar_t*>(data->lpData), characters);
   text.resize(std::wcslen(text.c_str()));  // up to its zero, if it has one
   handedCommandLines.push_back(platform::Utf8FromWide(text));
   PostMessageW(hwnd, kOpenHandedFiles, 0, 0);
-  return TRUE;
+  return kHandOverTaken;
 }
 
-// Each handed command line brings the window to the front; one that names a
-// file replaces the mix, after the save question when something is unsaved
-// (Cancel keeps the mix). While a question or a dialog of the window's own is
-// open, the files wait for it.
+// A handed command line that names a file replaces the mix, after a question
+// when something is unsaved. While a question or a dialog of the window's
+// own is open, the files wait for it.
 void MainWindow::OpenHandedFiles(HWND hwnd) {
   if (handedCommandLines.empty()) return;
-  BringToFront(hwnd);
   if (asking || !IsWindowEnabled(hwnd)) {
     SetTimer(hwnd, kRetryHandedFilesTimer, kRetryHandedFilesMs, nullptr);
     return;
   }
   while (!handedCommandLines.empty()) {
     const std::string commandLine = handedCommandLines.front();
+    const bool open = !commandLine.empty() &&
+                      (!HasUnsavedMix(hwnd) ||
+                       MayOpenOver(hwnd, SettingsPathFromCommandLine(commandLine.c_str())));
+    // Destroyed while asking (the session ended): this file and those after
+    // it are handed on.
+    if (!IsWindow(hwnd)) return;
     handedCommandLines.pop_front();
-    if (commandLine.empty()) continue;
-    if (!HasUnsavedMix(hwnd) || AskToSave(hwnd)) LoadCommandLineFile(hwnd, commandLine.c_str());
+    if (open) LoadCommandLineFile(hwnd, commandLine.c_str());
   }
 }
 
+std::vector<std::string> MainWindow::TakeWaitingCommandLines() {
+  std::vector<std::string> waiting;
+  waiting.swap(leftOverCommandLines);
+  return waiting;
+}
+
 void MainWindow::OnDestroy() {
+  closing = true;  // whoever destroys the window
   UnitWatch::Stop();
+  leftOverCommandLines.insert(leftOverCommandLines.end(), handedCommandLines.begin(),
+                              handedCommandLines.end());
   handedCommandLines.clear();
   ChannelStrips::Release();
   DrawnBitmaps().Clear();

@@ -6,6 +6,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 class MainWindow {
  public:
   static constexpr const char* kClassName = "ZWVELMORA";
@@ -17,10 +20,20 @@ class MainWindow {
   // WM_COPYDATA's tag for a command line that a second start hands over: the
   // UTF-16 text, ended by a zero.
   static constexpr ULONG_PTR kHandOverTag = 0x4B4D5801;
+  // The window's answers to a hand-over. Taken: it opens the file, once any
+  // question or dialog open now has been answered. Refused: it is closing,
+  // and the later start waits for it to end and runs in its place. 0: not a
+  // hand-over it can read.
+  static constexpr LRESULT kHandOverTaken = 1;
+  static constexpr LRESULT kHandOverRefused = 2;
 
   // Registers the class (once) and makes the window; null when that fails.
   static HWND Create(HINSTANCE instance);
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  // The handed command lines that were still waiting when the window was
+  // destroyed (the answer to a question ended the mixer), oldest first; the
+  // caller hands them on. Empty afterwards.
+  static std::vector<std::string> TakeWaitingCommandLines();
 
  private:
   static bool Register(HINSTANCE instance);
@@ -32,7 +45,7 @@ class MainWindow {
   static void OnClose(HWND hwnd);
   static BOOL OnQueryEndSession(HWND hwnd);
   static void OnEndSession(HWND hwnd, bool ending);
-  static BOOL OnCopyData(HWND hwnd, const COPYDATASTRUCT* data);
+  static LRESULT OnCopyData(HWND hwnd, const COPYDATASTRUCT* data);
   static void OpenHandedFiles(HWND hwnd);
   static void OnDestroy();
   static void ShowAbout(HWND hwnd);

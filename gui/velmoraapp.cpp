@@ -101,5 +101,9 @@ int VelmoraApp::Run(HINSTANCE instance, const char* commandLine, int show) {
     return 1;
   }
   LoadCommandLineFile(window, commandLine);
-  return MessageLoop(window);
+  const int exitCode = MessageLoop(window);
+  // Files taken while the question that ended the mixer was open: a new
+  // start opens them once this one has let go of the unit and the name.
+  SingleMixer::HandOn(MainWindow::TakeWaitingCommandLines());
+  return exitCode;
 }

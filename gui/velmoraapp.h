@@ -8,9 +8,9 @@
 class VelmoraApp {
  public:
   // The whole program; its exit code. 0 as well when there is no X-Tamber
-  // (after the "No Korvane detected" box) or when a mixer already running
-  // took the command line, 1 when the window cannot be made. The command
-  // line is UTF-8.
+  // (after the "No Korvane detected" box), when a mixer already running took
+  // the command line, or when it does not answer (after a box that says so);
+  // 1 when the window cannot be made. The command line is UTF-8.
   static int Run(HINSTANCE instance, const char* commandLine, int show);
 
   // Starts the device engine with the metering thread; false (and the error

@@ -24,16 +24,22 @@ std::uintmax_t FileSize(const std::string& path) {
   return error ? 0 : size;
 }
 
+// The window's answer to a command line handed over as a second start would.
+LRESULT HandOverTo(HWND window, const std::wstring& commandLine) {
+  COPYDATASTRUCT data{MainWindow::kHandOverTag,
+                      static_cast<DWORD>((commandLine.size() + 1) * sizeof(wchar_t)),
+                      const_cast<wchar_t*>(commandLine.c_str())};
+  return SendMessageW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+}
+
 class MixerSafety : public MixerWindow {
  protected:
   LRESULT QueryEndSession() {
     return SendMessageA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
   }
-  void HandOver(const std::wstring& commandLine) {
-    COPYDATASTRUCT data{MainWindow::kHandOverTag,
-                        static_cast<DWORD>((commandLine.size() + 1) * sizeof(wchar_t)),
-                        const_cast<wchar_t*>(commandLine.c_str())};
-    ASSERT_EQ(SendMessageW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)), TRUE);
+  LRESULT HandOver(const std::wstring& commandLine) { return HandOverTo(window, commandLine); }
+  LRESULT HandOver(const std::string& path) {
+    return HandOver(L"\"" + platform::WideFromUtf8(path) + L"\"");
   }
   // A mix file with channel 2 at `gain`, written by an engine that is gone again.
   void WriteFileWithGain(const std::string& path, double gain) {
@@ -155,29 +161,102 @@ TEST_F(MixerSafety, AMixInAFolderNamedInTwoScriptsSavesAndOpens) {
 TEST_F(MixerSafety, AHandedOverFileReplacesTheMixOnlyWhenTheUserLetsIt) {
   const std::string file = FileIn("handed.kmx");
   WriteFileWithGain(file, 0.5);
+  const std::string other = FileIn("other.kmx");
+  WriteFileWithGain(other, 0.25);
   ASSERT_FALSE(HasFatalFailure());
   Open();
 
-  HandOver(L"");  // only to the front
+  EXPECT_EQ(HandOver(std::wstring()), MainWindow::kHandOverTaken);  // only to the front
   testsupport::PumpPending();
   EXPECT_TRUE(boxes.empty());
 
+  // Two files at once: Cancel drops the first only, No opens the second.
   KMXSetFloat(kChannel2Fader, 1.0);
-  answers = {platform::kIdCancel};
-  HandOver(L"\"" + platform::WideFromUtf8(file) + L"\"");
-  EXPECT_TRUE(testsupport::PumpUntil([&] { return boxes.size() == 1u; }));
-  testsupport::PumpPending();
-  EXPECT_EQ(boxes[0].text, "Want to save before quiting?");
-  EXPECT_NEAR(KMXGetFloat(kChannel2Fader), 1.0, 1e-9) << "Cancel keeps the mix";
+  answers = {platform::kIdCancel, platform::kIdNo};
+  EXPECT_EQ(HandOver(file), MainWindow::kHandOverTaken);
+  EXPECT_EQ(HandOver(platform::WideFromUtf8(other)), MainWindow::kHandOverTaken);
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return ControlText(IDFADERTEXT + 1) == "-12.0"; }));
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].text, "Save the changes to the mix before opening handed.kmx?");
+  EXPECT_EQ(boxes[0].caption, "Korvane Velmora");
+  EXPECT_EQ(boxes[0].type, static_cast<unsigned>(MB_YESNOCANCEL));
+  EXPECT_EQ(boxes[1].text, "Save the changes to the mix before opening other.kmx?");
 
-  answers = {platform::kIdNo};
-  HandOver(platform::WideFromUtf8(file));
+  // Yes saves first; a save that did not happen asks again.
+  KMXSetFloat(kChannel2Fader, 1.0);
+  answers = {platform::kIdYes, platform::kIdYes};
+  nextPaths = {"", FileIn("kept.kmx")};
+  EXPECT_EQ(HandOver(file), MainWindow::kHandOverTaken);
   EXPECT_TRUE(testsupport::PumpUntil([&] { return ControlText(IDFADERTEXT + 1) == "-6.0"; }));
-  EXPECT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes.size(), 4u);
+  EXPECT_EQ(FileSize(FileIn("kept.kmx")), 212u);
 
-  // Junk in WM_COPYDATA is refused, not read past its end.
+  // Junk in WM_COPYDATA is not read past its end, nor taken.
   COPYDATASTRUCT odd{MainWindow::kHandOverTag, 3, const_cast<char*>("ab")};
-  EXPECT_EQ(SendMessageW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&odd)), FALSE);
+  EXPECT_EQ(SendMessageW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&odd)), 0);
   COPYDATASTRUCT foreign{0x1234, 0, nullptr};
-  EXPECT_EQ(SendMessageW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&foreign)), FALSE);
+  EXPECT_EQ(SendMessageW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&foreign)), 0);
+}
+
+// A file handed over while the quit question is open waits for the answer:
+// Cancel keeps the mixer, which then opens it; an answer that ends the mixer
+// leaves it to be handed on.
+TEST_F(MixerSafety, AFileTakenDuringTheQuitQuestionWaitsForTheAnswer) {
+  const std::string file = FileIn("late.kmx");
+  WriteFileWithGain(file, 0.5);
+  ASSERT_FALSE(HasFatalFailure());
+  Open();
+  LRESULT taken = 0;
+  whileShown = [&](const ShownBox& box) {
+    if (box.caption == "Quit KorvaneVelmora") taken = HandOver(file);
+    testsupport::PumpPending();  // the question's own message loop
+  };
+
+  KMXSetFloat(kChannel2Fader, 1.0);
+  answers = {platform::kIdCancel, platform::kIdNo};
+  Close();
+  EXPECT_EQ(taken, MainWindow::kHandOverTaken);
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return ControlText(IDFADERTEXT + 1) == "-6.0"; }));
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1].text, "Save the changes to the mix before opening late.kmx?");
+  EXPECT_TRUE(MainWindow::TakeWaitingCommandLines().empty());
+
+  taken = 0;
+  KMXSetFloat(kChannel2Fader, 1.0);
+  answers = {platform::kIdNo};
+  Close();
+  EXPECT_FALSE(IsOpen());
+  EXPECT_EQ(taken, MainWindow::kHandOverTaken);
+  EXPECT_EQ(MainWindow::TakeWaitingCommandLines(), std::vector<std::string>{"\"" + file + "\""});
+}
+
+namespace {
+
+// What the window answered a hand-over sent while it was being destroyed.
+HWND destroyed = nullptr;
+LRESULT answeredWhileDestroyed = -1;
+
+LRESULT CALLBACK HandOverAtDestroy(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+  if (code == HC_ACTION && call->message == WM_DESTROY && call->hwnd == destroyed)
+    answeredWhileDestroyed = HandOverTo(destroyed, L"late.kmx");
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+TEST_F(MixerSafety, AClosingMixerRefusesAHandOverSoThatItsStartRunsNext) {
+  Open();
+  destroyed = window;
+  HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, HandOverAtDestroy, nullptr, GetCurrentThreadId());
+  ASSERT_NE(hook, nullptr);
+  Close();
+  UnhookWindowsHookEx(hook);
+  EXPECT_FALSE(IsOpen());
+  EXPECT_EQ(answeredWhileDestroyed, MainWindow::kHandOverRefused);
+  EXPECT_TRUE(MainWindow::TakeWaitingCommandLines().empty());
+
+  // A new window of the process takes files again.
+  Open();
+  EXPECT_EQ(HandOver(std::wstring()), MainWindow::kHandOverTaken);
 }

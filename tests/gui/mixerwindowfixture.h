@@ -7,6 +7,7 @@
 
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -53,6 +54,7 @@ class MixerWindow : public ::testing::Test {
     platform::SetMessageBoxHook(
         [this](void*, const char* text, const char* caption, unsigned type) {
           boxes.push_back({text, caption, type});
+          if (whileShown) whileShown(ShownBox(boxes.back()));  // a copy: it may show more
           if (answers.empty()) return platform::kIdCancel;
           const int answer = answers.front();
           answers.pop_front();
@@ -82,6 +84,7 @@ class MixerWindow : public ::testing::Test {
       DestroyWindow(window);
     }
     testsupport::PumpPending();
+    MainWindow::TakeWaitingCommandLines();  // never handed on to a start of the test itself
     DestroyMasterControl();
     SetFileDialogHook(nullptr);
     SetDialogHook(nullptr);
@@ -112,8 +115,9 @@ class MixerWindow : public ::testing::Test {
   HWND window = nullptr;
   std::vector<ShownBox> boxes;
   std::deque<int> answers;
-  std::vector<std::string> asked;  // the file dialogs run: "Open" or the save title
-  std::string nextPath;            // what the file dialogs answer; empty: cancelled
+  std::function<void(const ShownBox&)> whileShown;  // what happens while a box is open
+  std::vector<std::string> asked;     // the file dialogs run: "Open" or the save title
+  std::string nextPath;               // what the file dialogs answer; empty: cancelled
   std::deque<std::string> nextPaths;  // answered first, one per dialog, before nextPath
   std::unique_ptr<testsupport::TempFolder> temp;
   std::filesystem::path folder;

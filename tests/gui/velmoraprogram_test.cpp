@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <initializer_list>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -50,6 +53,13 @@ void WriteFileWithGain(const std::string& path, double gain) {
   ASSERT_TRUE(SaveSettingsFile(path.c_str()));
   DestroyMasterControl();
   ResetParameterInterface();
+}
+
+// `value` typed into a value box of the program's and entered: a change to save.
+void Enter(HWND box, const char* value) {
+  SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value));
+  SendMessageA(box, EM_SETMODIFY, TRUE, 0);
+  PostMessageA(box, WM_KEYDOWN, VK_RETURN, 0);
 }
 
 // The texts of every static control of a message box.
@@ -152,6 +162,96 @@ TEST_F(VelmoraProgram, ASecondStartHandsItsFileToTheRunningMixerAndEnds) {
   EXPECT_EQ(WindowText(box), "-6.0");
 }
 
+namespace {
+
+// The visible mixer window of a velmora_app.exe that is none of `known`: one
+// that a program started of its own. Windows of the tests' own processes are
+// not it.
+HWND NewMixerWindow(std::initializer_list<DWORD> known) {
+  struct Search {
+    std::initializer_list<DWORD> known;
+    HWND found;
+  } search{known, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM context) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(context);
+        char name[64] = "";
+        GetClassNameA(window, name, sizeof name);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (lstrcmpA(name, "ZWVELMORA") != 0 || !IsWindowVisible(window) ||
+            std::find(s->known.begin(), s->known.end(), owner) != s->known.end())
+          return TRUE;
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, owner);
+        wchar_t image[MAX_PATH] = L"";
+        DWORD size = MAX_PATH;
+        if (process) QueryFullProcessImageNameW(process, 0, image, &size);
+        if (process) CloseHandle(process);
+        if (std::wstring(image).ends_with(L"velmora_app.exe")) s->found = window;
+        return s->found == nullptr;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// True when the keyboard focus of `window`'s thread is in `box` or on one of
+// its buttons.
+bool FocusIsIn(HWND box) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(box, nullptr), &info)) return false;
+  return info.hwndFocus == box || IsChild(box, info.hwndFocus);
+}
+
+}  // namespace
+
+// A file double-clicked while the mixer asks whether to save before quitting
+// is not lost with the mixer: the answer that ends it hands the file on to a
+// new start, which opens it. While the question waits, the keys stay in it.
+TEST_F(VelmoraProgram, AFileHandedOverDuringTheQuitQuestionOpensInTheMixerThatFollows) {
+  const testsupport::TempFolder folder("velmora hand on");
+  const std::string quarter = folder.Path("quarter mix.kmx");
+  WriteFileWithGain(quarter, 0.25);
+  ASSERT_FALSE(HasFatalFailure());
+  Start("devices=1", "");
+  const HWND window = MixerWindow();
+  ASSERT_NE(window, nullptr);
+  HWND box = GetDlgItem(window, IDFADERTEXT + 1);
+  Enter(box, "-3");
+  ASSERT_TRUE(testsupport::Eventually([&] { return WindowText(box) == "-3.0"; }));
+
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  HWND question = nullptr;
+  ASSERT_TRUE(testsupport::Eventually([&] { return (question = ProgramWindow("#32770")); }));
+  ASSERT_EQ(BoxText(question), "Want to save before quiting?");
+  ASSERT_TRUE(testsupport::Eventually([&] { return FocusIsIn(question); }));
+
+  ProgramProcess second;
+  ASSERT_TRUE(second.Start("\"" + quarter + "\""));
+  ASSERT_TRUE(testsupport::Eventually([&] { return second.Ended(); }));
+  EXPECT_EQ(second.ExitCode(), 0u);
+  // The file waits for the answer, retried four times a second: over a few
+  // of those the question keeps the keys the user is about to press.
+  EXPECT_FALSE(testsupport::Eventually([&] { return !FocusIsIn(question); },
+                                       std::chrono::milliseconds(1500)));
+
+  PostMessageA(question, WM_COMMAND, IDNO, 0);
+  ASSERT_TRUE(testsupport::Eventually([&] { return Ended(); }));
+  HWND next = nullptr;
+  ASSERT_TRUE(testsupport::Eventually([&] {
+    return (next = NewMixerWindow({program.ProcessId(), second.ProcessId()})) != nullptr;
+  }));
+  DWORD nextId = 0;
+  GetWindowThreadProcessId(next, &nextId);
+  ProgramProcess following;
+  ASSERT_TRUE(following.Attach(nextId));
+  HWND nextBox = GetDlgItem(next, IDFADERTEXT + 1);
+  EXPECT_TRUE(testsupport::Eventually([&] { return WindowText(nextBox) == "-12.0"; }))
+      << WindowText(nextBox);
+  PostMessageA(next, WM_CLOSE, 0, 0);  // nothing changed since the file: no question
+  EXPECT_TRUE(testsupport::Eventually([&] { return following.Ended(); }));
+}
+
 TEST_F(VelmoraProgram, OpensAFileWhosePathHasLettersOfTwoScripts) {
   // Greek and Japanese: no one code page holds both.
   const testsupport::TempFolder folder(
@@ -172,11 +272,8 @@ TEST_F(VelmoraProgram, TheEndOfTheSessionAsksAboutAnUnsavedMixAndThenEndsTheProg
   Start("devices=1", "");
   const HWND window = MixerWindow();
   ASSERT_NE(window, nullptr);
-  // -6 typed into channel 2's box and entered.
   HWND box = GetDlgItem(window, IDFADERTEXT + 1);
-  SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("-6"));
-  SendMessageA(box, EM_SETMODIFY, TRUE, 0);
-  PostMessageA(box, WM_KEYDOWN, VK_RETURN, 0);
+  Enter(box, "-6");
   ASSERT_TRUE(testsupport::Eventually([&] { return WindowText(box) == "-6.0"; }));
 
   // The user answers the question as it comes: Cancel keeps the session, No lets it end.

@@ -16,7 +16,7 @@ class ChildProcess {
     if (!info_.hProcess) return;
     if (!Ended()) TerminateProcess(info_.hProcess, 99);
     CloseHandle(info_.hProcess);
-    CloseHandle(info_.hThread);
+    if (info_.hThread) CloseHandle(info_.hThread);
   }
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
@@ -34,6 +34,15 @@ class ChildProcess {
     startup.cb = sizeof startup;
     return CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                           &startup, &info_) != 0;
+  }
+
+  // Follows a process that another one started (a program starting itself
+  // again), as if this object had started it.
+  bool Attach(DWORD processId) {
+    info_.hProcess = OpenProcess(
+        SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, processId);
+    info_.dwProcessId = processId;
+    return info_.hProcess != nullptr;
   }
 
   bool Ended() const { return WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0; }
