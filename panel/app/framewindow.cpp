@@ -3,8 +3,10 @@
 #include "panel/app/application.h"
 #include "panel/app/formview.h"
 #include "panel/app/resstrings.h"
+#include "panel/app/windowdpi.h"
 #include "panel/dpiscale.h"
 #include "platform/log.h"
+#include "windows/workarea.h"
 
 namespace app {
 namespace {
@@ -81,15 +83,61 @@ void FrameWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
     platform::Log("Frame: a DPI of %u is not one of a monitor; the layout stays.\n", dpi);
     return;
   }
+  const RECT workArea = WorkAreaAt(suggested);
+  // The form's size at the monitor's DPI decides whether the window fits.
+  LayOutForDpi(dpi);
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (view_ != nullptr) {
+    const SIZE form = view_->FormSize();
+    FitClientTo({form.cx, form.cy + statusBar_.Height()});
+    RecalcLayout();
+  }
+  FitTo(dpi, workArea);
+}
+
+void FrameWindow::FitToWorkArea() {
+  if (hwnd_ == nullptr) return;
+  FitTo(WindowDpi(hwnd_), WorkAreaOf(hwnd_));
+}
+
+// A form's size at another DPI is known only once it is laid out there (its
+// font rounds on its own), so a window that still does not fit is fitted
+// again from the size it has.
+void FrameWindow::FitTo(UINT monitorDpi, const RECT& workArea) {
+  for (int pass = 0; pass < 3 && view_ != nullptr; ++pass) {
+    const UINT dpi = FittingDpi(monitorDpi, workArea);
+    if (dpi == view_->Dpi()) break;
+    platform::Log("Frame: laid out for %u dpi on a monitor of %u dpi, to fit its work area.\n",
+                  dpi, monitorDpi);
+    LayOutForDpi(dpi);
+    const SIZE form = view_->FormSize();
+    FitClientTo({form.cx, form.cy + statusBar_.Height()});
+    RecalcLayout();
+  }
+  KeepInside(hwnd_, workArea);
+}
+
+UINT FrameWindow::FittingDpi(UINT monitorDpi, const RECT& workArea) const {
+  if (view_ == nullptr || view_->Handle() == nullptr) return monitorDpi;
+  RECT client, window;
+  GetClientRect(hwnd_, &client);
+  GetWindowRect(hwnd_, &window);
+  const SIZE form = view_->FormSize();
+  ScreenFit fit;
+  fit.monitorDpi = static_cast<int>(monitorDpi);
+  fit.workArea = SizeOf(workArea);
+  // The frame as it is: a menu bar that wraps takes more than one row.
+  fit.frame = {window.right - window.left - client.right, window.bottom - window.top - client.bottom};
+  fit.layout = {form.cx, form.cy + statusBar_.Height()};
+  fit.layoutDpi = static_cast<int>(view_->Dpi());
+  return static_cast<UINT>(::FittingDpi(fit));
+}
+
+void FrameWindow::LayOutForDpi(UINT dpi) {
   statusBar_.SetDpi(dpi);
   if (view_ != nullptr) view_->OnDpiChanged(dpi);
   OnFrameDpiChanged(dpi);
-  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-  if (view_ == nullptr) return;
-  const SIZE form = view_->FormSize();
-  FitClientTo({form.cx, form.cy + statusBar_.Height()});
-  RecalcLayout();
 }
 
 void FrameWindow::FitClientTo(SIZE wanted) {
@@ -137,6 +185,12 @@ bool FrameWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
       OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       result = 0;
       return true;
+    case WM_SETTINGCHANGE:
+      if (wParam == SPI_SETWORKAREA) FitToWorkArea();
+      return false;
+    case WM_DISPLAYCHANGE:
+      FitToWorkArea();
+      return false;
     case WM_MENUSELECT:
       OnMenuSelect(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HMENU>(lParam));
       result = 0;
