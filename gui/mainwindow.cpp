@@ -58,8 +58,10 @@ WScale FittedScale(int monitorDpi, const RECT& workArea) {
 // The DPI of the window's monitor; 96 for a window that is not DPI aware.
 int MonitorDpi(HWND window) { return WScale(static_cast<int>(GetDpiForWindow(window))).Dpi(); }
 
-// The scale the controls are laid out at.
+// The scale the controls are laid out at, and the DPI of the window's
+// monitor as the system last said.
 WScale shownScale;
+int shownMonitorDpi = WScale::kBaseDpi;
 
 void TakeScaledSize(HWND window, const WScale& scale, int monitorDpi) {
   const SIZE size = OuterSize(scale, monitorDpi);
@@ -218,13 +220,13 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
 }
 
 LRESULT MainWindow::OnCreate(HWND hwnd) {
-  const int monitorDpi = MonitorDpi(hwnd);
+  shownMonitorDpi = MonitorDpi(hwnd);
   const RECT workArea = WorkAreaOf(hwnd);
-  shownScale = FittedScale(monitorDpi, workArea);
+  shownScale = FittedScale(shownMonitorDpi, workArea);
   ChannelStrips::Create(hwnd, shownScale);
   // Made on a monitor of another DPI than the system's, or too small for the
   // window: the size follows the scale.
-  TakeScaledSize(hwnd, shownScale, monitorDpi);
+  TakeScaledSize(hwnd, shownScale, shownMonitorDpi);
   KeepInside(hwnd, workArea);
   // Switching the mixer on during creation went through the parameter
   // interface like a user's change; the user has changed nothing yet.
@@ -275,6 +277,7 @@ void MainWindow::OnDpiChanged(HWND hwnd, int dpi, const RECT* suggested) {
     platform::Log("The mixer window ignores a change to %d dpi.\n", dpi);
     return;
   }
+  shownMonitorDpi = dpi;
   const RECT workArea = suggested ? WorkAreaAt(*suggested) : WorkAreaOf(hwnd);
   const WScale scale = FittedScale(dpi, workArea);
   platform::Log("The mixer window is now at %d dpi.\n", scale.Dpi());
@@ -292,13 +295,12 @@ void MainWindow::OnDpiChanged(HWND hwnd, int dpi, const RECT* suggested) {
 // resolution): the scale that fits may be another, and the window may lie
 // outside.
 void MainWindow::OnScreenChanged(HWND hwnd) {
-  const int monitorDpi = MonitorDpi(hwnd);
   const RECT workArea = WorkAreaOf(hwnd);
-  const WScale scale = FittedScale(monitorDpi, workArea);
+  const WScale scale = FittedScale(shownMonitorDpi, workArea);
   if (!(scale == shownScale)) {
     platform::Log("The mixer window is now at %d dpi.\n", scale.Dpi());
     RescaleControls(scale);
-    TakeScaledSize(hwnd, scale, monitorDpi);
+    TakeScaledSize(hwnd, scale, shownMonitorDpi);
     InvalidateRect(hwnd, nullptr, TRUE);
   }
   KeepInside(hwnd, workArea);

@@ -24,12 +24,19 @@ ScreenSize OuterSizeAt(const ScreenFit& fit, int dpi) {
                    Scaled(fit.minimumOuter.cy, WScale::kBaseDpi, dpi))};
 }
 
-int FittingDpi(const ScreenFit& fit) {
-  for (int dpi = fit.monitorDpi; dpi > WScale::kBaseDpi; --dpi) {
-    const ScreenSize outer = OuterSizeAt(fit, dpi);
-    if (outer.cx <= fit.workArea.cx && outer.cy <= fit.workArea.cy) return dpi;
+int FittingDpi(int monitorDpi, ScreenSize workArea, ScreenSize frame,
+               const std::function<ScreenSize(int dpi)>& clientAt) {
+  for (int dpi = monitorDpi; dpi > WScale::kBaseDpi; --dpi) {
+    const ScreenSize client = clientAt(dpi);
+    if (client.cx + frame.cx <= workArea.cx && client.cy + frame.cy <= workArea.cy) return dpi;
   }
-  return std::min(fit.monitorDpi, WScale::kBaseDpi);
+  return std::min(monitorDpi, WScale::kBaseDpi);
+}
+
+int FittingDpi(const ScreenFit& fit) {
+  // The frame is in the outer size already.
+  return FittingDpi(fit.monitorDpi, fit.workArea, ScreenSize{},
+                    [&fit](int dpi) { return OuterSizeAt(fit, dpi); });
 }
 
 ScreenRect KeptInside(const ScreenRect& window, const ScreenRect& area) {

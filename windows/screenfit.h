@@ -6,6 +6,8 @@
 // on the host.
 #pragma once
 
+#include <functional>
+
 struct ScreenSize {
   int cx = 0;
   int cy = 0;
@@ -39,6 +41,11 @@ ScreenSize OuterSizeAt(const ScreenFit& fit, int dpi);
 // least (a window that does not fit even then is shown at 96 dpi). A
 // monitor below 96 dpi keeps its own.
 int FittingDpi(const ScreenFit& fit);
+// The same for contents whose size does not scale as edges do (a dialog's
+// follows its font, which grows in whole points): `clientAt` gives the client
+// area they need at a DPI; the frame is added to it.
+int FittingDpi(int monitorDpi, ScreenSize workArea, ScreenSize frame,
+               const std::function<ScreenSize(int dpi)>& clientAt);
 // `window` moved as little as brings it inside `area`; one larger than the
 // area keeps the area's top or left edge, so its caption stays reachable.
 ScreenRect KeptInside(const ScreenRect& window, const ScreenRect& area);

@@ -83,6 +83,7 @@ void FrameWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
     platform::Log("Frame: a DPI of %u is not one of a monitor; the layout stays.\n", dpi);
     return;
   }
+  monitorDpi_ = dpi;
   const RECT workArea = WorkAreaAt(suggested);
   // The form's size at the monitor's DPI decides whether the window fits.
   LayOutForDpi(dpi);
@@ -98,7 +99,8 @@ void FrameWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
 
 void FrameWindow::FitToWorkArea() {
   if (hwnd_ == nullptr) return;
-  FitTo(WindowDpi(hwnd_), WorkAreaOf(hwnd_));
+  if (monitorDpi_ == 0) monitorDpi_ = WindowDpi(hwnd_);
+  FitTo(monitorDpi_, WorkAreaOf(hwnd_));
 }
 
 // A form's size at another DPI is known only once it is laid out there (its
@@ -123,15 +125,18 @@ UINT FrameWindow::FittingDpi(UINT monitorDpi, const RECT& workArea) const {
   RECT client, window;
   GetClientRect(hwnd_, &client);
   GetWindowRect(hwnd_, &window);
-  const SIZE form = view_->FormSize();
-  ScreenFit fit;
-  fit.monitorDpi = static_cast<int>(monitorDpi);
-  fit.workArea = SizeOf(workArea);
   // The frame as it is: a menu bar that wraps takes more than one row.
-  fit.frame = {window.right - window.left - client.right, window.bottom - window.top - client.bottom};
-  fit.layout = {form.cx, form.cy + statusBar_.Height()};
-  fit.layoutDpi = static_cast<int>(view_->Dpi());
-  return static_cast<UINT>(::FittingDpi(fit));
+  const ScreenSize frame{window.right - window.left - client.right,
+                         window.bottom - window.top - client.bottom};
+  // The status bar's height follows its font; scaled, it is right to a pixel.
+  const UINT viewDpi = view_->Dpi();
+  const int status = statusBar_.Height();
+  const auto clientAt = [this, viewDpi, status](int dpi) {
+    const SIZE form = view_->FormSizeAt(static_cast<UINT>(dpi));
+    return ScreenSize{form.cx, form.cy + dpiscale::Rescale(status, viewDpi, static_cast<unsigned>(dpi))};
+  };
+  return static_cast<UINT>(
+      ::FittingDpi(static_cast<int>(monitorDpi), SizeOf(workArea), frame, clientAt));
 }
 
 void FrameWindow::LayOutForDpi(UINT dpi) {

@@ -80,6 +80,9 @@ class FrameWindow : public CommandTarget {
   void FitTo(UINT monitorDpi, const RECT& workArea);
 
   HWND hwnd_ = nullptr;
+  // The DPI of the window's monitor, as the system last said; 0 before the
+  // window is fitted first.
+  UINT monitorDpi_ = 0;
   FormView* view_ = nullptr;
   StatusBar statusBar_;
 };

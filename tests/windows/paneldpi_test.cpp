@@ -314,10 +314,15 @@ TEST_F(PanelDpi, OnAMonitorTooSmallForItsScaleTheLargestDpiThatFitsIsTaken) {
   EXPECT_GT(dpi, 96u);
   EXPECT_LT(dpi, 192u);
   ExpectWholeWindowIn(screen);
-  // One dpi more adds about 8 columns (794 / 96): the window fills the width.
+  // The form grows with its font, in steps: at one dpi more it would not fit.
   RECT outer;
   GetWindowRect(Frame(), &outer);
-  EXPECT_LT(screen.right - (outer.right - outer.left), 20);
+  const SIZE larger = View().FormSizeAt(dpi + 1);
+  const SIZE client = ClientSize();
+  const SIZE form = View().FormSize();
+  EXPECT_TRUE(larger.cx + (outer.right - outer.left) - client.cx > screen.right ||
+              larger.cy + (outer.bottom - outer.top) - form.cy > screen.bottom)
+      << dpi + 1 << " dpi: " << larger.cx << " x " << larger.cy;
   EXPECT_EQ(Joined(ClippedOnEveryPage()), "");
 }
 

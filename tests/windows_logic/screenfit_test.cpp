@@ -56,6 +56,19 @@ TEST(ScreenFit, ALayoutGivenAtAnotherDpiIsScaledFromThere) {
   EXPECT_EQ(OuterSizeAt(panel, 132).cx, 927);  // 1000 * 132 / 144 = 916.7, + 10
 }
 
+TEST(ScreenFit, ContentsThatGrowInStepsTakeTheLargestDpiWhereTheyFit) {
+  // A dialog whose font grows by a pixel every 9 dpi: 100 columns for each
+  // pixel of a 12-pixel font at 96 dpi. In a work area of 1500 columns with
+  // 10 of frame, a 14-pixel font (1400) fits and a 15-pixel one does not.
+  const auto dialogAt = [](int dpi) {
+    const int fontPixels = 12 + (dpi - 96) / 9;
+    return ScreenSize{100 * fontPixels, 400};
+  };
+  EXPECT_EQ(FittingDpi(144, {1500, 1000}, {10, 40}, dialogAt), 122);  // (122 - 96) / 9 = 2
+  EXPECT_EQ(FittingDpi(120, {1500, 1000}, {10, 40}, dialogAt), 120);
+  EXPECT_EQ(FittingDpi(192, {1000, 1000}, {10, 40}, dialogAt), 96);
+}
+
 TEST(ScreenFit, NeverBelowThe96DpiLayout) {
   EXPECT_EQ(FittingDpi(Mixer(144, {800, 600}, {16, 90})), 96);
   EXPECT_EQ(FittingDpi(Mixer(96, {800, 600}, {6, 44})), 96);
