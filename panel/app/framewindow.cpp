@@ -85,7 +85,8 @@ void FrameWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
   }
   monitorDpi_ = dpi;
   const RECT workArea = WorkAreaAt(suggested);
-  // The form's size at the monitor's DPI decides whether the window fits.
+  // Laid out for the monitor first: the frame the system draws there is part
+  // of what must fit.
   LayOutForDpi(dpi);
   SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -103,15 +104,15 @@ void FrameWindow::FitToWorkArea() {
   FitTo(monitorDpi_, WorkAreaOf(hwnd_));
 }
 
-// A form's size at another DPI is known only once it is laid out there (its
-// font rounds on its own), so a window that still does not fit is fitted
-// again from the size it has.
+// The status bar's height at another DPI is an estimate, and the menu bar may
+// wrap at a narrower width: a window that still does not fit is fitted again
+// from the size it has.
 void FrameWindow::FitTo(UINT monitorDpi, const RECT& workArea) {
   for (int pass = 0; pass < 3 && view_ != nullptr; ++pass) {
     const UINT dpi = FittingDpi(monitorDpi, workArea);
     if (dpi == view_->Dpi()) break;
-    platform::Log("Frame: laid out for %u dpi on a monitor of %u dpi, to fit its work area.\n",
-                  dpi, monitorDpi);
+    platform::Log("Frame: laid out for %u dpi on a monitor of %u dpi, to fit its work area.\n", dpi,
+                  monitorDpi);
     LayOutForDpi(dpi);
     const SIZE form = view_->FormSize();
     FitClientTo({form.cx, form.cy + statusBar_.Height()});
@@ -133,7 +134,8 @@ UINT FrameWindow::FittingDpi(UINT monitorDpi, const RECT& workArea) const {
   const int status = statusBar_.Height();
   const auto clientAt = [this, viewDpi, status](int dpi) {
     const SIZE form = view_->FormSizeAt(static_cast<UINT>(dpi));
-    return ScreenSize{form.cx, form.cy + dpiscale::Rescale(status, viewDpi, static_cast<unsigned>(dpi))};
+    return ScreenSize{form.cx,
+                      form.cy + dpiscale::Rescale(status, viewDpi, static_cast<unsigned>(dpi))};
   };
   return static_cast<UINT>(
       ::FittingDpi(static_cast<int>(monitorDpi), SizeOf(workArea), frame, clientAt));

@@ -60,7 +60,8 @@ class MixerWindowDpi : public MixerWindow {
       HWND child = GetWindow(window, GW_CHILD);
       for (size_t i = 0; all && i < layout.size(); ++i, child = GetWindow(child, GW_HWNDNEXT)) {
         const RECT actual = ChildRect(window, child);
-        const WScaledRect expected = scale.Rect(layout[i].x, layout[i].y, layout[i].cx, layout[i].cy);
+        const WScaledRect expected =
+            scale.Rect(layout[i].x, layout[i].y, layout[i].cx, layout[i].cy);
         all = child != nullptr && actual.left == expected.left && actual.top == expected.top &&
               actual.right - actual.left == expected.Width();
       }
