@@ -233,6 +233,13 @@ TEST_F(MixerWindowDpi, OnAMonitorTooSmallForItsScaleTheLargestScaleThatFitsIsTak
   ExpectWholeWindowIn(screen);
   // One dpi more would add about 7 rows (694 / 96): the window fills the height.
   EXPECT_LT(screen.bottom - Outer().bottom, 8);
+  // The texts take a font of that scale too.
+  LOGFONTA stockFont{}, font{};
+  ASSERT_NE(GetObjectA(GetStockObject(ANSI_VAR_FONT), sizeof stockFont, &stockFont), 0);
+  const auto boxFont =
+      reinterpret_cast<HGDIOBJ>(SendDlgItemMessageA(window, IDFADERTEXT + 3, WM_GETFONT, 0, 0));
+  ASSERT_NE(GetObjectA(boxFont, sizeof font, &font), 0);
+  EXPECT_EQ(font.lfHeight, WScale(dpi).Length(stockFont.lfHeight));
 
   // On a monitor where it fits, the monitor's scale again.
   ForceWorkArea({0, 0, 4000, 3000});
