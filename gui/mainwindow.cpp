@@ -21,6 +21,7 @@
 #include "windows/bitmapcache.h"
 #include "windows/reflect.h"
 #include "windows/wedit.h"
+#include "windows/workarea.h"
 
 namespace {
 
@@ -30,21 +31,46 @@ constexpr DWORD kWindowStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 // Where the caption, menu or frame are larger (another theme), the window
 // grows by as much, so that nothing of the layout is cut off at its bottom or
 // right edge. At another DPI the layout and the classic size are scaled, and
-// the frame is the one the system draws at that DPI.
-SIZE OuterSize(const WScale& scale) {
-  RECT outer{0, 0, scale.Length(kLayoutWidth), scale.Length(kLayoutHeight)};
-  const SIZE classic{scale.Length(MainWindow::kWidth), scale.Length(MainWindow::kHeight)};
-  const BOOL adjusted =
-      scale.IsIdentity()
-          ? AdjustWindowRectEx(&outer, kWindowStyle, TRUE, 0)
-          : AdjustWindowRectExForDpi(&outer, kWindowStyle, TRUE, 0, static_cast<UINT>(scale.Dpi()));
-  if (!adjusted) return classic;
-  return {std::max(outer.right - outer.left, classic.cx),
-          std::max(outer.bottom - outer.top, classic.cy)};
+// the frame is the one the system draws on the window's monitor.
+ScreenFit MixerFit(int monitorDpi, const RECT& workArea) {
+  ScreenFit fit;
+  fit.monitorDpi = monitorDpi;
+  fit.workArea = SizeOf(workArea);
+  fit.frame = FrameExtent(kWindowStyle, 0, true, monitorDpi);
+  fit.layout = {kLayoutWidth, kLayoutHeight};
+  fit.minimumOuter = {MainWindow::kWidth, MainWindow::kHeight};
+  return fit;
+}
+
+SIZE OuterSize(const WScale& scale, int monitorDpi) {
+  const ScreenSize outer = OuterSizeAt(MixerFit(monitorDpi, RECT{}), scale.Dpi());
+  return {outer.cx, outer.cy};
+}
+
+// The monitor's scale, or the largest that fits its work area.
+WScale FittedScale(int monitorDpi, const RECT& workArea) {
+  const WScale scale(FittingDpi(MixerFit(monitorDpi, workArea)));
+  if (scale.Dpi() != monitorDpi)
+    platform::Log("The mixer window does not fit its screen at %d dpi; it is scaled for %d dpi.\n",
+                  monitorDpi, scale.Dpi());
+  return scale;
 }
 
 // The DPI of the window's monitor; 96 for a window that is not DPI aware.
-WScale WindowScale(HWND window) { return WScale(static_cast<int>(GetDpiForWindow(window))); }
+int MonitorDpi(HWND window) { return WScale(static_cast<int>(GetDpiForWindow(window))).Dpi(); }
+
+// The scale the controls are laid out at, and the DPI of the window's
+// monitor as the system last said.
+WScale shownScale;
+int shownMonitorDpi = WScale::kBaseDpi;
+
+void TakeScaledSize(HWND window, const WScale& scale, int monitorDpi) {
+  const SIZE size = OuterSize(scale, monitorDpi);
+  RECT now{};
+  GetWindowRect(window, &now);
+  if (now.right - now.left == size.cx && now.bottom - now.top == size.cy) return;
+  SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 bool IsDescendant(HWND window, HWND candidate) {
   return candidate != nullptr && IsChild(window, candidate);
@@ -159,7 +185,8 @@ bool MainWindow::Register(HINSTANCE instance) {
 
 HWND MainWindow::Create(HINSTANCE instance) {
   if (!Register(instance)) return nullptr;
-  const SIZE size = OuterSize(WScale(static_cast<int>(GetDpiForSystem())));
+  const int systemDpi = static_cast<int>(GetDpiForSystem());
+  const SIZE size = OuterSize(WScale(systemDpi), systemDpi);
   return CreateWindowExA(0, kClassName, "Korvane Velmora", kWindowStyle, CW_USEDEFAULT,
                          CW_USEDEFAULT, size.cx, size.cy, nullptr, nullptr, instance, nullptr);
 }
@@ -175,6 +202,12 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
     case WM_DPICHANGED:
       OnDpiChanged(hwnd, HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
       return 0;
+    case WM_SETTINGCHANGE:
+      if (wParam == SPI_SETWORKAREA) OnScreenChanged(hwnd);
+      break;
+    case WM_DISPLAYCHANGE:
+      OnScreenChanged(hwnd);
+      break;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC: {
       // Value boxes and labels choose their own colours; the combo box keeps the system's.
@@ -235,13 +268,14 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
 }
 
 LRESULT MainWindow::OnCreate(HWND hwnd) {
-  const WScale scale = WindowScale(hwnd);
-  ChannelStrips::Create(hwnd, scale);
-  // Made on a monitor of another DPI than the system's: the size follows.
-  if (!(scale == WScale(static_cast<int>(GetDpiForSystem())))) {
-    const SIZE size = OuterSize(scale);
-    SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  shownMonitorDpi = MonitorDpi(hwnd);
+  const RECT workArea = WorkAreaOf(hwnd);
+  shownScale = FittedScale(shownMonitorDpi, workArea);
+  ChannelStrips::Create(hwnd, shownScale);
+  // Made on a monitor of another DPI than the system's, or too small for the
+  // window: the size follows the scale.
+  TakeScaledSize(hwnd, shownScale, shownMonitorDpi);
+  KeepInside(hwnd, workArea);
   // Switching the mixer on during creation went through the parameter
   // interface like a user's change; the user has changed nothing yet.
   savedFlag = true;
@@ -279,9 +313,11 @@ LRESULT MainWindow::OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
 }
 
 // Moved to a monitor of another scale: every control to its place at the new
-// DPI, then the window to the rectangle the system suggests (it keeps the
-// window where the pointer dragged it). Without one, the window keeps its
-// corner and takes the size of the scale.
+// DPI (or the largest that fits that monitor), then the window to the
+// rectangle the system suggests (it keeps the window where the pointer
+// dragged it). Without one, or where the window was fitted, the window keeps
+// its corner and takes the size of the scale. Either way it ends inside the
+// work area.
 void MainWindow::OnDpiChanged(HWND hwnd, int dpi, const RECT* suggested) {
   // 25 % to 500 %: no monitor is scaled beyond, and a message of another
   // process that claims more would have the window make bitmaps of gigabytes.
@@ -289,20 +325,41 @@ void MainWindow::OnDpiChanged(HWND hwnd, int dpi, const RECT* suggested) {
     platform::Log("The mixer window ignores a change to %d dpi.\n", dpi);
     return;
   }
-  const WScale scale(dpi);
+  shownMonitorDpi = dpi;
+  const RECT workArea = suggested ? WorkAreaAt(*suggested) : WorkAreaOf(hwnd);
+  const WScale scale = FittedScale(dpi, workArea);
   platform::Log("The mixer window is now at %d dpi.\n", scale.Dpi());
-  // The bitmaps of the old scale are not drawn again; those of the new one
-  // are made as the controls paint.
-  DrawnBitmaps().Clear();
-  ChannelStrips::Rescale(scale);
+  RescaleControls(scale);
   if (suggested) {
     SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                  suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-  } else {
-    const SIZE size = OuterSize(scale);
-    SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
+  if (!suggested || scale.Dpi() != dpi) TakeScaledSize(hwnd, scale, dpi);
+  KeepInside(hwnd, workArea);
   InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+// The work area or the display changed (a taskbar moved or grew, another
+// resolution): the scale that fits may be another, and the window may lie
+// outside.
+void MainWindow::OnScreenChanged(HWND hwnd) {
+  const RECT workArea = WorkAreaOf(hwnd);
+  const WScale scale = FittedScale(shownMonitorDpi, workArea);
+  if (!(scale == shownScale)) {
+    platform::Log("The mixer window is now at %d dpi.\n", scale.Dpi());
+    RescaleControls(scale);
+    TakeScaledSize(hwnd, scale, shownMonitorDpi);
+    InvalidateRect(hwnd, nullptr, TRUE);
+  }
+  KeepInside(hwnd, workArea);
+}
+
+// The bitmaps of the old scale are not drawn again; those of the new one are
+// made as the controls paint.
+void MainWindow::RescaleControls(const WScale& scale) {
+  DrawnBitmaps().Clear();
+  ChannelStrips::Rescale(scale);
+  shownScale = scale;
 }
 
 void MainWindow::OnTab(HWND hwnd) {

@@ -1,4 +1,6 @@
-// The mixer's one window: class "ZWVELMORA", fixed size, menu 125. Its
+// The mixer's one window: class "ZWVELMORA", fixed size, menu 125, scaled
+// with its monitor or, where it would not fit the monitor's work area there,
+// as large as fits. Its
 // creation builds every control; closing, and the end of the user's session,
 // ask to save unsaved changes; destroying it shuts the engine down and ends
 // the message loop. A second start of the program hands it its command line.
@@ -8,6 +10,8 @@
 
 #include <string>
 #include <vector>
+
+#include "windows/wscale.h"
 
 class MainWindow {
  public:
@@ -39,6 +43,8 @@ class MainWindow {
   static bool Register(HINSTANCE instance);
   static LRESULT OnCreate(HWND hwnd);
   static void OnDpiChanged(HWND hwnd, int dpi, const RECT* suggested);
+  static void OnScreenChanged(HWND hwnd);
+  static void RescaleControls(const WScale& scale);
   static LRESULT OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam);
   static void OnTab(HWND hwnd);
   static void OnStripKey(HWND hwnd);

@@ -60,6 +60,17 @@ int DrawnStep(const WScale& scale) {
   return kSteps - 1;
 }
 
+// The device pixels that cover a logical length wherever it starts: a
+// control's scaled edges may lie a pixel further apart than its rounded
+// length, and a bitmap one pixel short of its window leaves a column of the
+// white it is composed on.
+namespace {
+int CoveringLength(const WScale& scale, int logical) {
+  return static_cast<int>((static_cast<long long>(logical) * scale.Dpi() + WScale::kBaseDpi - 1) /
+                          WScale::kBaseDpi);
+}
+}  // namespace
+
 GdiBitmap LoadScaledBitmap(int id, const WScale& scale, bool keyed) {
   if (scale.IsIdentity()) return LoadBitmapResource(id);
   const int step = DrawnStep(scale);
@@ -70,7 +81,8 @@ GdiBitmap LoadScaledBitmap(int id, const WScale& scale, bool keyed) {
   if (!original) original = LoadBitmapResource(id);
   if (!original) return original;
   const SIZE from = BitmapSize(original.Get());
-  const SIZE to{scale.Length(drawnAt.ToLogical(from.cx)), scale.Length(drawnAt.ToLogical(from.cy))};
+  const SIZE to{CoveringLength(scale, drawnAt.ToLogical(from.cx)),
+                CoveringLength(scale, drawnAt.ToLogical(from.cy))};
   if (to.cx == from.cx && to.cy == from.cy) return original;  // drawn at this very scale
   HDC screen = GetDC(nullptr);
   GdiBitmap scaled(CreateCompatibleBitmap(screen, to.cx, to.cy));

@@ -16,6 +16,8 @@ int Scaled(int n, int num, int den) {
 
 int WScale::Edge(int logical) const { return Scaled(logical, dpi_, kBaseDpi); }
 
+int WScale::Rescale(int value, int from, int to) { return Scaled(value, to, from); }
+
 WScaledRect WScale::Rect(int x, int y, int cx, int cy) const {
   return WScaledRect{Edge(x), Edge(y), Edge(x + cx), Edge(y + cy)};
 }

@@ -38,6 +38,10 @@ class WScale {
 
   bool operator==(const WScale& other) const { return dpi_ == other.dpi_; }
 
+  // `value` pixels at `from` dpi as pixels at `to` dpi, rounded as Edge
+  // rounds; `from` must not be 0.
+  static int Rescale(int value, int from, int to);
+
  private:
   int dpi_;
 };

@@ -21,6 +21,13 @@ bool FormView::Create(FrameWindow& frame, Document& document) {
 
 SIZE FormView::FormSize() const { return formSize_; }
 
+SIZE FormView::FormSizeAt(UINT dpi) const {
+  if (dpi == dpi_) return formSize_;
+  if (dpi == layout_.Dpi()) return layout_.Size(layout_.Font());
+  const FontHandle font(CreateDialogFontForDpi(layout_.Font(), layout_.Dpi(), dpi));
+  return layout_.Size(font.Get() != nullptr ? font.Get() : layout_.Font());
+}
+
 HFONT FormView::FormFont() const {
   return reinterpret_cast<HFONT>(SendMessageW(Handle(), WM_GETFONT, 0, 0));
 }

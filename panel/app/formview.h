@@ -22,6 +22,8 @@ class FormView : public Dialog {
 
   // The form's size in pixels, as its template lays it out at the form's DPI.
   SIZE FormSize() const;
+  // The form's size as it would be laid out at `dpi`.
+  SIZE FormSizeAt(UINT dpi) const;
   // The DPI the form is laid out for.
   UINT Dpi() const { return dpi_; }
   // The monitor's DPI became `dpi`: the form lays its controls out again,

@@ -3,8 +3,10 @@
 #include "panel/app/application.h"
 #include "panel/app/formview.h"
 #include "panel/app/resstrings.h"
+#include "panel/app/windowdpi.h"
 #include "panel/dpiscale.h"
 #include "platform/log.h"
+#include "windows/workarea.h"
 
 namespace app {
 namespace {
@@ -81,15 +83,68 @@ void FrameWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
     platform::Log("Frame: a DPI of %u is not one of a monitor; the layout stays.\n", dpi);
     return;
   }
+  monitorDpi_ = dpi;
+  const RECT workArea = WorkAreaAt(suggested);
+  // Laid out for the monitor first: the frame the system draws there is part
+  // of what must fit.
+  LayOutForDpi(dpi);
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (view_ != nullptr) {
+    const SIZE form = view_->FormSize();
+    FitClientTo({form.cx, form.cy + statusBar_.Height()});
+    RecalcLayout();
+  }
+  FitTo(dpi, workArea);
+}
+
+void FrameWindow::FitToWorkArea() {
+  if (hwnd_ == nullptr) return;
+  if (monitorDpi_ == 0) monitorDpi_ = WindowDpi(hwnd_);
+  FitTo(monitorDpi_, WorkAreaOf(hwnd_));
+}
+
+// The status bar's height at another DPI is an estimate, and the menu bar may
+// wrap at a narrower width: a window that still does not fit is fitted again
+// from the size it has.
+void FrameWindow::FitTo(UINT monitorDpi, const RECT& workArea) {
+  for (int pass = 0; pass < 3 && view_ != nullptr; ++pass) {
+    const UINT dpi = FittingDpi(monitorDpi, workArea);
+    if (dpi == view_->Dpi()) break;
+    platform::Log("Frame: laid out for %u dpi on a monitor of %u dpi, to fit its work area.\n", dpi,
+                  monitorDpi);
+    LayOutForDpi(dpi);
+    const SIZE form = view_->FormSize();
+    FitClientTo({form.cx, form.cy + statusBar_.Height()});
+    RecalcLayout();
+  }
+  KeepInside(hwnd_, workArea);
+}
+
+UINT FrameWindow::FittingDpi(UINT monitorDpi, const RECT& workArea) const {
+  if (view_ == nullptr || view_->Handle() == nullptr) return monitorDpi;
+  RECT client, window;
+  GetClientRect(hwnd_, &client);
+  GetWindowRect(hwnd_, &window);
+  // The frame as it is: a menu bar that wraps takes more than one row.
+  const ScreenSize frame{window.right - window.left - client.right,
+                         window.bottom - window.top - client.bottom};
+  // The status bar's height follows its font; scaled, it is right to a pixel.
+  const UINT viewDpi = view_->Dpi();
+  const int status = statusBar_.Height();
+  const auto clientAt = [this, viewDpi, status](int dpi) {
+    const SIZE form = view_->FormSizeAt(static_cast<UINT>(dpi));
+    return ScreenSize{form.cx,
+                      form.cy + dpiscale::Rescale(status, viewDpi, static_cast<unsigned>(dpi))};
+  };
+  return static_cast<UINT>(
+      ::FittingDpi(static_cast<int>(monitorDpi), SizeOf(workArea), frame, clientAt));
+}
+
+void FrameWindow::LayOutForDpi(UINT dpi) {
   statusBar_.SetDpi(dpi);
   if (view_ != nullptr) view_->OnDpiChanged(dpi);
   OnFrameDpiChanged(dpi);
-  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-  if (view_ == nullptr) return;
-  const SIZE form = view_->FormSize();
-  FitClientTo({form.cx, form.cy + statusBar_.Height()});
-  RecalcLayout();
 }
 
 void FrameWindow::FitClientTo(SIZE wanted) {
@@ -137,6 +192,12 @@ bool FrameWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
       OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       result = 0;
       return true;
+    case WM_SETTINGCHANGE:
+      if (wParam == SPI_SETWORKAREA) FitToWorkArea();
+      return false;
+    case WM_DISPLAYCHANGE:
+      FitToWorkArea();
+      return false;
     case WM_MENUSELECT:
       OnMenuSelect(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HMENU>(lParam));
       result = 0;

@@ -43,10 +43,16 @@ class FrameWindow : public CommandTarget {
   // Status pane 0.
   void SetMessageText(const std::wstring& text);
   // The window was moved to a monitor of `dpi` (or that monitor's scale was
-  // changed): the view and the status bar are laid out again for it and the
-  // window takes `suggested`, the rectangle the system proposes, with its size
-  // made to hold the new layout exactly.
+  // changed): the view and the status bar are laid out again for it (or for
+  // the largest DPI at which the window fits that monitor's work area) and
+  // the window takes `suggested`, the rectangle the system proposes, with its
+  // size made to hold the new layout exactly, inside the work area.
   void OnDpiChanged(UINT dpi, const RECT& suggested);
+  // Once the view is laid out, and whenever the work area or the display
+  // changes: the contents take the monitor's DPI, or the largest at which the
+  // window fits the work area (never below 96), and the window is moved
+  // inside the work area.
+  void FitToWorkArea();
 
  protected:
   // Window styles before creation; the default is a resizable window.
@@ -67,8 +73,16 @@ class FrameWindow : public CommandTarget {
   // Grows or shrinks the window, keeping its place, until its client area is
   // exactly `wanted`, whatever the frame's caption and borders measure.
   void FitClientTo(SIZE wanted);
+  // The view and the status bar laid out for `dpi`, the window sized to hold them.
+  void LayOutForDpi(UINT dpi);
+  // The DPI the contents take on a monitor of `monitorDpi` with `workArea`.
+  UINT FittingDpi(UINT monitorDpi, const RECT& workArea) const;
+  void FitTo(UINT monitorDpi, const RECT& workArea);
 
   HWND hwnd_ = nullptr;
+  // The DPI of the window's monitor, as the system last said; 0 before the
+  // window is fitted first.
+  UINT monitorDpi_ = 0;
   FormView* view_ = nullptr;
   StatusBar statusBar_;
 };

@@ -27,6 +27,7 @@ bool SingleDocTemplate::OpenDocument(const std::wstring& title) {
   frame_->SetActiveView(view_.get());
   frame_->RecalcLayout();
   view_->OnInitialUpdate();
+  frame_->FitToWorkArea();
   return true;
 }
 

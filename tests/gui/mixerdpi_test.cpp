@@ -1,5 +1,7 @@
 // The mixer window moved to monitors of 120, 144 and 192 dpi: the layout
 // follows as a whole, and the pointer moves the gain by physical distance.
+// Where the window would not fit the work area at the monitor's scale, it
+// takes the largest that fits, with every control at that one scale.
 #include <string>
 
 #include "gui/mixerlayout.h"
@@ -8,6 +10,7 @@
 #include "windows/bitmapcache.h"
 #include "windows/faderlogic.h"
 #include "windows/gdicount.h"
+#include "windows/workarea.h"
 #include "windows/wscale.h"
 
 namespace {
@@ -28,6 +31,57 @@ RECT ChildRect(HWND parent, HWND child) {
 
 class MixerWindowDpi : public MixerWindow {
  protected:
+  // Room for the window at every scale the tests move it to, whatever the
+  // test's own screen measures.
+  void SetUp() override {
+    MixerWindow::SetUp();
+    ForceWorkArea({0, 0, 4000, 3000});
+  }
+  void TearDown() override {
+    MixerWindow::TearDown();
+    SetWorkAreaForTests(nullptr);
+  }
+  void ForceWorkArea(RECT area) { SetWorkAreaForTests(&area); }
+  void ScreenChanged(UINT message, WPARAM wParam = 0) {
+    SendMessageA(window, message, wParam, 0);
+    testsupport::PumpPending();
+  }
+  RECT Outer() {
+    RECT outer{};
+    GetWindowRect(window, &outer);
+    return outer;
+  }
+  // The one DPI every control of the layout is placed at; 0 when there is none.
+  int LaidOutDpi() {
+    const std::vector<ControlPlacement>& layout = MixerLayout();
+    for (int dpi = 96; dpi <= 480; ++dpi) {
+      const WScale scale(dpi);
+      bool all = true;
+      HWND child = GetWindow(window, GW_CHILD);
+      for (size_t i = 0; all && i < layout.size(); ++i, child = GetWindow(child, GW_HWNDNEXT)) {
+        const RECT actual = ChildRect(window, child);
+        const WScaledRect expected =
+            scale.Rect(layout[i].x, layout[i].y, layout[i].cx, layout[i].cy);
+        all = child != nullptr && actual.left == expected.left && actual.top == expected.top &&
+              actual.right - actual.left == expected.Width();
+      }
+      if (all) return dpi;
+    }
+    return 0;
+  }
+  // The whole window inside `area`, and the whole layout inside its client area.
+  void ExpectWholeWindowIn(const RECT& area) {
+    const RECT outer = Outer();
+    EXPECT_GE(outer.left, area.left);
+    EXPECT_GE(outer.top, area.top);
+    EXPECT_LE(outer.right, area.right);
+    EXPECT_LE(outer.bottom, area.bottom);
+    const WScale scale(LaidOutDpi());
+    RECT client{};
+    GetClientRect(window, &client);
+    EXPECT_GE(client.right, scale.Length(kLayoutWidth)) << scale.Dpi();
+    EXPECT_GE(client.bottom, scale.Length(kLayoutHeight)) << scale.Dpi();
+  }
   // What the system does when the window is dragged onto a monitor of `dpi`:
   // the message with a suggested rectangle of the window's size scaled.
   void MoveToDpi(int dpi) {
@@ -165,4 +219,74 @@ TEST_F(MixerWindowDpi, BitmapsOfAnEarlierScaleAreGivenBackAndAllOfThemWithTheWin
   testsupport::PumpPending();
   EXPECT_EQ(DrawnBitmaps().Size(), 0);
   EXPECT_EQ(gdi::LiveObjects(), before);
+}
+
+TEST_F(MixerWindowDpi, OnAMonitorTooSmallForItsScaleTheLargestScaleThatFitsIsTaken) {
+  Open();
+  const RECT screen{0, 0, 1280, 1024};
+  ForceWorkArea(screen);
+  MoveToDpi(192);
+  const int dpi = LaidOutDpi();
+  EXPECT_GT(dpi, 96);
+  EXPECT_LT(dpi, 192) << "at 192 dpi the window is 1388 rows high at the least";
+  ExpectLayoutAt(WScale(dpi));
+  ExpectWholeWindowIn(screen);
+  // One dpi more would add about 7 rows (694 / 96): the window fills the height.
+  EXPECT_LT(screen.bottom - Outer().bottom, 8);
+  // The texts take a font of that scale too.
+  LOGFONTA stockFont{}, font{};
+  ASSERT_NE(GetObjectA(GetStockObject(ANSI_VAR_FONT), sizeof stockFont, &stockFont), 0);
+  const auto boxFont =
+      reinterpret_cast<HGDIOBJ>(SendDlgItemMessageA(window, IDFADERTEXT + 3, WM_GETFONT, 0, 0));
+  ASSERT_NE(GetObjectA(boxFont, sizeof font, &font), 0);
+  EXPECT_EQ(font.lfHeight, WScale(dpi).Length(stockFont.lfHeight));
+
+  // On a monitor where it fits, the monitor's scale again.
+  ForceWorkArea({0, 0, 4000, 3000});
+  MoveToDpi(144);
+  ExpectLayoutAt(WScale(144));
+}
+
+TEST_F(MixerWindowDpi, AWorkAreaThatShrinksOrGrowsRescalesTheWindowAndKeepsItInside) {
+  Open();
+  MoveToDpi(144);
+  ASSERT_EQ(LaidOutDpi(), 144);
+  // A taskbar of 48 rows at the top of a 1280 x 768 screen.
+  const RECT small{0, 48, 1280, 768};
+  ForceWorkArea(small);
+  ScreenChanged(WM_SETTINGCHANGE, 20);  // the wallpaper: nothing to do with the room
+  EXPECT_EQ(LaidOutDpi(), 144);
+  ScreenChanged(WM_SETTINGCHANGE, SPI_SETWORKAREA);
+  const int fitted = LaidOutDpi();
+  EXPECT_GE(fitted, 96);
+  EXPECT_LT(fitted, 144);
+  ExpectLayoutAt(WScale(fitted));
+  ExpectWholeWindowIn(small);
+  ForceWorkArea({0, 0, 4000, 3000});
+  ScreenChanged(WM_DISPLAYCHANGE);
+  ExpectLayoutAt(WScale(144));
+}
+
+TEST_F(MixerWindowDpi, AtTheBaseScaleTheWindowIsNeverMadeSmallerOnlyKeptInside) {
+  // Smaller than the 96-dpi window, from the start: the window keeps its
+  // size and lies at the work area's corner.
+  const RECT tiny{100, 50, 500, 550};
+  ForceWorkArea(tiny);
+  Open();
+  EXPECT_EQ(LaidOutDpi(), 96);
+  RECT outer = Outer();
+  EXPECT_EQ(outer.left, 100);
+  EXPECT_EQ(outer.top, 50);
+  EXPECT_GE(outer.right - outer.left, MainWindow::kWidth);
+  EXPECT_GE(outer.bottom - outer.top, MainWindow::kHeight);
+  const SIZE size{outer.right - outer.left, outer.bottom - outer.top};
+  // A window left outside a work area that changed comes inside it.
+  const RECT screen{0, 0, 1280, 1024};
+  ForceWorkArea(screen);
+  SetWindowPos(window, nullptr, 1000, 700, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ScreenChanged(WM_DISPLAYCHANGE);
+  outer = Outer();
+  EXPECT_EQ(outer.left, 1280 - size.cx);
+  EXPECT_EQ(outer.top, 1024 - size.cy);
+  ExpectLayoutAt(WScale());
 }

@@ -35,6 +35,12 @@ TEST_F(BitmapCaching, OneBitmapForEachResourceScaleAndKind) {
   EXPECT_EQ(SizeOf(at144).cx, 12);
   EXPECT_EQ(SizeOf(at144).cy, 9);
   EXPECT_EQ(SizeOf(cache.Get(kHalvesBitmap, WScale(), false)).cx, 8) << "and back at 96 dpi";
+  // At a scale a window was fitted to, 137 dpi, 8 pixels are 11.4; but a
+  // control 8 pixels wide from x = 1 spans 13 - 1 = 12 (12.8 and 1.4 rounded).
+  // Its bitmap covers it, leaving no column of the white it is composed on.
+  const HBITMAP at137 = cache.Get(kHalvesBitmap, WScale(137), false);
+  EXPECT_EQ(SizeOf(at137).cx, 12);
+  EXPECT_EQ(SizeOf(at137).cy, 9);  // 8.6
 
   // A keyed picture is resampled without blending, so it is a copy of its own.
   const HBITMAP keyed = cache.Get(kFramedBitmap, WScale(144), true);

@@ -1,6 +1,8 @@
 // The control panel on a monitor of another scale: the window moved to one of
 // 144 dpi (150 %) has every control, icon, column and pane at that scale with
 // nothing clipped, and back on a 96-dpi monitor it is exactly as it was.
+// Where the window would not fit the work area at the monitor's scale, it is
+// laid out for the largest DPI at which it fits.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -10,6 +12,7 @@
 #include "panel/app/resstrings.h"
 #include "panel/dpiscale.h"
 #include "tests/windows/panelwindow.h"
+#include "windows/workarea.h"
 
 namespace {
 
@@ -117,6 +120,33 @@ void FindClipped(HWND dialog, HWND form, std::vector<std::string>& clipped) {
 
 class PanelDpi : public PanelWindow {
  protected:
+  // Room for the window at every scale the tests move it to, whatever the
+  // test's own screen measures.
+  void SetUp() override {
+    PanelWindow::SetUp();
+    ForceWorkArea({0, 0, 4000, 3000});
+  }
+  void TearDown() override {
+    PanelWindow::TearDown();
+    SetWorkAreaForTests(nullptr);
+  }
+  void ForceWorkArea(RECT area) { SetWorkAreaForTests(&area); }
+  void ScreenChanged(UINT message, WPARAM wParam = 0) {
+    SendMessageW(Frame(), message, wParam, 0);
+    testsupport::PumpPending();
+  }
+  // The whole frame inside `area`, holding the form and the status bar exactly.
+  void ExpectWholeWindowIn(const RECT& area) {
+    RECT outer;
+    GetWindowRect(Frame(), &outer);
+    EXPECT_GE(outer.left, area.left);
+    EXPECT_GE(outer.top, area.top);
+    EXPECT_LE(outer.right, area.right);
+    EXPECT_LE(outer.bottom, area.bottom);
+    const SIZE form = View().FormSize();
+    EXPECT_EQ(ClientSize().cx, form.cx);
+    EXPECT_EQ(ClientSize().cy, form.cy + application->MainWindow()->GetStatusBar().Height());
+  }
   // What the system sends when the window comes onto a monitor of `dpi`: the
   // window's rectangle scaled about its top left corner.
   void MoveToMonitorOf(UINT dpi) {
@@ -273,6 +303,59 @@ TEST_F(PanelDpi, ColumnsKeepTheirShareAndANonsenseDpiChangesNothing) {
     EXPECT_TRUE(EqualRect(&after[i], &before[i])) << i;
   EXPECT_EQ(ClientSize().cx, client.cx);
   EXPECT_EQ(ClientSize().cy, client.cy);
+}
+
+TEST_F(PanelDpi, OnAMonitorTooSmallForItsScaleTheLargestDpiThatFitsIsTaken) {
+  Open();
+  const RECT screen{0, 0, 1280, 1024};
+  ForceWorkArea(screen);
+  MoveToMonitorOf(192);  // 1588 columns wide at 192 dpi
+  const UINT dpi = View().Dpi();
+  EXPECT_GT(dpi, 96u);
+  EXPECT_LT(dpi, 192u);
+  ExpectWholeWindowIn(screen);
+  // The form grows with its font, in steps: at one dpi more it would not fit.
+  RECT outer;
+  GetWindowRect(Frame(), &outer);
+  const SIZE larger = View().FormSizeAt(dpi + 1);
+  const SIZE client = ClientSize();
+  const SIZE form = View().FormSize();
+  EXPECT_TRUE(larger.cx + (outer.right - outer.left) - client.cx > screen.right ||
+              larger.cy + (outer.bottom - outer.top) - form.cy > screen.bottom)
+      << dpi + 1 << " dpi: " << larger.cx << " x " << larger.cy;
+  EXPECT_EQ(Joined(ClippedOnEveryPage()), "");
+}
+
+TEST_F(PanelDpi, AWorkAreaThatShrinksOrGrowsLaysTheFormOutAgainAndKeepsItInside) {
+  Open();
+  MoveToMonitorOf(144);
+  ASSERT_EQ(View().Dpi(), 144u);
+  const std::vector<RECT> at144 = ControlRects();
+  const RECT small{0, 0, 1024, 600};
+  ForceWorkArea(small);
+  ScreenChanged(WM_SETTINGCHANGE, SPI_SETWORKAREA);
+  EXPECT_LT(View().Dpi(), 144u);
+  EXPECT_GE(View().Dpi(), 96u);
+  ExpectWholeWindowIn(small);
+  EXPECT_EQ(Joined(ClippedOnEveryPage()), "");
+  // Room again: every control where it was at the monitor's scale.
+  ForceWorkArea({0, 0, 4000, 3000});
+  ScreenChanged(WM_DISPLAYCHANGE);
+  EXPECT_EQ(View().Dpi(), 144u);
+  const std::vector<RECT> after = ControlRects();
+  ASSERT_EQ(after.size(), at144.size());
+  for (std::size_t i = 0; i < at144.size(); ++i) EXPECT_TRUE(EqualRect(&after[i], &at144[i])) << i;
+}
+
+TEST_F(PanelDpi, AtTheBaseScaleTheWindowIsNeverMadeSmallerOnlyKeptInside) {
+  // 700 x 400: smaller than the window at 96 dpi.
+  ForceWorkArea({300, 200, 1000, 600});
+  Open();
+  EXPECT_EQ(View().Dpi(), 96u);
+  RECT outer;
+  GetWindowRect(Frame(), &outer);
+  EXPECT_EQ(outer.left, 300);
+  EXPECT_EQ(outer.top, 200);
 }
 
 }  // namespace

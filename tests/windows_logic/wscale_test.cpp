@@ -50,10 +50,17 @@ TEST(WScale, EdgesRoundToTheNearestPixelWithHalvesAwayFromZero) {
   EXPECT_EQ(WScale(192).Edge(650), 1300);
   EXPECT_EQ(WScale(168).Edge(4), 7);
   EXPECT_EQ(percent150.Edge(1000000), 1500000) << "no overflow on large figures";
+  // A fitted scale is a dpi like any other: 567 * 132 / 96 = 779.6.
+  EXPECT_EQ(WScale(132).Edge(567), 780);
+  // Between any two DPIs, rounded alike: 600 * 132 / 144 = 550, 851 * 96 / 144 = 567.3.
+  EXPECT_EQ(WScale::Rescale(600, 144, 132), 550);
+  EXPECT_EQ(WScale::Rescale(851, 144, 96), 567);
+  EXPECT_EQ(WScale::Rescale(-3, 96, 120), -4);  // -3.75
 }
 
 TEST(WScale, TouchingSpansStillTouchAndKeepTheirTotal) {
-  for (int dpi : {96, 108, 120, 144, 168, 192, 240}) {
+  // 132 and 137: no monitor's, scales a window is fitted to its screen at.
+  for (int dpi : {96, 108, 120, 132, 137, 144, 168, 192, 240}) {
     const WScale scale(dpi);
     const std::vector<Span> row = TouchingRow();
     int deviceTotal = 0;
