@@ -36,7 +36,11 @@ fs::path PathOf(const std::string& utf8) {
 }
 
 bool Failed(SettingsFileError* error, const std::string& file, const std::string& reason) {
-  platform::Log("Snapshot %s: %s\n", file.c_str(), reason.c_str());
+  if (file.empty()) {
+    platform::Log("Snapshot: %s\n", reason.c_str());
+  } else {
+    platform::Log("Snapshot %s: %s\n", file.c_str(), reason.c_str());
+  }
   if (error != nullptr) *error = {file, reason};
   return false;
 }
@@ -125,8 +129,7 @@ SnapshotSlot ReadSnapshotSlot(int slot) {
   std::string path;
   std::error_code code;
   if (!SlotPath(slot, &path, nullptr) || !fs::exists(PathOf(path), code)) return {};
-  SettingsImage image;
-  if (!ReadChecked(path, &image, nullptr)) return {SnapshotState::kUnreadable, 0};
+  if (!ReadChecked(path, nullptr, nullptr)) return {SnapshotState::kUnreadable, 0};
   return {SnapshotState::kStored, WrittenAt(path)};
 }
 
