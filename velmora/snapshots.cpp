@@ -140,12 +140,8 @@ bool StoreSnapshot(int slot, const SettingsImage& image, SettingsFileError* erro
   fs::create_directories(PathOf(SnapshotFolder()), code);
   if (code) return Failed(error, path, ReasonOf(code));
   platform::FileError failure;
-  if (!platform::ReplaceFileContents(path, image.data(), image.size(), &failure)) {
-    // The old snapshot is gone from its name: the user must learn where the new one is.
-    if (!failure.keptIn.empty())
-      failure.reason += "\n\nThe new mix is kept in " + failure.keptIn + ".";
-    return Failed(error, path, failure.reason);
-  }
+  if (!platform::ReplaceFileContents(path, image.data(), image.size(), &failure))
+    return Failed(error, path, WriteFailureReason(failure));
   return true;
 }
 
