@@ -30,14 +30,8 @@ TEST(ControllerList, ANinthReplacesTheOneHeardFromLeastRecently) {
   EXPECT_EQ(senders.back(), Tablet(9));
 }
 
-TEST(ControllerList, APortIsAControllerOfItsOwn) {
-  ControllerList list;
-  list.Heard(Tablet(5, 9000));
-  list.Heard(Tablet(5, 9001));
-  list.Heard(RemoteEndpoint::V6({0xFE, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 5}, 9000));
-  EXPECT_EQ(list.Controllers().size(), 3u);
-}
-
+// Each port of a host is a controller of its own, but a fixed reply port
+// makes them one target.
 TEST(ControllerList, RepliesGoToTheSendersPortOrTheFixedOneOnce) {
   ControllerList list;
   list.Heard(Tablet(5, 50001));
@@ -88,6 +82,9 @@ TEST(MalformedLimiter, OneLineASecondPerSenderAndEveryDropCounted) {
   EXPECT_EQ(next.droppedSilently, 6u);
   EXPECT_EQ(limiter.Dropped(Tablet(1), start + milliseconds(5000)).droppedSilently, 0u);
   EXPECT_EQ(limiter.TotalDropped(), 10u);
+  EXPECT_EQ(Tablet(1, 53000).Text(), "192.168.1.1:53000");
+  EXPECT_EQ(RemoteEndpoint::V6({0xFE, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xAB, 0xCD}, 9000).Text(),
+            "[fe80:0:0:0:0:0:0:abcd]:9000");
 }
 
 TEST(MalformedLimiter, ManySendersKeepItsMemoryBounded) {
