@@ -68,13 +68,14 @@ std::string ReadArgument(const OscMessage& message, ArgumentShape shape, double&
   return {};
 }
 
-RemoteDispatch Refusal(const char* reason) { return RemoteDispatch{{}, reason}; }
+RemoteDispatch Refusal(std::string reason) { return RemoteDispatch{{}, std::move(reason)}; }
 
 RemoteDispatch Command(const OscMessage& message, ArgumentShape shape, RemoteCommand command) {
   double value = 0.0;
   std::string refusal = ReadArgument(message, shape, value);
+  if (!refusal.empty()) return Refusal(std::move(refusal));
   command.value = value;
-  return RemoteDispatch{command, std::move(refusal)};
+  return RemoteDispatch{command, {}};
 }
 
 // A fader's value from its .../fader or .../db argument.
@@ -127,10 +128,12 @@ RemoteDispatch GlobalAddress(const OscMessage& message, std::string_view name) {
   if (name == "clearovers")
     return Command(message, ArgumentShape::kNone, {RemoteCommandKind::kClearOvers, IDCLEAROVERS});
   if (name == "refresh") return Command(message, ArgumentShape::kNone, {RemoteCommandKind::kRefresh});
-  RemoteCommand command{name == "active" ? RemoteCommandKind::kActive : RemoteCommandKind::kMeters,
-                        name == "active" ? IDMIXERACTIVE : std::uint16_t{0}};
   if (name != "active" && name != "meters") return Refusal("unknown address");
-  RemoteDispatch dispatch = Command(message, ArgumentShape::kInteger, command);
+  const bool active = name == "active";
+  RemoteDispatch dispatch =
+      Command(message, ArgumentShape::kInteger,
+              {active ? RemoteCommandKind::kActive : RemoteCommandKind::kMeters,
+               active ? IDMIXERACTIVE : std::uint16_t{0}});
   dispatch.command.value = dispatch.command.value != 0 ? 1 : 0;
   return dispatch;
 }
