@@ -30,6 +30,8 @@ class RemoteInbox {
   // Network thread. Returns true when the inbox was empty before, so a
   // message to the GUI thread is due; one posted message then covers every
   // Put until the GUI thread's next Take. False when full and dropped, too.
+  // A post that fails must be tried again (or Take called another way): no
+  // later Put asks for one until the inbox has been emptied.
   bool Put(const RemoteCommand& command, const RemoteEndpoint& sender);
   // GUI thread: every entry, first arrival first, and the inbox empty again.
   std::vector<Entry> Take();
