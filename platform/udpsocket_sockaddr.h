@@ -1,0 +1,49 @@
+// Socket addresses to and from UdpEndpoint, shared by the Win32 and host
+// implementations: both systems lay out sockaddr_in and sockaddr_in6 alike.
+// Include after the system's socket headers.
+#pragma once
+
+#include <cstring>
+
+#include "platform/udpsocket.h"
+
+namespace platform::udp {
+
+inline UdpEndpoint EndpointOf(const sockaddr_storage& address) {
+  UdpEndpoint endpoint;
+  if (address.ss_family == AF_INET) {
+    const auto& v4 = reinterpret_cast<const sockaddr_in&>(address);
+    std::memcpy(endpoint.address.data(), &v4.sin_addr, 4);
+    endpoint.size = 4;
+    endpoint.port = ntohs(v4.sin_port);
+  } else if (address.ss_family == AF_INET6) {
+    const auto& v6 = reinterpret_cast<const sockaddr_in6&>(address);
+    std::memcpy(endpoint.address.data(), &v6.sin6_addr, 16);
+    endpoint.size = 16;
+    endpoint.port = ntohs(v6.sin6_port);
+  }
+  return endpoint;
+}
+
+// The socket address of `endpoint` and its length; 0 for an endpoint of
+// neither family.
+inline int SockaddrOf(const UdpEndpoint& endpoint, sockaddr_storage& address) {
+  std::memset(&address, 0, sizeof address);
+  if (endpoint.size == 4) {
+    auto& v4 = reinterpret_cast<sockaddr_in&>(address);
+    v4.sin_family = AF_INET;
+    v4.sin_port = htons(endpoint.port);
+    std::memcpy(&v4.sin_addr, endpoint.address.data(), 4);
+    return sizeof v4;
+  }
+  if (endpoint.size == 16) {
+    auto& v6 = reinterpret_cast<sockaddr_in6&>(address);
+    v6.sin6_family = AF_INET6;
+    v6.sin6_port = htons(endpoint.port);
+    std::memcpy(&v6.sin6_addr, endpoint.address.data(), 16);
+    return sizeof v6;
+  }
+  return 0;
+}
+
+}  // namespace platform::udp
