@@ -24,9 +24,9 @@ void ControllerList::SetMeters(const RemoteEndpoint& sender, bool on) {
     if (controller.sender == sender) controller.meters = on;
 }
 
-void ControllerList::Drop(const RemoteEndpoint& target, std::uint16_t replyPort) {
+std::size_t ControllerList::Drop(const RemoteEndpoint& target, std::uint16_t replyPort) {
   std::lock_guard<std::mutex> lock(mutex_);
-  std::erase_if(controllers_, [&](const Controller& controller) {
+  return std::erase_if(controllers_, [&](const Controller& controller) {
     return TargetOf(controller.sender, replyPort) == target;
   });
 }

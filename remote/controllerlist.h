@@ -24,8 +24,8 @@ class ControllerList {
   bool Heard(const RemoteEndpoint& sender);
   void SetMeters(const RemoteEndpoint& sender, bool on);  // unregistered: nothing
   // A send to `target` failed as unreachable: drops every controller whose
-  // replies go there (see Targets).
-  void Drop(const RemoteEndpoint& target, std::uint16_t replyPort);
+  // replies go there (see Targets). Returns how many were dropped.
+  std::size_t Drop(const RemoteEndpoint& target, std::uint16_t replyPort);
   void Clear();
 
   std::vector<Controller> Controllers() const;  // least recently heard first
@@ -33,9 +33,10 @@ class ControllerList {
   // replyPort other than 0 its address and that port. Controllers that share
   // a target get it once; with metersOnly, only meter subscribers count.
   std::vector<RemoteEndpoint> Targets(std::uint16_t replyPort, bool metersOnly = false) const;
+  // Where the replies to `sender` go.
+  static RemoteEndpoint TargetOf(const RemoteEndpoint& sender, std::uint16_t replyPort);
 
  private:
-  static RemoteEndpoint TargetOf(const RemoteEndpoint& sender, std::uint16_t replyPort);
 
   mutable std::mutex mutex_;
   std::vector<Controller> controllers_;  // least recently heard first

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string>
 
+#include "tests/support/underwine.h"
+
 namespace {
 
 using platform::UdpEndpoint;
@@ -82,6 +84,7 @@ TEST(UdpSocket, APortHeldElsewhereIsInUseForEitherReach) {
 }
 
 TEST(UdpSocket, ADatagramToAClosedPortComesBackAsThatEndpointUnreachable) {
+  if (testsupport::UnderWine()) GTEST_SKIP() << testsupport::kWineHidesUdpRefusals;
   UdpSocket socket;
   ASSERT_TRUE(socket.Open(0, UdpReach::kLoopback).Ok());
   std::uint16_t closedPort = 0;
