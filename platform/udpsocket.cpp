@@ -1,5 +1,7 @@
 #include "platform/udpsocket.h"
 
+#include <algorithm>
+
 #include "platform/log.h"
 #include "platform/udpsocket_internal.h"
 
@@ -46,6 +48,11 @@ UdpResult UdpSocket::Open(std::uint16_t port, UdpReach reach) {
     if (port != 0 || result.status != UdpStatus::kPortInUse) return result;
   }
   return result;
+}
+
+void udp::SortLocalAddresses(LocalAddresses& addresses) {
+  std::stable_sort(addresses.endpoints.begin(), addresses.endpoints.end(),
+                   [](const UdpEndpoint& a, const UdpEndpoint& b) { return a.size < b.size; });
 }
 
 void UdpSocket::Close() {

@@ -186,17 +186,15 @@ LocalAddresses ThisComputersAddresses() {
   if (getifaddrs(&list) != 0) return addresses;
   for (const ifaddrs* item = list; item; item = item->ifa_next) {
     if (!item->ifa_addr || !(item->ifa_flags & IFF_UP) || (item->ifa_flags & IFF_LOOPBACK)) continue;
-    char text[INET6_ADDRSTRLEN] = {};
+    sockaddr_storage address{};
     const int family = item->ifa_addr->sa_family;
-    if (family == AF_INET) {
-      inet_ntop(family, &reinterpret_cast<const sockaddr_in*>(item->ifa_addr)->sin_addr, text, sizeof text);
-      addresses.ipv4.push_back(text);
-    } else if (family == AF_INET6) {
-      inet_ntop(family, &reinterpret_cast<const sockaddr_in6*>(item->ifa_addr)->sin6_addr, text, sizeof text);
-      addresses.ipv6.push_back(text);
+    if (family == AF_INET || family == AF_INET6) {
+      std::memcpy(&address, item->ifa_addr, family == AF_INET ? sizeof(sockaddr_in) : sizeof(sockaddr_in6));
+      udp::AddLocalAddress(address, addresses);
     }
   }
   freeifaddrs(list);
+  udp::SortLocalAddresses(addresses);
   return addresses;
 }
 

@@ -17,4 +17,7 @@ void CloseFamily(UdpSocket::Impl& impl, int family);
 // loopback address), so the socket works on without it.
 bool FamilyMissing(std::uint32_t error);
 
+// Puts the IPv4 endpoints before the IPv6 ones, as the texts are.
+void SortLocalAddresses(LocalAddresses& addresses);
+
 }  // namespace platform::udp

@@ -46,4 +46,13 @@ inline int SockaddrOf(const UdpEndpoint& endpoint, sockaddr_storage& address) {
   return 0;
 }
 
+// Adds one of this computer's addresses, as text and as bytes.
+inline void AddLocalAddress(const sockaddr_storage& address, LocalAddresses& addresses) {
+  char text[INET6_ADDRSTRLEN] = {};
+  const UdpEndpoint endpoint = EndpointOf(address);
+  inet_ntop(address.ss_family, endpoint.address.data(), text, sizeof text);
+  (endpoint.size == 4 ? addresses.ipv4 : addresses.ipv6).push_back(text);
+  addresses.endpoints.push_back(endpoint);
+}
+
 }  // namespace platform::udp

@@ -169,22 +169,6 @@ std::string UdpErrorText(std::uint32_t error) {
   return result;
 }
 
-namespace {
-
-void AddAddressText(const SOCKET_ADDRESS& address, LocalAddresses& addresses) {
-  char text[INET6_ADDRSTRLEN] = {};
-  const sockaddr* socketAddress = address.lpSockaddr;
-  if (socketAddress->sa_family == AF_INET) {
-    inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(socketAddress)->sin_addr, text, sizeof text);
-    addresses.ipv4.push_back(text);
-  } else if (socketAddress->sa_family == AF_INET6) {
-    inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(socketAddress)->sin6_addr, text, sizeof text);
-    addresses.ipv6.push_back(text);
-  }
-}
-
-}  // namespace
-
 LocalAddresses ThisComputersAddresses() {
   LocalAddresses addresses;
   if (!WinsockStarted()) return addresses;
@@ -202,9 +186,16 @@ LocalAddresses ThisComputersAddresses() {
   for (auto* adapter = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()); adapter;
        adapter = adapter->Next) {
     if (adapter->OperStatus != IfOperStatusUp || adapter->IfType == IF_TYPE_SOFTWARE_LOOPBACK) continue;
-    for (auto* unicast = adapter->FirstUnicastAddress; unicast; unicast = unicast->Next)
-      AddAddressText(unicast->Address, addresses);
+    for (auto* unicast = adapter->FirstUnicastAddress; unicast; unicast = unicast->Next) {
+      const SOCKET_ADDRESS& found = unicast->Address;
+      const int family = found.lpSockaddr->sa_family;
+      if (family != AF_INET && family != AF_INET6) continue;
+      sockaddr_storage address{};
+      std::memcpy(&address, found.lpSockaddr, family == AF_INET ? sizeof(sockaddr_in) : sizeof(sockaddr_in6));
+      udp::AddLocalAddress(address, addresses);
+    }
   }
+  udp::SortLocalAddresses(addresses);
   return addresses;
 }
 

@@ -32,6 +32,16 @@ std::string HeldBack(std::uint64_t count) {
 
 }  // namespace
 
+std::string RemoteServer::StartResult::Text(std::uint16_t port) const {
+  const std::string portText = "Port " + std::to_string(port);
+  switch (status) {
+    case StartStatus::kStarted: return {};
+    case StartStatus::kPortInUse: return portText + " is in use by another program.";
+    case StartStatus::kFailed: break;
+  }
+  return portText + " cannot be opened: " + errorText + ".";
+}
+
 RemoteServer::RemoteServer(PostDue postDue) : postDue_(std::move(postDue)) {}
 
 RemoteServer::~RemoteServer() { Stop(); }
@@ -56,6 +66,7 @@ RemoteServer::StartResult RemoteServer::Start(std::uint16_t port, RemoteScope sc
   }
   scope_ = scope;
   replyPort_ = replyPort;
+  for (std::atomic<std::uint64_t>* count : {&datagrams_, &malformed_, &outOfScope_, &unreachable_}) *count = 0;
   stopping_ = false;
   thread_ = std::thread(&RemoteServer::Run, this);
   platform::Log("Remote control: listening on port %u (%s).\n", Port(),

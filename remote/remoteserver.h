@@ -49,8 +49,12 @@ class RemoteServer {
     std::string errorText;    // the system's text for it
 
     bool Started() const { return status == StartStatus::kStarted; }
+    // What the dialog says about a failure to listen on `port`: "Port 7420
+    // is in use by another program." or the system's reason.
+    std::string Text(std::uint16_t port) const;
   };
 
+  // Since the last Start.
   struct Counts {
     std::uint64_t datagrams = 0;    // admitted datagrams read
     std::uint64_t malformed = 0;    // datagrams and messages dropped as malformed

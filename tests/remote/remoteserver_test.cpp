@@ -251,13 +251,60 @@ TEST_F(RemoteServerTest, APortInUseIsReportedAndNothingListens) {
   for (RemoteScope scope : {RemoteScope::kThisComputer, RemoteScope::kLocalNetwork}) {
     const RemoteServer::StartResult result = server_.Start(holder.Port(), scope, 0);
     EXPECT_EQ(result.status, RemoteServer::StartStatus::kPortInUse);
-    EXPECT_FALSE(result.errorText.empty());
+    EXPECT_EQ(result.Text(7420), "Port 7420 is in use by another program.");
     EXPECT_FALSE(server_.Running());
     EXPECT_EQ(server_.Port(), 0);
   }
   server_.Send({Fader(1, 1, 0.5f)});  // stopped: sends nothing, harms nothing
   StartOn(0, RemoteScope::kThisComputer, 0);
   EXPECT_TRUE(server_.Running());
+}
+
+// Every address of this computer but loopback reaches a server listening on
+// the local network and none listening on this computer only; of those, a
+// sender outside the local-network ranges is dropped and counted.
+TEST_F(RemoteServerTest, WhoMayConnectDecidesWhatIsHeardFromThisComputersOtherAddresses) {
+  const platform::LocalAddresses addresses = platform::ThisComputersAddresses();
+  std::vector<RemoteEndpoint> senders;
+  for (const platform::UdpEndpoint& address : addresses.endpoints) {
+    RemoteEndpoint sender;
+    sender.address = address.address;
+    sender.size = address.size;
+    const bool linkLocal = sender.size == 16 && sender.address[0] == 0xfe && (sender.address[1] & 0xc0) == 0x80;
+    if (!linkLocal) senders.push_back(sender);  // a link-local address needs its zone to be sent to
+  }
+  if (senders.empty()) GTEST_SKIP() << "this computer has no address but loopback";
+  platform::UdpSocket tablet;
+  ASSERT_TRUE(tablet.Open(0, platform::UdpReach::kEveryInterface).Ok());
+  const auto sendFrom = [&](std::size_t index) {
+    platform::UdpEndpoint to;
+    to.address = senders[index].address;
+    to.size = senders[index].size;
+    to.port = port_;
+    const std::vector<std::uint8_t> message = EncodeOscMessage(Fader(1 + static_cast<int>(index / 8 % 4), 1 + static_cast<int>(index % 8), 0.5f));
+    tablet.Send(to, message.data(), message.size());
+  };
+
+  for (std::size_t i = 0; i < senders.size(); ++i) sendFrom(i);
+  Controller loopback;
+  loopback.Send(port_, kRefresh);
+  ASSERT_TRUE(Eventually([&] { return server_.Inbox().Size() == 1; }));
+  EXPECT_EQ(server_.Inbox().Take()[0].command.kind, RemoteCommandKind::kRefresh)
+      << "this computer only: nothing from another address";
+
+  server_.Stop();
+  StartOn(0, RemoteScope::kLocalNetwork, 0);
+  std::size_t admitted = 0;
+  for (std::size_t i = 0; i < senders.size(); ++i) {
+    sendFrom(i);
+    admitted += IsLocalNetworkAddress(senders[i].address.data(), senders[i].size);
+  }
+  ASSERT_TRUE(Eventually([&] {
+    return server_.Statistics().datagrams + server_.Statistics().outOfScope == senders.size();
+  }));
+  EXPECT_EQ(server_.Statistics().datagrams, admitted);
+  EXPECT_EQ(server_.Statistics().outOfScope, senders.size() - admitted);
+  EXPECT_EQ(server_.Inbox().Size(), admitted);
 }
 
 // Stop's bound: the thread looks at its stop flag at least every kPollMs.
