@@ -37,7 +37,8 @@ UdpResult UdpSocket::Open(std::uint16_t port, UdpReach reach) {
     if (!result.Ok()) return result;
     result = udp::OpenFamily(*impl_, 1, BindEndpoint(1, reach, bound), bound);
     if (!result.Ok() && udp::FamilyMissing(result.error)) {
-      Log("UDP port %u: IPv4 only, IPv6 unavailable (%s).\n", bound, UdpErrorText(result.error).c_str());
+      Log("UDP port %u: IPv4 only, IPv6 unavailable (%s).\n", bound,
+          UdpErrorText(result.error).c_str());
       result = UdpResult{};
     }
     if (result.Ok()) {

@@ -93,7 +93,8 @@ std::string UdpErrorText(std::uint32_t error);
 struct LocalAddresses {
   std::vector<std::string> ipv4;
   std::vector<std::string> ipv6;
-  std::vector<UdpEndpoint> endpoints;  // the same addresses as bytes (port 0), in the same order, IPv4 first
+  std::vector<UdpEndpoint>
+      endpoints;  // the same addresses as bytes (port 0), in the same order, IPv4 first
 };
 LocalAddresses ThisComputersAddresses();
 

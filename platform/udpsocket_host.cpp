@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "platform/errors.h"
+#include "platform/udplinkscopes.h"
 #include "platform/udpsocket.h"
 #include "platform/udpsocket_internal.h"
 #include "platform/udpsocket_sockaddr.h"
@@ -22,6 +23,7 @@ namespace platform {
 struct UdpSocket::Impl {
   int fd[udp::kFamilies] = {-1, -1};
   int next = 0;  // the family read first, alternating so neither starves the other
+  UdpLinkScopes zones;
 };
 
 namespace {
@@ -63,15 +65,15 @@ UdpResult ReadRefusal(int fd) {
     if (!isError) continue;
     sock_extended_err error;
     std::memcpy(&error, CMSG_DATA(item), sizeof error);
-    result.status = IsRefusal(static_cast<int>(error.ee_errno)) ? UdpStatus::kUnreachable
-                                                                : UdpStatus::kFailed;
+    result.status =
+        IsRefusal(static_cast<int>(error.ee_errno)) ? UdpStatus::kUnreachable : UdpStatus::kFailed;
     result.error = error.ee_errno;
     result.endpoint = udp::EndpointOf(target);
   }
   return result;
 }
 
-UdpResult ReadDatagram(int fd, std::uint8_t* buffer, std::size_t capacity) {
+UdpResult ReadDatagram(int fd, std::uint8_t* buffer, std::size_t capacity, UdpLinkScopes& zones) {
   sockaddr_storage sender{};
   iovec part{buffer, capacity};
   msghdr message{};
@@ -89,6 +91,7 @@ UdpResult ReadDatagram(int fd, std::uint8_t* buffer, std::size_t capacity) {
   result.status = (message.msg_flags & MSG_TRUNC) ? UdpStatus::kTruncated : UdpStatus::kOk;
   result.size = static_cast<std::size_t>(size);
   result.endpoint = udp::EndpointOf(sender);
+  zones.Heard(result.endpoint, udp::ZoneOf(sender));
   return result;
 }
 
@@ -96,7 +99,8 @@ UdpResult ReadDatagram(int fd, std::uint8_t* buffer, std::size_t capacity) {
 
 namespace udp {
 
-UdpResult OpenFamily(UdpSocket::Impl& impl, int family, const UdpEndpoint& at, std::uint16_t& bound) {
+UdpResult OpenFamily(UdpSocket::Impl& impl, int family, const UdpEndpoint& at,
+                     std::uint16_t& bound) {
   const int domain = family == 0 ? AF_INET : AF_INET6;
   const int fd = socket(domain, SOCK_DGRAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return Failure(errno);
@@ -140,7 +144,8 @@ bool UdpSocket::IsOpen() const { return impl_->fd[0] >= 0; }
 
 UdpResult UdpSocket::Receive(std::uint8_t* buffer, std::size_t capacity, std::uint32_t timeoutMs) {
   pollfd waits[udp::kFamilies];
-  for (int family = 0; family < udp::kFamilies; ++family) waits[family] = {impl_->fd[family], POLLIN, 0};
+  for (int family = 0; family < udp::kFamilies; ++family)
+    waits[family] = {impl_->fd[family], POLLIN, 0};
   const int timeout = timeoutMs == kInfinite ? -1 : static_cast<int>(timeoutMs);
   const int ready = poll(waits, udp::kFamilies, timeout);
   if (ready < 0 && errno != EINTR) return Failure(errno);
@@ -152,7 +157,7 @@ UdpResult UdpSocket::Receive(std::uint8_t* buffer, std::size_t capacity, std::ui
       UdpResult refusal = ReadRefusal(wait.fd);
       if (refusal.status != UdpStatus::kTimeout) return refusal;
     }
-    if (wait.revents & POLLIN) return ReadDatagram(wait.fd, buffer, capacity);
+    if (wait.revents & POLLIN) return ReadDatagram(wait.fd, buffer, capacity, impl_->zones);
   }
   return UdpResult::Timeout();
 }
@@ -160,7 +165,8 @@ UdpResult UdpSocket::Receive(std::uint8_t* buffer, std::size_t capacity, std::ui
 UdpResult UdpSocket::Send(const UdpEndpoint& to, const std::uint8_t* data, std::size_t size) {
   const int fd = to.size == 4 ? impl_->fd[0] : to.size == 16 ? impl_->fd[1] : -1;
   sockaddr_storage address;
-  const socklen_t length = static_cast<socklen_t>(udp::SockaddrOf(to, address));
+  const socklen_t length =
+      static_cast<socklen_t>(udp::SockaddrOf(to, address, impl_->zones.ZoneOf(to)));
   if (fd < 0 || length == 0) return Failure(EAFNOSUPPORT);
   // A refusal of an earlier datagram to someone else is reported by the next
   // send too, before this one leaves; it stays queued for Receive, and this
@@ -185,11 +191,13 @@ LocalAddresses ThisComputersAddresses() {
   ifaddrs* list = nullptr;
   if (getifaddrs(&list) != 0) return addresses;
   for (const ifaddrs* item = list; item; item = item->ifa_next) {
-    if (!item->ifa_addr || !(item->ifa_flags & IFF_UP) || (item->ifa_flags & IFF_LOOPBACK)) continue;
+    if (!item->ifa_addr || !(item->ifa_flags & IFF_UP) || (item->ifa_flags & IFF_LOOPBACK))
+      continue;
     sockaddr_storage address{};
     const int family = item->ifa_addr->sa_family;
     if (family == AF_INET || family == AF_INET6) {
-      std::memcpy(&address, item->ifa_addr, family == AF_INET ? sizeof(sockaddr_in) : sizeof(sockaddr_in6));
+      std::memcpy(&address, item->ifa_addr,
+                  family == AF_INET ? sizeof(sockaddr_in) : sizeof(sockaddr_in6));
       udp::AddLocalAddress(address, addresses);
     }
   }

@@ -11,7 +11,8 @@ constexpr int kFamilies = 2;
 
 // One socket of `family` bound to `at`, its port in `bound`; nothing is left
 // open on failure.
-UdpResult OpenFamily(UdpSocket::Impl& impl, int family, const UdpEndpoint& at, std::uint16_t& bound);
+UdpResult OpenFamily(UdpSocket::Impl& impl, int family, const UdpEndpoint& at,
+                     std::uint16_t& bound);
 void CloseFamily(UdpSocket::Impl& impl, int family);
 // A failure of OpenFamily meaning this computer has no such family (or no such
 // loopback address), so the socket works on without it.

@@ -25,9 +25,16 @@ inline UdpEndpoint EndpointOf(const sockaddr_storage& address) {
   return endpoint;
 }
 
-// The socket address of `endpoint` and its length; 0 for an endpoint of
-// neither family.
-inline int SockaddrOf(const UdpEndpoint& endpoint, sockaddr_storage& address) {
+// The interface an IPv6 address was heard on (its zone); 0 for any other.
+inline std::uint32_t ZoneOf(const sockaddr_storage& address) {
+  if (address.ss_family != AF_INET6) return 0;
+  return reinterpret_cast<const sockaddr_in6&>(address).sin6_scope_id;
+}
+
+// The socket address of `endpoint` (an IPv6 one in `zone`) and its length; 0
+// for an endpoint of neither family.
+inline int SockaddrOf(const UdpEndpoint& endpoint, sockaddr_storage& address,
+                      std::uint32_t zone = 0) {
   std::memset(&address, 0, sizeof address);
   if (endpoint.size == 4) {
     auto& v4 = reinterpret_cast<sockaddr_in&>(address);
@@ -41,6 +48,7 @@ inline int SockaddrOf(const UdpEndpoint& endpoint, sockaddr_storage& address) {
     v6.sin6_family = AF_INET6;
     v6.sin6_port = htons(endpoint.port);
     std::memcpy(&v6.sin6_addr, endpoint.address.data(), 16);
+    v6.sin6_scope_id = zone;
     return sizeof v6;
   }
   return 0;

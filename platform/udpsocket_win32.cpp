@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/errors.h"
+#include "platform/udplinkscopes.h"
 #include "platform/udpsocket.h"
 #include "platform/udpsocket_internal.h"
 #include "platform/udpsocket_sockaddr.h"
@@ -19,6 +20,7 @@ namespace platform {
 struct UdpSocket::Impl {
   SOCKET socket[udp::kFamilies] = {INVALID_SOCKET, INVALID_SOCKET};
   int next = 0;  // the family read first, alternating so neither starves the other
+  UdpLinkScopes zones;
 };
 
 namespace {
@@ -49,7 +51,8 @@ void SetOption(SOCKET socket, int level, int name, DWORD value) {
   setsockopt(socket, level, name, reinterpret_cast<const char*>(&value), sizeof value);
 }
 
-UdpResult ReadDatagram(SOCKET socket, std::uint8_t* buffer, std::size_t capacity) {
+UdpResult ReadDatagram(SOCKET socket, std::uint8_t* buffer, std::size_t capacity,
+                       UdpLinkScopes& zones) {
   sockaddr_storage sender{};
   int senderLength = sizeof sender;
   const int size = recvfrom(socket, reinterpret_cast<char*>(buffer), static_cast<int>(capacity), 0,
@@ -70,6 +73,7 @@ UdpResult ReadDatagram(SOCKET socket, std::uint8_t* buffer, std::size_t capacity
     result.size = static_cast<std::size_t>(size);
   }
   result.endpoint = udp::EndpointOf(sender);
+  if (result.status != UdpStatus::kUnreachable) zones.Heard(result.endpoint, udp::ZoneOf(sender));
   return result;
 }
 
@@ -77,7 +81,8 @@ UdpResult ReadDatagram(SOCKET socket, std::uint8_t* buffer, std::size_t capacity
 
 namespace udp {
 
-UdpResult OpenFamily(UdpSocket::Impl& impl, int family, const UdpEndpoint& at, std::uint16_t& bound) {
+UdpResult OpenFamily(UdpSocket::Impl& impl, int family, const UdpEndpoint& at,
+                     std::uint16_t& bound) {
   if (!WinsockStarted()) return Failure(WSANOTINITIALISED);
   const SOCKET socket = ::socket(family == 0 ? AF_INET : AF_INET6, SOCK_DGRAM, IPPROTO_UDP);
   if (socket == INVALID_SOCKET) return Failure(WSAGetLastError());
@@ -129,22 +134,25 @@ UdpResult UdpSocket::Receive(std::uint8_t* buffer, std::size_t capacity, std::ui
     return UdpResult::Timeout();
   }
   timeval timeout{static_cast<long>(timeoutMs / 1000), static_cast<long>(timeoutMs % 1000 * 1000)};
-  const int ready = select(0, &readable, nullptr, nullptr, timeoutMs == kInfinite ? nullptr : &timeout);
+  const int ready =
+      select(0, &readable, nullptr, nullptr, timeoutMs == kInfinite ? nullptr : &timeout);
   if (ready == SOCKET_ERROR) return Failure(WSAGetLastError());
   const int first = impl_->next;
   impl_->next = 1 - first;
   for (int turn = 0; turn < udp::kFamilies && ready > 0; ++turn) {
     const SOCKET socket = impl_->socket[(first + turn) % udp::kFamilies];
     if (socket != INVALID_SOCKET && FD_ISSET(socket, &readable))
-      return ReadDatagram(socket, buffer, capacity);
+      return ReadDatagram(socket, buffer, capacity, impl_->zones);
   }
   return UdpResult::Timeout();
 }
 
 UdpResult UdpSocket::Send(const UdpEndpoint& to, const std::uint8_t* data, std::size_t size) {
-  const SOCKET socket = to.size == 4 ? impl_->socket[0] : to.size == 16 ? impl_->socket[1] : INVALID_SOCKET;
+  const SOCKET socket = to.size == 4    ? impl_->socket[0]
+                        : to.size == 16 ? impl_->socket[1]
+                                        : INVALID_SOCKET;
   sockaddr_storage address;
-  const int length = udp::SockaddrOf(to, address);
+  const int length = udp::SockaddrOf(to, address, impl_->zones.ZoneOf(to));
   if (socket == INVALID_SOCKET || length == 0) return Failure(WSAEAFNOSUPPORT);
   if (sendto(socket, reinterpret_cast<const char*>(data), static_cast<int>(size), 0,
              reinterpret_cast<sockaddr*>(&address), length) != SOCKET_ERROR) {
@@ -160,10 +168,11 @@ UdpResult UdpSocket::Send(const UdpEndpoint& to, const std::uint8_t* data, std::
 
 std::string UdpErrorText(std::uint32_t error) {
   char text[256] = {};
-  const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                      error, 0, text, sizeof text, nullptr);
+  const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                      nullptr, error, 0, text, sizeof text, nullptr);
   std::string result(text, length);
-  while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == ' '))
+  while (!result.empty() &&
+         (result.back() == '\n' || result.back() == '\r' || result.back() == ' '))
     result.pop_back();
   if (result.empty()) result = "error " + std::to_string(error);
   return result;
@@ -185,13 +194,15 @@ LocalAddresses ThisComputersAddresses() {
   if (status != NO_ERROR) return addresses;
   for (auto* adapter = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()); adapter;
        adapter = adapter->Next) {
-    if (adapter->OperStatus != IfOperStatusUp || adapter->IfType == IF_TYPE_SOFTWARE_LOOPBACK) continue;
+    if (adapter->OperStatus != IfOperStatusUp || adapter->IfType == IF_TYPE_SOFTWARE_LOOPBACK)
+      continue;
     for (auto* unicast = adapter->FirstUnicastAddress; unicast; unicast = unicast->Next) {
       const SOCKET_ADDRESS& found = unicast->Address;
       const int family = found.lpSockaddr->sa_family;
       if (family != AF_INET && family != AF_INET6) continue;
       sockaddr_storage address{};
-      std::memcpy(&address, found.lpSockaddr, family == AF_INET ? sizeof(sockaddr_in) : sizeof(sockaddr_in6));
+      std::memcpy(&address, found.lpSockaddr,
+                  family == AF_INET ? sizeof(sockaddr_in) : sizeof(sockaddr_in6));
       udp::AddLocalAddress(address, addresses);
     }
   }

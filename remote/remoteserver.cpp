@@ -35,9 +35,12 @@ std::string HeldBack(std::uint64_t count) {
 std::string RemoteServer::StartResult::Text(std::uint16_t port) const {
   const std::string portText = "Port " + std::to_string(port);
   switch (status) {
-    case StartStatus::kStarted: return {};
-    case StartStatus::kPortInUse: return portText + " is in use by another program.";
-    case StartStatus::kFailed: break;
+    case StartStatus::kStarted:
+      return {};
+    case StartStatus::kPortInUse:
+      return portText + " is in use by another program.";
+    case StartStatus::kFailed:
+      break;
   }
   return portText + " cannot be opened: " + errorText + ".";
 }
@@ -60,14 +63,18 @@ RemoteServer::StartResult RemoteServer::Start(std::uint16_t port, RemoteScope sc
                                                                        : StartStatus::kFailed;
       result.error = opened.error;
       result.errorText = platform::UdpErrorText(opened.error);
-      platform::Log("Remote control: cannot listen on port %u: %s.\n", port, result.errorText.c_str());
+      platform::Log("Remote control: cannot listen on port %u: %s.\n", port,
+                    result.errorText.c_str());
       return result;
     }
   }
   scope_ = scope;
   replyPort_ = replyPort;
-  for (std::atomic<std::uint64_t>* count : {&datagrams_, &malformed_, &outOfScope_, &unreachable_}) *count = 0;
+  for (std::atomic<std::uint64_t>* count : {&datagrams_, &malformed_, &outOfScope_, &unreachable_})
+    *count = 0;
   stopping_ = false;
+  lastReceiveError_ = 0;
+  unnamedRefusalLogged_ = false;
   thread_ = std::thread(&RemoteServer::Run, this);
   platform::Log("Remote control: listening on port %u (%s).\n", Port(),
                 scope == RemoteScope::kThisComputer ? "this computer only" : "local network");
@@ -110,9 +117,12 @@ void RemoteServer::Run() {
       case platform::UdpStatus::kTimeout:
         break;
       default:
-        // A socket that keeps failing must not spin the thread.
-        platform::Log("Remote control: receive failed: %s.\n",
-                      platform::UdpErrorText(received.error).c_str());
+        // A socket that keeps failing must neither spin the thread nor fill
+        // the log: a line when the failure changes.
+        if (received.error != lastReceiveError_)
+          platform::Log("Remote control: receive failed: %s.\n",
+                        platform::UdpErrorText(received.error).c_str());
+        lastReceiveError_ = received.error;
         std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
         break;
     }
@@ -120,7 +130,8 @@ void RemoteServer::Run() {
   }
 }
 
-void RemoteServer::Handle(const RemoteEndpoint& sender, const std::uint8_t* data, std::size_t size) {
+void RemoteServer::Handle(const RemoteEndpoint& sender, const std::uint8_t* data,
+                          std::size_t size) {
   if (!IsAdmitted(scope_, sender)) {
     OutOfScope(sender);
     return;
@@ -146,7 +157,8 @@ void RemoteServer::Handle(const RemoteEndpoint& sender, const std::uint8_t* data
 
 void RemoteServer::Malformed(const RemoteEndpoint& sender, const std::string& reason) {
   ++malformed_;
-  const MalformedLimiter::Verdict verdict = malformedLines_.Dropped(sender, MalformedLimiter::Clock::now());
+  const MalformedLimiter::Verdict verdict =
+      malformedLines_.Dropped(sender, MalformedLimiter::Clock::now());
   if (!verdict.logNow) return;
   platform::Log("Remote control: dropped from %s: %s%s.\n", sender.Text().c_str(), reason.c_str(),
                 HeldBack(verdict.droppedSilently).c_str());
@@ -154,7 +166,8 @@ void RemoteServer::Malformed(const RemoteEndpoint& sender, const std::string& re
 
 void RemoteServer::OutOfScope(const RemoteEndpoint& sender) {
   ++outOfScope_;
-  const MalformedLimiter::Verdict verdict = outOfScopeLines_.Dropped(sender, MalformedLimiter::Clock::now());
+  const MalformedLimiter::Verdict verdict =
+      outOfScopeLines_.Dropped(sender, MalformedLimiter::Clock::now());
   if (!verdict.logNow) return;
   platform::Log("Remote control: ignored %s, outside who may connect%s.\n", sender.Text().c_str(),
                 HeldBack(verdict.droppedSilently).c_str());
@@ -162,13 +175,17 @@ void RemoteServer::OutOfScope(const RemoteEndpoint& sender) {
 
 void RemoteServer::Unreachable(const RemoteEndpoint& target) {
   if (target.size == 0) {
-    platform::Log("Remote control: a controller is unreachable; the system did not say which.\n");
+    // Only the network thread meets a refusal that names no one.
+    if (!unnamedRefusalLogged_)
+      platform::Log("Remote control: a controller is unreachable; the system did not say which.\n");
+    unnamedRefusalLogged_ = true;
     return;
   }
   const std::size_t dropped = controllers_.Drop(target, replyPort_);
   if (dropped == 0) return;
   unreachable_ += dropped;
-  platform::Log("Remote control: %s is unreachable; it gets no more feedback.\n", target.Text().c_str());
+  platform::Log("Remote control: %s is unreachable; it gets no more feedback.\n",
+                target.Text().c_str());
 }
 
 void RemoteServer::Post() { postOwed_ = postDue_ && !postDue_(); }

@@ -99,14 +99,17 @@ class RemoteServer {
   void OutOfScope(const RemoteEndpoint& sender);
   void Unreachable(const RemoteEndpoint& target);
   void Post();
-  void SendToTargets(const std::vector<RemoteEndpoint>& targets, const std::vector<OscMessage>& messages);
+  void SendToTargets(const std::vector<RemoteEndpoint>& targets,
+                     const std::vector<OscMessage>& messages);
 
   PostDue postDue_;
   RemoteInbox inbox_;
   ControllerList controllers_;
-  MalformedLimiter malformedLines_;   // network thread only
-  MalformedLimiter outOfScopeLines_;  // network thread only
-  bool postOwed_ = false;             // network thread only
+  MalformedLimiter malformedLines_;     // network thread only
+  MalformedLimiter outOfScopeLines_;    // network thread only
+  bool postOwed_ = false;               // network thread only
+  std::uint32_t lastReceiveError_ = 0;  // network thread only
+  bool unnamedRefusalLogged_ = false;   // network thread only
 
   // Held shared by a send, exclusively while the socket opens and closes.
   mutable std::shared_mutex socketLock_;

@@ -41,14 +41,16 @@ bool SameAddress(const UdpEndpoint& a, const UdpEndpoint& b) {
 
 void ExpectDelivered(UdpSocket& from, UdpSocket& to, const UdpEndpoint& target) {
   const std::string text = "datagram";
-  ASSERT_TRUE(from.Send(target, reinterpret_cast<const std::uint8_t*>(text.data()), text.size()).Ok());
+  ASSERT_TRUE(
+      from.Send(target, reinterpret_cast<const std::uint8_t*>(text.data()), text.size()).Ok());
   std::uint8_t buffer[64] = {};
   const platform::UdpResult received = to.Receive(buffer, sizeof buffer, kWaitMs);
   ASSERT_EQ(received.status, UdpStatus::kOk);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), received.size), text);
   UdpEndpoint sender = target;
   sender.port = from.Port();
-  EXPECT_TRUE(SameAddress(received.endpoint, sender)) << "the sender is the loopback address and its port";
+  EXPECT_TRUE(SameAddress(received.endpoint, sender))
+      << "the sender is the loopback address and its port";
 }
 
 TEST(UdpSocket, CarriesDatagramsOverIpv4AndIpv6OnOnePort) {
@@ -96,8 +98,9 @@ TEST(UdpSocket, ADatagramToAClosedPortComesBackAsThatEndpointUnreachable) {
   const std::uint8_t byte = 0;
   const platform::UdpResult sent = socket.Send(LoopbackV4(closedPort), &byte, 1);
   std::uint8_t buffer[16];
-  const platform::UdpResult refused =
-      sent.status == UdpStatus::kUnreachable ? sent : socket.Receive(buffer, sizeof buffer, kWaitMs);
+  const platform::UdpResult refused = sent.status == UdpStatus::kUnreachable
+                                          ? sent
+                                          : socket.Receive(buffer, sizeof buffer, kWaitMs);
   ASSERT_EQ(refused.status, UdpStatus::kUnreachable);
   EXPECT_TRUE(SameAddress(refused.endpoint, LoopbackV4(closedPort)));
 }
@@ -106,8 +109,10 @@ TEST(UdpSocket, ThisComputersAddressesLeaveLoopbackOut) {
   const platform::LocalAddresses addresses = platform::ThisComputersAddresses();
   EXPECT_EQ(std::count(addresses.ipv4.begin(), addresses.ipv4.end(), "127.0.0.1"), 0);
   EXPECT_EQ(std::count(addresses.ipv6.begin(), addresses.ipv6.end(), "::1"), 0);
-  for (const std::string& text : addresses.ipv4) EXPECT_EQ(std::count(text.begin(), text.end(), '.'), 3) << text;
-  for (const std::string& text : addresses.ipv6) EXPECT_NE(text.find(':'), std::string::npos) << text;
+  for (const std::string& text : addresses.ipv4)
+    EXPECT_EQ(std::count(text.begin(), text.end(), '.'), 3) << text;
+  for (const std::string& text : addresses.ipv6)
+    EXPECT_NE(text.find(':'), std::string::npos) << text;
 }
 
 }  // namespace

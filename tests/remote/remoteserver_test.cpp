@@ -42,7 +42,9 @@ class Controller {
   RemoteEndpoint Endpoint() const { return At(socket_.Port()); }
   std::uint16_t Port() const { return socket_.Port(); }
 
-  void Send(std::uint16_t port, const OscMessage& message) { SendBytes(port, EncodeOscMessage(message)); }
+  void Send(std::uint16_t port, const OscMessage& message) {
+    SendBytes(port, EncodeOscMessage(message));
+  }
   void SendBytes(std::uint16_t port, const std::vector<std::uint8_t>& bytes) {
     const RemoteEndpoint to = At(port);
     platform::UdpEndpoint target;
@@ -113,7 +115,8 @@ TEST_F(RemoteServerTest, ABurstBecomesTheLatestCommandOfEachAddressWithOnePost) 
   Controller tablet;
   for (int step = 1; step <= 20; ++step) tablet.Send(port_, Fader(2, 3, step / 20.0f));
   tablet.Send(port_, Fader(1, 1, 0.25f));
-  ASSERT_TRUE(Eventually([&] { return server_.Inbox().Size() == 2 && server_.Statistics().datagrams == 21; }));
+  ASSERT_TRUE(Eventually(
+      [&] { return server_.Inbox().Size() == 2 && server_.Statistics().datagrams == 21; }));
   EXPECT_EQ(posts_, 1) << "one post covers the burst until the GUI takes the inbox";
   const std::vector<RemoteInbox::Entry> taken = server_.Inbox().Take();
   ASSERT_EQ(taken.size(), 2u);
@@ -207,8 +210,9 @@ TEST_F(RemoteServerTest, ABundleCarriesOutItsValidMessagesAndDropsTheUnknown) {
   std::vector<std::uint8_t> bundle = {'#', 'b', 'u', 'n', 'd', 'l', 'e', 0, 0, 0, 0, 0, 0, 0, 0, 1};
   for (const std::vector<std::uint8_t>* element : {&unknown, &good}) {
     const std::uint32_t size = static_cast<std::uint32_t>(element->size());
-    bundle.insert(bundle.end(), {static_cast<std::uint8_t>(size >> 24), static_cast<std::uint8_t>(size >> 16),
-                                 static_cast<std::uint8_t>(size >> 8), static_cast<std::uint8_t>(size)});
+    bundle.insert(bundle.end(),
+                  {static_cast<std::uint8_t>(size >> 24), static_cast<std::uint8_t>(size >> 16),
+                   static_cast<std::uint8_t>(size >> 8), static_cast<std::uint8_t>(size)});
     bundle.insert(bundle.end(), element->begin(), element->end());
   }
   tablet.SendBytes(port_, bundle);
@@ -270,7 +274,8 @@ TEST_F(RemoteServerTest, WhoMayConnectDecidesWhatIsHeardFromThisComputersOtherAd
     RemoteEndpoint sender;
     sender.address = address.address;
     sender.size = address.size;
-    const bool linkLocal = sender.size == 16 && sender.address[0] == 0xfe && (sender.address[1] & 0xc0) == 0x80;
+    const bool linkLocal =
+        sender.size == 16 && sender.address[0] == 0xfe && (sender.address[1] & 0xc0) == 0x80;
     if (!linkLocal) senders.push_back(sender);  // a link-local address needs its zone to be sent to
   }
   if (senders.empty()) GTEST_SKIP() << "this computer has no address but loopback";
@@ -281,7 +286,8 @@ TEST_F(RemoteServerTest, WhoMayConnectDecidesWhatIsHeardFromThisComputersOtherAd
     to.address = senders[index].address;
     to.size = senders[index].size;
     to.port = port_;
-    const std::vector<std::uint8_t> message = EncodeOscMessage(Fader(1 + static_cast<int>(index / 8 % 4), 1 + static_cast<int>(index % 8), 0.5f));
+    const std::vector<std::uint8_t> message = EncodeOscMessage(
+        Fader(1 + static_cast<int>(index / 8 % 4), 1 + static_cast<int>(index % 8), 0.5f));
     tablet.Send(to, message.data(), message.size());
   };
 
