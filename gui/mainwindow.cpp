@@ -19,6 +19,7 @@
 #include "platform/messagebox.h"
 #include "platform/widetext.h"
 #include "resources/velmora_ids.h"
+#include "velmora/mixsteps.h"
 #include "velmora/velmora.h"
 #include "windows/bitmapcache.h"
 #include "windows/reflect.h"
@@ -282,8 +283,9 @@ LRESULT MainWindow::OnCreate(HWND hwnd) {
   TakeScaledSize(hwnd, shownScale, shownMonitorDpi);
   KeepInside(hwnd, workArea);
   // Switching the mixer on during creation went through the parameter
-  // interface like a user's change; the user has changed nothing yet.
-  savedFlag = true;
+  // interface like a user's change; the user has changed nothing yet, and a
+  // new window starts a new history.
+  ResetHistory();
   UnitWatch::Start(hwnd);
   return 0;
 }

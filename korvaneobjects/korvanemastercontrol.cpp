@@ -157,6 +157,10 @@ void KorvaneMasterControl::PushMix(std::uint32_t mix) {
 
 void KorvaneMasterControl::SendCurrentMix() { PushMix(selectedMix); }
 
+void KorvaneMasterControl::SendMix(std::uint32_t mix) {
+  if (mix < kMixCount) PushMix(mix);
+}
+
 void KorvaneMasterControl::SendAllMixes() {
   for (std::uint32_t mix = 0; mix < kMixCount; ++mix) PushMix(mix);
 }

@@ -38,6 +38,7 @@ class KorvaneMasterControl {
   void ClearOvers();
   void SendCurrentMix();
   void SendAllMixes();
+  void SendMix(std::uint32_t mix);  // 0..3
 
   // A device interface of the driver's class arrived or left (the main
   // window's device notifications). An arrival queues the opening of the new

@@ -15,11 +15,13 @@
 
 using SettingsImage = std::array<std::uint8_t, kSettingsImageSize>;
 
-// How a write joins the step before it.
+// How a write joins the step before it. Writes of one gesture (one drag, or
+// the writes one key press makes, such as both linked master faders) always
+// join; a run also joins the gesture before it on the same control.
 enum class StepJoin {
-  kNever,  // a step of its own (a click, a typed value, a reset, a command)
-  kDrag,   // joins the open drag's step, whatever the time between
-  kRun,    // joins the newest step when it is of the same control and recent
+  kNever,  // a gesture of its own (a click, a typed value, a reset, a command)
+  kRun,    // a key or a wheel notch: joins the newest step when that is a run
+           // on the same control less than kRunGapMs ago
 };
 
 class MixHistory {
@@ -28,12 +30,11 @@ class MixHistory {
   // The longest pause within a run of keys or wheel notches.
   static constexpr std::int64_t kRunGapMs = 1000;
 
-  // A write changed the image from `before` to `after`. `control` says which
-  // control (a parameter id, or 0 for a command); `drag` is the serial of
-  // the drag the write belongs to (kDrag only). Drops every redo step when
-  // it makes a new one.
+  // A write of gesture `gesture` (a serial that the caller counts) changed
+  // the image from `before` to `after`; `control` is the control that took
+  // the gesture (0 for a command). A new step drops every redo step.
   void Record(const SettingsImage& before, const SettingsImage& after, const std::string& what,
-              StepJoin join, std::uint32_t control, std::uint32_t drag, std::int64_t nowMs);
+              StepJoin join, std::uint32_t control, std::uint64_t gesture, std::int64_t nowMs);
 
   bool CanUndo() const { return done > 0; }
   bool CanRedo() const { return done < steps.size(); }
@@ -58,11 +59,11 @@ class MixHistory {
     std::string what;
     StepJoin join;
     std::uint32_t control;
-    std::uint32_t drag;
+    std::uint64_t gesture;
     std::int64_t lastMs;
   };
-  bool Joins(const Step& step, StepJoin join, std::uint32_t control, std::uint32_t drag,
-             std::int64_t nowMs) const;
+  bool Joins(const SettingsImage& before, StepJoin join, std::uint32_t control,
+             std::uint64_t gesture, std::int64_t nowMs) const;
 
   std::deque<Step> steps;
   std::size_t done = 0;  // steps[0..done) are done, the rest undone

@@ -9,23 +9,29 @@
 
 #include "velmora/mixhistory.h"
 
-// Writes inside a scope join as `join` says (the default, outside any scope,
-// is a step per write). Scopes do not nest; the innermost counts.
+// The writes inside a scope are one gesture of `control` (its parameter id),
+// joined as `join` says. Outside any scope and any drag, each write is a
+// gesture of its own. Scopes do not nest: an inner one is the outer's.
 class StepScope {
  public:
-  explicit StepScope(StepJoin join);
+  StepScope(StepJoin join, std::uint32_t control);
   ~StepScope();
   StepScope(const StepScope&) = delete;
   StepScope& operator=(const StepScope&) = delete;
 
  private:
-  StepJoin previous;
+  bool outermost;
 };
 
 // A drag from button-down to the release of the pointer: every write between
-// is one step.
+// is one gesture. A drag left open is ended by the next one.
 void BeginDrag();
 void EndDrag();
+
+// Records a change the caller made to the model itself (Open) as one step.
+void RecordStep(const SettingsImage& before, const SettingsImage& after, const std::string& what);
+// Records a write of the parameter interface to control `id`.
+void RecordWrite(const SettingsImage& before, const SettingsImage& after, std::uint16_t id);
 
 // The settings image of the model now.
 SettingsImage CurrentImage();
@@ -49,6 +55,9 @@ bool RedoStep();
 void MarkSaved();
 void MarkSaved(const SettingsImage& image);
 
-// A new session's history: empty, and the present image saved (tests, and
-// the window's creation).
+// A new session's history: empty, nothing unsaved, and the image before the
+// next change taken as the saved one (tests, and the window's creation).
 void ResetHistory();
+// The clock that times runs, in milliseconds (tests); null restores the
+// steady clock.
+void SetStepClockForTests(std::int64_t (*clock)());

@@ -1,11 +1,14 @@
 #include "velmora/settingsfile.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <string>
 
 #include "korvaneobjects/korvanemastercontrol.h"
 #include "platform/fileio.h"
 #include "platform/log.h"
+#include "velmora/mixsteps.h"
 #include "velmora/velmora.h"
 
 namespace {
@@ -34,7 +37,9 @@ bool SaveSettingsFile(const char* path, SettingsFileError* error) {
       failure.reason += "\n\nThe new mix is kept in " + failure.keptIn + ".";
     return Failed(error, target, failure.reason);
   }
-  savedFlag = true;
+  SettingsImage saved{};
+  std::copy(std::begin(image), std::end(image), saved.begin());
+  MarkSaved(saved);
   return true;
 }
 
@@ -57,8 +62,12 @@ bool LoadSettingsFile(const char* path, SettingsFileError* error) {
                       std::to_string(kSettingsImageSize) + " bytes).");
   }
   KorvaneMasterControl* master = GetMasterControl();
+  const SettingsImage before = CurrentImage();
   master->ReadSettings(image);
   master->SendAllMixes();
+  // What the file held, as the model keeps it, is the saved state now.
+  RecordStep(before, CurrentImage(), "Open");
+  MarkSaved();
   RefreshControls(kRefreshAll, -1);
   return true;
 }

@@ -12,6 +12,7 @@
 #include "platform/assert.h"
 #include "platform/log.h"
 #include "velmora/laws.h"
+#include "velmora/mixsteps.h"
 #include "velmora/velmoraprefs.h"
 
 bool savedFlag = true;
@@ -85,18 +86,15 @@ long long PanSteps(double magnitude) {
   return steps >= 1e15 ? static_cast<long long>(1e15) : static_cast<long long>(steps);
 }
 
-// Runs `write` on the model, and counts it as unsaved only when it changed
-// what a settings file keeps: choosing an output pair, switching the mixer,
-// or a value written again is nothing to save.
+// Runs `write` on the model and records what it changed of what a settings
+// file keeps (an undo step, and savedFlag): choosing an output pair,
+// switching the mixer, or a value written again is nothing to save.
 template <typename Write>
-void WriteModel(Write&& write) {
+void WriteModel(std::uint16_t id, Write&& write) {
   KorvaneMasterControl* master = GetMasterControl();
-  std::uint8_t before[kSettingsImageSize];
-  std::uint8_t after[kSettingsImageSize];
-  master->WriteSettings(before);
+  const SettingsImage before = CurrentImage();
   write(master);
-  master->WriteSettings(after);
-  if (std::memcmp(before, after, sizeof before) != 0) savedFlag = false;
+  RecordWrite(before, CurrentImage(), id);
 }
 
 }  // namespace
@@ -110,7 +108,7 @@ void RefreshControls(std::uint32_t mask, int channel) {
 void ResetParameterInterface() {
   mixerEnableValue = 0;
   mixSelectValue = 0;
-  savedFlag = true;
+  ResetHistory();
 }
 
 std::int32_t KMXGetInteger(std::uint16_t id) {
@@ -154,13 +152,13 @@ void KMXSetInteger(std::uint16_t id, std::int32_t value) {
     case IDSOLO:
       KORVANE_ASSERT(channel < 8, "chan < numberof(Mixer.Solo)");
       if (channel >= 8) return;
-      WriteModel([&](KorvaneMasterControl* master) { master->SetSolo(channel, value != 0); });
+      WriteModel(id, [&](KorvaneMasterControl* master) { master->SetSolo(channel, value != 0); });
       RefreshControls(kRefreshButtons, -1);
       return;
     case IDMUTE:
       KORVANE_ASSERT(channel < 8, "chan < numberof(Mixer.Mute)");
       if (channel >= 8) return;
-      WriteModel([&](KorvaneMasterControl* master) { master->SetMute(channel, value != 0); });
+      WriteModel(id, [&](KorvaneMasterControl* master) { master->SetMute(channel, value != 0); });
       RefreshControls(kRefreshButtons, -1);
       return;
     case IDCONTROL:
@@ -198,7 +196,7 @@ void KMXSetFloat(std::uint16_t id, double value) {
   if (IsFaderGroup(id)) {
     KORVANE_ASSERT(index <= 9, "chan < numberof(Mixer.Fader)");
     if (index > 9) return;
-    WriteModel([&](KorvaneMasterControl* master) {
+    WriteModel(id, [&](KorvaneMasterControl* master) {
       if (index < 8)
         master->SetFader(index, Clamp(value, 2.0));
       else
@@ -209,7 +207,7 @@ void KMXSetFloat(std::uint16_t id, double value) {
     KORVANE_ASSERT(index < 8, "chan < numberof(Mixer.Pan)");
     if (index >= 8) return;
     // Out of range is refused there.
-    WriteModel([&](KorvaneMasterControl* master) { master->SetPan(index, value); });
+    WriteModel(id, [&](KorvaneMasterControl* master) { master->SetPan(index, value); });
     RefreshControls(kRefreshPan, index);
   }
 }

@@ -30,8 +30,8 @@ constexpr std::uint32_t kRefreshButtons = 0x180;  // every solo and mute
 constexpr std::uint32_t kRefreshAll = 0xFFFF;
 constexpr std::uint32_t kRefreshMeters = 0x1010;  // meters and their read-outs
 
-// True while nothing is unsaved: set at start-up and by saving, cleared by a
-// write that changes what a settings file keeps.
+// True exactly while what a settings file keeps equals what was last saved or
+// loaded (at start-up, what the model held then); see velmora/mixsteps.h.
 extern bool savedFlag;
 
 std::int32_t KMXGetInteger(std::uint16_t id);

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include "velmora/mixsteps.h"
 #include "windows/wmessage.h"
 
 template <typename Control>
@@ -21,6 +22,7 @@ bool RouteDragMessage(Control& control, HWND hwnd, WMessage& msg) {
       return true;
     case WM_LBUTTONUP:
       if (GetCapture() == hwnd) ReleaseCapture();
+      EndDrag();
       return true;
     case WM_ERASEBKGND:
       msg.result = 1;

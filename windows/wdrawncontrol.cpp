@@ -1,6 +1,7 @@
 #include "windows/wdrawncontrol.h"
 
 #include "korvaneobjects/korvanemastercontrol.h"
+#include "velmora/mixsteps.h"
 #include "velmora/velmora.h"
 #include "windows/accessibletext.h"
 #include "windows/focusmark.h"
@@ -60,7 +61,11 @@ void WDrawnControl::NoteMessage(const WMessage& msg) {
       break;
     case WM_CAPTURECHANGED:
       // Sent for a release of our own too; lParam is the window that gains it.
-      if (reinterpret_cast<HWND>(msg.lParam) != HWnd) holdsCapture = false;
+      // A drag that loses the pointer (another window took it) ends there.
+      if (reinterpret_cast<HWND>(msg.lParam) != HWnd) {
+        if (holdsCapture) EndDrag();
+        holdsCapture = false;
+      }
       break;
     default:
       break;

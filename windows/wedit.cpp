@@ -1,5 +1,6 @@
 #include "windows/wedit.h"
 
+#include "velmora/mixsteps.h"
 #include "velmora/velmora.h"
 #include "windows/focusmark.h"
 #include "windows/wdrawncontrol.h"
@@ -30,7 +31,10 @@ void WEdit::Commit() {
     // Text with no number in it is no value: nothing is written.
     write = KMXReadValue(ParameterId(), text, &value);
   }
-  if (write) SetValue(value);
+  if (write) {
+    const StepScope typed(StepJoin::kNever, ParameterId());
+    SetValue(value);
+  }
   Refresh();
   SendMessageA(HWnd, EM_SETMODIFY, FALSE, 0);
 }

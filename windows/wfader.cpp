@@ -3,6 +3,7 @@
 #include <oleacc.h>
 
 #include "velmora/laws.h"
+#include "velmora/mixsteps.h"
 #include "velmora/velmora.h"
 #include "velmora/velmoraprefs.h"
 #include "windows/dragmessages.h"
@@ -54,6 +55,7 @@ void WFader::Drag(POINT point, int weight) {
 // from the value the press left.
 void WFader::OnButtonDown(const WMessage& msg) {
   SetFocus(HWnd);
+  BeginDrag();  // until the release: one undo step
   TakeCapture();
   fine = msg.IsModifierDown(KMXGetInteger(kPrefFadeFine));
   const POINT point = LogicalPoint(msg.Point());
@@ -69,6 +71,7 @@ void WFader::OnButtonDown(const WMessage& msg) {
 
 // Up and Page Up are louder; Home is the top of the travel, End silence.
 void WFader::OnKeyDown(WPARAM key) {
+  const StepScope run(StepJoin::kRun, ParameterId());
   switch (key) {
     case VK_UP:
       SetValue(law.StepValue(GetValue(), -1));
@@ -98,6 +101,7 @@ void WFader::OnKeyDown(WPARAM key) {
 void WFader::OnWheel(const WMessage& msg) {
   const int notches = wheel.Take(GET_WHEEL_DELTA_WPARAM(msg.wParam));
   if (notches == 0) return;
+  const StepScope run(StepJoin::kRun, ParameterId());
   if (msg.IsModifierDown(KMXGetInteger(kPrefFadeFine)))
     SetValue(DbToGain(GainToDb(GetValue()) + notches * FaderLogic::kFineDbPerPixel));
   else
@@ -106,7 +110,10 @@ void WFader::OnWheel(const WMessage& msg) {
 
 std::uint16_t WFader::ResetPreference() const { return kPrefFadeCenter; }
 
-void WFader::Reset() { SetValue(1.0); }
+void WFader::Reset() {
+  const StepScope reset(StepJoin::kNever, ParameterId());
+  SetValue(1.0);
+}
 
 long WFader::AccRole() { return ROLE_SYSTEM_SLIDER; }
 

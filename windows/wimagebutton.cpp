@@ -2,6 +2,7 @@
 
 #include <oleacc.h>
 
+#include "velmora/mixsteps.h"
 #include "windows/draw.h"
 
 bool WImageButton::HandleMessage(WMessage& msg) {
@@ -28,6 +29,7 @@ bool WImageButton::HandleMessage(WMessage& msg) {
 }
 
 void WImageButton::Toggle() {
+  const StepScope click(StepJoin::kNever, ParameterId());
   SetState(GetState() == 0 ? 1 : 0);
   Invalidate();
 }

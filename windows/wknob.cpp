@@ -3,6 +3,7 @@
 #include <oleacc.h>
 
 #include "resources/velmora_bitmaps.h"
+#include "velmora/mixsteps.h"
 #include "velmora/velmora.h"
 #include "velmora/velmoraprefs.h"
 #include "windows/accessibletext.h"
@@ -40,6 +41,7 @@ void WKnob::Drag(POINT point, int weight) {
 // pointer).
 void WKnob::OnButtonDown(const WMessage& msg) {
   SetFocus(HWnd);
+  BeginDrag();  // until the release: one undo step
   fine = msg.IsModifierDown(KMXGetInteger(kPrefPanFine));
   const bool centred = msg.IsModifierDown(KMXGetInteger(kPrefPanCenter));
   if (centred) SetValue(0.0);
@@ -52,6 +54,7 @@ void WKnob::OnButtonDown(const WMessage& msg) {
 
 // Page Up turns to the right as Right does; Home is full left, End full right.
 void WKnob::OnKeyDown(WPARAM key) {
+  const StepScope run(StepJoin::kRun, ParameterId());
   switch (key) {
     case VK_LEFT:
       SetValue(GetValue() - kKnobStep);
@@ -79,12 +82,17 @@ void WKnob::OnKeyDown(WPARAM key) {
 // A notch away from the user turns one arrow step to the right.
 void WKnob::OnWheel(const WMessage& msg) {
   const int notches = wheel.Take(GET_WHEEL_DELTA_WPARAM(msg.wParam));
-  if (notches != 0) SetValue(GetValue() + notches * kKnobStep);
+  if (notches == 0) return;
+  const StepScope run(StepJoin::kRun, ParameterId());
+  SetValue(GetValue() + notches * kKnobStep);
 }
 
 std::uint16_t WKnob::ResetPreference() const { return kPrefPanCenter; }
 
-void WKnob::Reset() { SetValue(0.0); }
+void WKnob::Reset() {
+  const StepScope reset(StepJoin::kNever, ParameterId());
+  SetValue(0.0);
+}
 
 long WKnob::AccRole() { return ROLE_SYSTEM_SLIDER; }
 

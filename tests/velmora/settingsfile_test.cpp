@@ -168,7 +168,7 @@ TEST_F(SettingsFileTest, LoadingRestoresEveryMixWhateverTheEnableState) {
 
   savedFlag = false;
   ASSERT_TRUE(LoadSettingsFile(Path("set.kmx").c_str()));
-  EXPECT_FALSE(savedFlag) << "loading does not mark the state saved";
+  EXPECT_TRUE(savedFlag) << "the mix just loaded is the saved one";
   EXPECT_EQ(refreshAlls, 1);
   EXPECT_FALSE(Model().IsEnabled()) << "the enable state is not in the file";
   EXPECT_EQ(Model().SelectedMix(), 0);
