@@ -114,8 +114,29 @@ class VelmoraInput : public KernelDriver {
 
   HWND Control(int id) const { return GetDlgItem(window, id); }
 
+  // A fader at the bottom dragged up by its thumb, 60 pixels in two moves.
+  static void DragUp(HWND fader) {
+    RECT track{};
+    GetWindowRect(fader, &track);
+    const std::string x = std::to_string((track.left + track.right) / 2);
+    const int thumb = track.top + 160;  // on the thumb of a fader at -inf
+    ASSERT_TRUE(X("mousemove --sync " + x + " " + std::to_string(thumb) + " mousedown 1"));
+    ASSERT_TRUE(X("mousemove --sync " + x + " " + std::to_string(thumb - 30)));
+    ASSERT_TRUE(X("mousemove --sync " + x + " " + std::to_string(thumb - 60) + " mouseup 1"));
+  }
+
+  // Waits until the unit's last mix-0 frame, kept in `gains`, meets `condition`.
+  template <typename Condition>
+  bool DeviceHas(Condition condition) {
+    return testsupport::Eventually([&] {
+      gains = LastMix(*machine);
+      return gains.size() == 34 && condition();
+    });
+  }
+
   ProgramProcess program;
   HWND window = nullptr;
+  std::vector<std::uint16_t> gains;
 };
 
 TEST_F(VelmoraInput, PointerAndKeysReachTheDeviceAndAltF4ClosesFromTheOutputSelector) {
@@ -123,14 +144,7 @@ TEST_F(VelmoraInput, PointerAndKeysReachTheDeviceAndAltF4ClosesFromTheOutputSele
   // the gain its box shows.
   HWND fader = Control(IDFADER + 2);
   HWND faderBox = Control(IDFADERTEXT + 2);
-  RECT track{};
-  GetWindowRect(fader, &track);
-  const std::string x = std::to_string((track.left + track.right) / 2);
-  const int thumb = track.top + 160;  // on the thumb of a fader at -inf
-  ASSERT_TRUE(X("mousemove --sync " + x + " " + std::to_string(thumb) + " mousedown 1"));
-  ASSERT_TRUE(X("mousemove --sync " + x + " " + std::to_string(thumb - 30)));
-  ASSERT_TRUE(X("mousemove --sync " + x + " " + std::to_string(thumb - 60) + " mouseup 1"));
-  std::vector<std::uint16_t> gains;
+  DragUp(fader);
   std::string shown;
   EXPECT_TRUE(testsupport::Eventually([&] {
     gains = LastMix(*machine);
@@ -187,13 +201,6 @@ TEST_F(VelmoraInput, TheKeyboardAloneWorksAStripAndSavesTheMix) {
   auto focusIs = [&](int id) {
     return testsupport::Eventually([&] { return program.Focus() == Control(id); });
   };
-  std::vector<std::uint16_t> gains;
-  auto deviceHas = [&](auto condition) {
-    return testsupport::Eventually([&] {
-      gains = LastMix(*machine);
-      return gains.size() == 34 && condition();
-    });
-  };
 
   ASSERT_TRUE(X("key F6"));  // from nowhere in a strip: channel 1's fader box
   ASSERT_TRUE(focusIs(IDFADERTEXT + 0));
@@ -201,30 +208,30 @@ TEST_F(VelmoraInput, TheKeyboardAloneWorksAStripAndSavesTheMix) {
   ASSERT_TRUE(focusIs(IDFADERTEXT + 1));
   ASSERT_TRUE(X("type 0"));
   ASSERT_TRUE(X("key Return"));
-  EXPECT_TRUE(deviceHas([&] { return gains[1] > 0 && gains[17] == gains[1]; }));
+  EXPECT_TRUE(DeviceHas([&] { return gains[1] > 0 && gains[17] == gains[1]; }));
 
   ASSERT_TRUE(X("key shift+Tab"));
   ASSERT_TRUE(focusIs(IDFADERTEXT + 0));
   ASSERT_TRUE(X("key F6"));
   ASSERT_TRUE(focusIs(IDFADER + 0));
   ASSERT_TRUE(X("key Home"));  // +6 dB: the device's largest gain on each side
-  EXPECT_TRUE(deviceHas([&] { return gains[0] == 0x7FFF && gains[16] == 0x7FFF; }));
+  EXPECT_TRUE(DeviceHas([&] { return gains[0] == 0x7FFF && gains[16] == 0x7FFF; }));
   ASSERT_TRUE(X("key Next"));
-  EXPECT_TRUE(deviceHas([&] { return gains[0] > 0 && gains[0] < 0x7FFF; }));
+  EXPECT_TRUE(DeviceHas([&] { return gains[0] > 0 && gains[0] < 0x7FFF; }));
 
   ASSERT_TRUE(X("key F6"));
   ASSERT_TRUE(focusIs(IDPAN + 0));
   ASSERT_TRUE(X("key End"));  // full right
-  EXPECT_TRUE(deviceHas([&] { return gains[0] == 0 && gains[16] > 0; }));
+  EXPECT_TRUE(DeviceHas([&] { return gains[0] == 0 && gains[16] > 0; }));
 
   ASSERT_TRUE(X("key F6"));
   ASSERT_TRUE(focusIs(IDSOLO + 0));
   ASSERT_TRUE(X("key space"));  // channel 2 falls silent
-  EXPECT_TRUE(deviceHas([&] { return gains[1] == 0 && gains[17] == 0 && gains[16] > 0; }));
+  EXPECT_TRUE(DeviceHas([&] { return gains[1] == 0 && gains[17] == 0 && gains[16] > 0; }));
   ASSERT_TRUE(X("key F6"));
   ASSERT_TRUE(focusIs(IDMUTE + 0));
   ASSERT_TRUE(X("key space"));
-  EXPECT_TRUE(deviceHas([&] { return gains[16] == 0; }));
+  EXPECT_TRUE(DeviceHas([&] { return gains[16] == 0; }));
   ASSERT_TRUE(X("key F6"));  // round to the fader box
   ASSERT_TRUE(focusIs(IDFADERTEXT + 0));
 
@@ -258,30 +265,17 @@ TEST_F(VelmoraInput, TheKeyboardAloneWorksAStripAndSavesTheMix) {
 // Ctrl+Y, as the device hears it; in a value box Ctrl+Z takes back only the
 // text typed. The context menu opens with the right button and Shift+F10.
 TEST_F(VelmoraInput, ADragIsUndoneAndRedoneAndTheMenuOpensFromPointerAndKeys) {
-  std::vector<std::uint16_t> gains;
-  auto deviceHas = [&](auto condition) {
-    return testsupport::Eventually([&] {
-      gains = LastMix(*machine);
-      return gains.size() == 34 && condition();
-    });
-  };
   HWND fader = Control(IDFADER + 2);
-  RECT track{};
-  GetWindowRect(fader, &track);
-  const std::string x = std::to_string((track.left + track.right) / 2);
-  const int thumb = track.top + 160;  // on the thumb of a fader at -inf
-  ASSERT_TRUE(X("mousemove --sync " + x + " " + std::to_string(thumb) + " mousedown 1"));
-  ASSERT_TRUE(X("mousemove --sync " + x + " " + std::to_string(thumb - 30)));
-  ASSERT_TRUE(X("mousemove --sync " + x + " " + std::to_string(thumb - 60) + " mouseup 1"));
-  ASSERT_TRUE(deviceHas([&] { return gains[2] > 0; }));
+  DragUp(fader);
+  ASSERT_TRUE(DeviceHas([&] { return gains[2] > 0; }));
   const std::uint16_t dragged = gains[2];
   const std::string shown = WindowText(Control(IDFADERTEXT + 2));
 
   ASSERT_TRUE(X("key ctrl+z"));  // the whole drag, not its last move
-  EXPECT_TRUE(deviceHas([&] { return gains[2] == 0 && gains[18] == 0; }));
+  EXPECT_TRUE(DeviceHas([&] { return gains[2] == 0 && gains[18] == 0; }));
   EXPECT_EQ(WindowText(Control(IDFADERTEXT + 2)), "-inf");
   ASSERT_TRUE(X("key ctrl+y"));
-  EXPECT_TRUE(deviceHas([&] { return gains[2] == dragged && gains[18] == dragged; }));
+  EXPECT_TRUE(DeviceHas([&] { return gains[2] == dragged && gains[18] == dragged; }));
   EXPECT_EQ(WindowText(Control(IDFADERTEXT + 2)), shown);
 
   HWND box = Control(IDFADERTEXT + 2);
@@ -292,7 +286,7 @@ TEST_F(VelmoraInput, ADragIsUndoneAndRedoneAndTheMenuOpensFromPointerAndKeys) {
   ASSERT_TRUE(testsupport::Eventually([&] { return WindowText(box) == "-20"; }));
   ASSERT_TRUE(X("key ctrl+z"));
   EXPECT_TRUE(testsupport::Eventually([&] { return WindowText(box) == shown; })) << WindowText(box);
-  EXPECT_TRUE(deviceHas([&] { return gains[2] == dragged; })) << "the mix stays";
+  EXPECT_TRUE(DeviceHas([&] { return gains[2] == dragged; })) << "the mix stays";
 
   // From the box, the keyboard opens the mixer's menu; Escape closes it.
   ASSERT_TRUE(X("key shift+F10"));
@@ -317,20 +311,13 @@ std::string SnapshotFile() {
 TEST_F(VelmoraInput, ASnapshotOutlivesTheProgram) {
   const std::string file = SnapshotFile();
   DeleteFileA(file.c_str());
-  std::vector<std::uint16_t> gains;
-  auto deviceHas = [&](auto condition) {
-    return testsupport::Eventually([&] {
-      gains = LastMix(*machine);
-      return gains.size() == 34 && condition();
-    });
-  };
   HWND box = Control(IDFADERTEXT + 1);
   ASSERT_TRUE(X(ClickAt(box)));
   ASSERT_TRUE(testsupport::Eventually([&] { return program.Focus() == box; }));
   ASSERT_TRUE(X("key End shift+Home"));
   ASSERT_TRUE(X("type -- -6"));
   ASSERT_TRUE(X("key Return"));
-  ASSERT_TRUE(deviceHas([&] { return gains[1] > 0; }));
+  ASSERT_TRUE(DeviceHas([&] { return gains[1] > 0; }));
   const std::uint16_t stored = gains[1];
   ASSERT_TRUE(X("key ctrl+shift+3"));
   EXPECT_TRUE(testsupport::Eventually([&] {
@@ -350,10 +337,10 @@ TEST_F(VelmoraInput, ASnapshotOutlivesTheProgram) {
 
   ProgramProcess again;
   Launch(again);
-  ASSERT_TRUE(deviceHas([&] { return gains[1] == 0; })) << "a new start has the faders down";
+  ASSERT_TRUE(DeviceHas([&] { return gains[1] == 0; })) << "a new start has the faders down";
   ASSERT_TRUE(X("key ctrl+3"));
   // A file keeps a fader to 16 bits: the gain may come back one step off.
-  EXPECT_TRUE(deviceHas([&] { return std::abs(gains[1] - stored) <= 1 && gains[17] == gains[1]; }))
+  EXPECT_TRUE(DeviceHas([&] { return std::abs(gains[1] - stored) <= 1 && gains[17] == gains[1]; }))
       << gains[1] << " " << gains[17] << ", stored " << stored;
   EXPECT_EQ(WindowText(Control(IDFADERTEXT + 1)), "-6.0");
   DeleteFileA(file.c_str());
