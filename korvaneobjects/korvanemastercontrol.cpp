@@ -12,9 +12,6 @@ namespace {
 
 std::atomic<KorvaneMasterControl*> instance{nullptr};
 
-constexpr std::uint8_t kSettingsRevision = 1;
-constexpr std::uint8_t kSettingsDevices = 1;
-
 void LogRangeError(int code) { platform::Log("korERROR: %i \r\n", code); }
 
 }  // namespace

@@ -12,6 +12,10 @@ class KorvaneFIFO;
 class KorvaneMix8Bus;
 
 constexpr int kSettingsImageSize = 212;
+// The first two bytes of a settings image: its layout's revision and the
+// number of units it holds mixes for.
+constexpr std::uint8_t kSettingsRevision = 1;
+constexpr std::uint8_t kSettingsDevices = 1;
 
 class KorvaneMasterControl {
  public:

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <system_error>
 
+#include "platform/appdatafolder.h"
 #include "platform/log.h"
 
 namespace platform {
@@ -100,6 +101,11 @@ void SupportLog::Rotate() {
     std::filesystem::resize_file(path_, 0, error);
   }
   OpenFile();
+}
+
+std::filesystem::path SupportLogFolder() {
+  const std::filesystem::path local = LocalAppDataFolder();
+  return local.empty() ? local : local / "Korvane";
 }
 
 bool OpenSupportLog(const char* program) {

@@ -1,9 +1,8 @@
 #include "velmora/korvanemix8bus.h"
 
-#include <cmath>
-
 #include "platform/assert.h"
 #include "platform/log.h"
+#include "velmora/mixwords.h"
 
 namespace {
 
@@ -17,57 +16,6 @@ bool Checked(bool holds, const char* text) {
 }
 
 #define REQUIRE(expression) Checked(static_cast<bool>(expression), #expression)
-
-// The 16-bit words of a mix block: unsigned, high byte first, truncated toward
-// zero. Values arrive in range; anything outside (or NaN) is pinned to the
-// ends rather than left to an undefined conversion.
-unsigned ToWord(double value) {
-  if (value >= 65535.0) return 65535;
-  return value > 0.0 ? static_cast<unsigned>(value) : 0;
-}
-
-void PutWord(std::uint8_t* out, double value) {
-  const unsigned word = ToWord(value);
-  out[0] = static_cast<std::uint8_t>(word >> 8);
-  out[1] = static_cast<std::uint8_t>(word & 0xFF);
-}
-
-// What each kind of value becomes before truncation to its word.
-double FaderWord(double gain) { return gain / 2.0 * 65535; }
-double PanWord(double pan) { return (pan + 1.0) / 2.0 * 65535; }
-double MasterWord(double gain) { return gain * 65535; }
-
-unsigned GetWord(const std::uint8_t* in) { return in[0] * 256u + in[1]; }
-
-// The decoded value of a word, raised by as few units in the last place as it
-// takes to encode to that word again. Rounding in the division lands many
-// values a hair below their word, and truncation would then save a loaded file
-// with those words one lower (a pan word 0x0001 would come back as 0x0000).
-double Readable(unsigned word, double decoded, double (*encode)(double)) {
-  for (int step = 0; step < 16 && ToWord(encode(decoded)) < word; ++step)
-    decoded = std::nextafter(decoded, 3.0);  // upwards: 3 is above every range
-  return decoded;
-}
-
-double ReadFader(const std::uint8_t* in) {
-  const unsigned word = GetWord(in);
-  return Readable(word, word * 2.0 / 65535, FaderWord);
-}
-
-// A pan is shown in 64ths of a side, truncated, so a pan saved at 12> that came
-// back a hair below 12/64 would read 11>, and centre would read <0. A word
-// that a whole number of 64ths encodes to gives back that number exactly.
-double ReadPan(const std::uint8_t* in) {
-  const unsigned word = GetWord(in);
-  const double decoded = Readable(word, word / 65535.0 * 2 - 1, PanWord);
-  const double steps = std::round(decoded * 64.0) / 64.0;
-  return ToWord(PanWord(steps)) == word ? steps : decoded;
-}
-
-double ReadMaster(const std::uint8_t* in) {
-  const unsigned word = GetWord(in);
-  return Readable(word, word / 65535.0, MasterWord);
-}
 
 void InitMixer(Mixer* mixer) {
   *mixer = Mixer{};  // channel faders and pans 0.0, no flags, no solo
@@ -222,9 +170,9 @@ void KorvaneMix8Bus::Serialize(std::uint8_t* out) const {
   for (const Mixer* mixer : mixes) {
     for (int i = 0; i < kChannelCount; ++i) *out++ = mixer->Mute[i] == 1 ? 1 : 0;
     for (int i = 0; i < kChannelCount; ++i) *out++ = mixer->Solo[i] == 1 ? 1 : 0;
-    for (int i = 0; i < kChannelCount; ++i, out += 2) PutWord(out, FaderWord(mixer->Fader[i]));
-    for (int i = 0; i < kChannelCount; ++i, out += 2) PutWord(out, PanWord(mixer->Pan[i]));
-    for (int side = 0; side < 2; ++side, out += 2) PutWord(out, MasterWord(mixer->Fader[8 + side]));
+    for (int i = 0; i < kChannelCount; ++i, out += 2) PutFader(out, mixer->Fader[i]);
+    for (int i = 0; i < kChannelCount; ++i, out += 2) PutPan(out, mixer->Pan[i]);
+    for (int side = 0; side < 2; ++side, out += 2) PutMaster(out, mixer->Fader[8 + side]);
   }
 }
 

@@ -24,6 +24,9 @@ void PutMixBlock(SettingsImage* image, int mix, const MixBlock& block);
 // bytes or a value lies outside what a settings file may hold (a mute or
 // solo byte other than 0 or 1).
 bool ReadMixBlock(const void* data, std::size_t size, MixBlock* block);
+// What keeps the kMixBlockSize bytes at `block` from being a settings file's
+// block ("the solo byte of Ch 3 is 2"); empty when nothing does.
+std::string MixBlockFault(const std::uint8_t* block);
 
 // The block as lines of text, one per channel, then the two masters, each
 // ended by "\r\n":

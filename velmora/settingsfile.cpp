@@ -21,6 +21,12 @@ bool Failed(SettingsFileError* error, const std::string& file, const std::string
 
 }  // namespace
 
+// The old mix is gone from its name: the user must learn where the new one is.
+std::string WriteFailureReason(const platform::FileError& failure) {
+  if (failure.keptIn.empty()) return failure.reason;
+  return failure.reason + "\n\nThe new mix is kept in " + failure.keptIn + ".";
+}
+
 bool SaveSettingsFile(const char* path, SettingsFileError* error) {
   std::string target = path ? path : "";
   if (target.find(".kmx") == std::string::npos) target += ".kmx";
@@ -32,10 +38,7 @@ bool SaveSettingsFile(const char* path, SettingsFileError* error) {
   if (!platform::ReplaceFileContents(target, image, sizeof image, &failure)) {
     platform::Log(failure.atOpen ? "Could not open file for saving.\n"
                                  : "Could not write settings file.\n");
-    // The old mix is gone from its name: the user must learn where the new one is.
-    if (!failure.keptIn.empty())
-      failure.reason += "\n\nThe new mix is kept in " + failure.keptIn + ".";
-    return Failed(error, target, failure.reason);
+    return Failed(error, target, WriteFailureReason(failure));
   }
   SettingsImage saved{};
   std::copy(std::begin(image), std::end(image), saved.begin());

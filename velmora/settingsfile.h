@@ -11,6 +11,14 @@ struct SettingsFileError {
   std::string reason;
 };
 
+namespace platform {
+struct FileError;
+}
+
+// Why a mix could not be written, for the user: the system's reason, and
+// where the new mix is when the old file's name lost it.
+std::string WriteFailureReason(const platform::FileError& failure);
+
 // Saves to `path`, adding ".kmx" when the path holds no ".kmx". The file is
 // replaced whole or not at all. True when it was written; only then is the
 // state marked saved. `error` (may be null) receives why it was not.

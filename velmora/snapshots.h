@@ -28,7 +28,8 @@ std::string SnapshotFolder();
 std::string SnapshotPath(int slot);
 
 // What slot `slot` holds. A file that is not a settings file (shorter than an
-// image, or with another header) is kUnreadable and logged.
+// image, with another header, or with a mute or solo byte other than 0 or 1)
+// is kUnreadable and logged. A slot outside 1..8 is kEmpty.
 SnapshotSlot ReadSnapshotSlot(int slot);
 // Writes `image` as slot `slot`, creating the folders as needed; the file is
 // replaced whole or not at all. False, with `error` filled, when it was not.

@@ -6,8 +6,6 @@
 
 #include <cerrno>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "korvaneobjects/korvanefifo.h"
@@ -17,6 +15,7 @@
 #include "simulator/simulatedmachine.h"
 #include "tests/support/enginetest.h"
 #include "tests/support/eventually.h"
+#include "tests/support/filebytes.h"
 #include "tests/support/tempfolder.h"
 #include "velmora/korvanemix8bus.h"
 #include "velmora/velmora.h"
@@ -24,7 +23,9 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<std::uint8_t>;
+using testsupport::Bytes;
+using testsupport::ReadAll;
+using testsupport::WriteAll;
 
 #ifdef _WIN32
 constexpr std::uint32_t kDiskFull = 112;  // ERROR_DISK_FULL
@@ -37,17 +38,6 @@ std::vector<std::string> FilesIn(const fs::path& folder) {
   for (const fs::directory_entry& entry : fs::directory_iterator(folder))
     names.push_back(entry.path().filename().string());
   return names;
-}
-
-Bytes ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteAll(const fs::path& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
 }
 
 // The image of a fresh model: faders down, pans centred, masters at unity.
