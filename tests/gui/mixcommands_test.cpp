@@ -192,7 +192,9 @@ TEST_F(MixCommandsWindow, ACopiedMixPastesIntoAnotherPairAndReachesTheDevice) {
   Command(MixCommands::kCopyMix);
   EXPECT_TRUE(MixClipboard::HoldsMix());
   const std::wstring text = ClipboardText();
-  EXPECT_EQ(text.rfind(L"Ch 1\t", 0), 0u) << platform::Utf8FromWide(text);
+  // Half the gain is -6.0 dB; the other channels are down.
+  EXPECT_EQ(text.rfind(L"Ch 1\t-6.0 dB\tcentre\tsolo on\tmute off\r\nCh 2\t-inf dB\t", 0), 0u)
+      << platform::Utf8FromWide(text);
   HMENU menu = MixContextMenu::Build();
   EXPECT_FALSE(IsGreyed(menu, 4)) << "Paste Mix";
   DestroyMenu(menu);
