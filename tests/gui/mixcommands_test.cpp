@@ -63,8 +63,18 @@ std::vector<std::wstring> PopupOpenedBy(const std::function<void()>& open) {
   static std::vector<std::wstring> seen;
   seen.clear();
   const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
-    HWND popup = FindWindowA("#32768", nullptr);
-    if (popup == nullptr || !IsWindowVisible(popup)) return;
+    HWND popup = nullptr;  // this thread's: another test's menu may be open as well
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM found) -> BOOL {
+          char name[16] = "";
+          GetClassNameA(window, name, sizeof name);
+          if (lstrcmpA(name, "#32768") != 0 || !IsWindowVisible(window)) return TRUE;
+          *reinterpret_cast<HWND*>(found) = window;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&popup));
+    if (popup == nullptr) return;
     auto* menu = reinterpret_cast<HMENU>(SendMessageA(popup, MN_GETHMENU, 0, 0));
     if (menu != nullptr) seen = ItemTexts(menu);
     EndMenu();
