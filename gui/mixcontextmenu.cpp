@@ -81,6 +81,8 @@ std::wstring MixContextMenu::SlotText(int slot, const SnapshotSlot& content, boo
   if (content.state == SnapshotState::kEmpty) text += L"(empty)";
   if (content.state == SnapshotState::kUnreadable) text += L"(unreadable)";
   if (content.state == SnapshotState::kStored) text += LocalDateTime(content.storedAt);
+  // An empty slot's greyed Recall item has no key: the key recalls nothing.
+  if (!store && content.state == SnapshotState::kEmpty) return text;
   return text + (store ? L"\tCtrl+Shift+" : L"\tCtrl+") + std::to_wstring(slot);
 }
 
