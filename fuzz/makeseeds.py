@@ -150,8 +150,62 @@ def engine_seeds():
           + bytes([3]) + reply(b"") * 32)
 
 
+# --- oscpacket: one datagram as a controller sends it -------------------------
+
+def osc_string(text):
+    data = text.encode() + b"\0"
+    return data + bytes(-len(data) % 4)
+
+
+def osc_message(address, *arguments):
+    """arguments: (tag, value) pairs; T, F and N take None."""
+    tags, data = ",", b""
+    for tag, value in arguments:
+        tags += tag
+        if tag == "i":
+            data += struct.pack(">i", value)
+        elif tag == "h":
+            data += struct.pack(">q", value)
+        elif tag == "f":
+            data += struct.pack(">f", value)
+        elif tag == "d":
+            data += struct.pack(">d", value)
+        elif tag == "s":
+            data += osc_string(value)
+    return osc_string(address) + osc_string(tags) + data
+
+
+def osc_bundle(*elements):
+    body = b"#bundle\0" + struct.pack(">Q", 1)
+    for element in elements:
+        body += struct.pack(">i", len(element)) + element
+    return body
+
+
+def osc_seeds():
+    fader = osc_message("/velmora/mix/1/ch/1/fader", ("f", 0.75))
+    write("oscpacket", "fader", fader)
+    write("oscpacket", "db", osc_message("/velmora/mix/4/master/right/db", ("f", -12.5)))
+    write("oscpacket", "pan", osc_message("/velmora/mix/2/ch/8/pan", ("d", -0.5)))
+    write("oscpacket", "solo", osc_message("/velmora/mix/3/ch/4/solo", ("T", None)))
+    write("oscpacket", "mute", osc_message("/velmora/mix/1/ch/2/mute", ("i", 1)))
+    write("oscpacket", "output", osc_message("/velmora/output", ("i", 3)))
+    write("oscpacket", "active", osc_message("/velmora/active", ("h", 0)))
+    write("oscpacket", "meters", osc_message("/velmora/meters", ("i", 1)))
+    write("oscpacket", "refresh", osc_message("/velmora/refresh"))
+    write("oscpacket", "clearovers", osc_message("/velmora/clearovers"))
+    write("oscpacket", "everykind", osc_message("/x", ("i", -7), ("f", 1.5), ("d", 2.25), ("h", 1 << 40),
+                                                ("s", "Kick"), ("T", None), ("F", None), ("N", None)))
+    nested = osc_bundle(osc_bundle(fader, osc_message("/velmora/active", ("i", 1))), fader)
+    write("oscpacket", "bundle", osc_bundle(nested, osc_message("/velmora/mix/9/ch/1/fader", ("f", 1.0))))
+    write("oscpacket", "badtag", osc_bundle(fader, osc_message("/velmora/output", ("i", 1))[:-8]
+                                            + osc_string(",b") + struct.pack(">i", 0)))
+    write("oscpacket", "nan", osc_message("/velmora/mix/1/ch/1/db", ("f", float("nan"))))
+
+
 if __name__ == "__main__":
     settings_seeds()
     parse_seeds()
     panel_seeds()
     engine_seeds()
+    osc_seeds()
