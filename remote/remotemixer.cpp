@@ -143,7 +143,13 @@ void RemoteMixer::ResendMeters() {
   metersSent = false;
 }
 
+// Without a subscriber nothing is compared or built: the metering thread
+// runs all the time, and the first subscriber is sent every meter anyway.
 void RemoteMixer::MetersRead(const double* values) {
+  if (!link.WantsMeters()) {
+    ResendMeters();
+    return;
+  }
   std::vector<OscMessage> messages;
   {
     const std::lock_guard<std::mutex> hold(meterLock);

@@ -27,6 +27,8 @@ class RemoteLink {
   // To the controllers that asked for the meters; called on the metering thread.
   virtual void SendToMeterSubscribers(const std::vector<OscMessage>& messages) = 0;
   virtual void SetMeters(const RemoteEndpoint& controller, bool on) = 0;
+  // Whether any controller asked for the meters; called on the metering thread.
+  virtual bool WantsMeters() const = 0;
 };
 
 class RemoteMixer {

@@ -35,7 +35,10 @@ class FakeLink : public RemoteLink {
   }
   void SetMeters(const RemoteEndpoint& controller, bool on) override {
     subscriptions.push_back(controller.Text() + (on ? " on" : " off"));
+    meters = on;
   }
+  bool WantsMeters() const override { return meters; }
+  bool meters = false;
   // The value last sent to `to` at `address`; NaN when none was.
   double Last(const std::string& to, const std::string& address) const {
     for (auto it = sent.rbegin(); it != sent.rend(); ++it) {
@@ -135,6 +138,8 @@ TEST_F(RemoteMixerTest, RefreshAndMetersGoToWhoAskedForThem) {
 
   double values[kMeterValueCount] = {};
   values[2] = 0.5;
+  remote.MetersRead(values);
+  EXPECT_EQ(link.CountTo("meters"), 0u) << "no one asked";
   Send(RemoteCommandKind::kMeters, 0, -1, 1);
   EXPECT_EQ(link.subscriptions, std::vector<std::string>{kTablet.Text() + " on"});
   remote.MetersRead(values);
