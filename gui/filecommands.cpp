@@ -1,6 +1,7 @@
 #include "gui/filecommands.h"
 
 #include "gui/commandline.h"
+#include "gui/fileerrorbox.h"
 #include "platform/fileio.h"
 #include "platform/log.h"
 #include "platform/messagebox.h"
@@ -24,16 +25,10 @@ bool MayReplace(HWND owner, const std::string& file, const char* title) {
          platform::kIdYes;
 }
 
-// The log keeps the details; the user is told too, or would believe a mix
-// saved that is not, or wonder why nothing was loaded.
-void Tell(HWND owner, const char* what, const SettingsFileError& error) {
-  const std::string text = std::string(what) + "\n" + error.file + "\n\n" + error.reason;
-  platform::ShowMessageBox(owner, text.c_str(), "Korvane Velmora", MB_OK | MB_ICONERROR);
-}
-
 void Load(HWND owner, const std::string& path) {
   SettingsFileError error;
-  if (!LoadSettingsFile(path.c_str(), &error)) Tell(owner, "Could not open the mix", error);
+  if (!LoadSettingsFile(path.c_str(), &error))
+    TellFileError(owner, "Could not open the mix", error);
 }
 
 }  // namespace
@@ -51,7 +46,7 @@ bool SaveSettingsCommand(HWND owner, const char* title) {
   } while (!MayReplace(owner, SavedFileName(path), title));
   SettingsFileError error;
   if (SaveSettingsFile(path.c_str(), &error)) return true;
-  Tell(owner, "Could not save the mix to", error);
+  TellFileError(owner, "Could not save the mix to", error);
   return false;
 }
 

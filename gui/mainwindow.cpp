@@ -8,6 +8,8 @@
 #include "gui/channelstrips.h"
 #include "gui/commandline.h"
 #include "gui/filecommands.h"
+#include "gui/mixcommands.h"
+#include "gui/mixcontextmenu.h"
 #include "gui/mixerlayout.h"
 #include "gui/preferencesdialog.h"
 #include "gui/unitwatch.h"
@@ -200,6 +202,9 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
       return OnCreate(hwnd);
     case WM_COMMAND:
       return OnCommand(hwnd, wParam, lParam);
+    case WM_CONTEXTMENU:
+      if (MixContextMenu::Open(hwnd, lParam)) return 0;
+      break;
     case WM_DPICHANGED:
       OnDpiChanged(hwnd, HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
       return 0;
@@ -306,6 +311,7 @@ LRESULT MainWindow::OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
       ShowAbout(hwnd);
       return 0;
     default:
+      if (lParam == 0 && MixCommands::Run(hwnd, LOWORD(wParam))) return 0;
       break;
   }
   // A control's notification goes to its toolkit object.

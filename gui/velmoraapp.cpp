@@ -7,6 +7,7 @@
 #include "gui/channelstrips.h"
 #include "gui/filecommands.h"
 #include "gui/mainwindow.h"
+#include "gui/mixkeys.h"
 #include "gui/singlemixer.h"
 #include "korvaneobjects/korvanemastercontrol.h"
 #include "platform/log.h"
@@ -77,6 +78,7 @@ void VelmoraApp::Dispatch(MSG& msg, HWND mainWindow) {
   if (keyDown && IsInWindow(mainWindow, msg.hwnd) &&
       TranslateAcceleratorA(mainWindow, FileShortcuts(), &msg))
     return;
+  if (IsInWindow(mainWindow, msg.hwnd) && MixKeys::Take(msg, mainWindow)) return;
   if (msg.message == WM_MOUSEWHEEL) AimWheel(msg, mainWindow);
   TranslateMessage(&msg);
   DispatchMessageA(&msg);

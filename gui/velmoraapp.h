@@ -20,8 +20,8 @@ class VelmoraApp {
   static HWND OpenWindow(HINSTANCE instance, int show);
   // One message of the loop: Tab and F6 go to the main window whichever
   // control they were meant for, so the window moves the focus itself; Ctrl+O,
-  // Ctrl+S and Ctrl+Shift+S are the file commands; the wheel goes to the
-  // fader or knob under the pointer.
+  // Ctrl+S and Ctrl+Shift+S are the file commands, MixKeys the mixer's own;
+  // the wheel goes to the fader or knob under the pointer.
   static void Dispatch(MSG& msg, HWND mainWindow);
   static int MessageLoop(HWND mainWindow);
 };

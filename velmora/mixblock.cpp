@@ -7,6 +7,7 @@
 #include "platform/log.h"
 #include "velmora/laws.h"
 #include "velmora/mixwords.h"
+#include "velmora/velmora.h"
 
 namespace {
 
@@ -96,6 +97,78 @@ bool ReadMixBlock(const void* data, std::size_t size, MixBlock* block) {
     return false;
   }
   if (block != nullptr) std::copy_n(bytes, kMixBlockSize, block->begin());
+  return true;
+}
+
+namespace {
+
+// Where parameter `id`'s byte or word lies in a block, and of which kind;
+// -1 for an id a block does not hold.
+enum class Field { kFader, kMaster, kPan, kFlag };
+
+int FieldOffset(std::uint16_t id, Field* field) {
+  const int index = id & 0xF;
+  switch (id & 0xFFF0) {
+    case IDFADER:
+    case IDFADERTEXT:
+      if (index < kChannelCount) return *field = Field::kFader, kFadersAt + 2 * index;
+      if (index < kChannelCount + 2) return *field = Field::kMaster, kMastersAt + 2 * (index - 8);
+      return -1;
+    case IDPAN:
+    case IDPANTEXT:
+      return index < kChannelCount ? (*field = Field::kPan, kPansAt + 2 * index) : -1;
+    case IDSOLO:
+      return index < kChannelCount ? (*field = Field::kFlag, kSolosAt + index) : -1;
+    case IDMUTE:
+      return index < kChannelCount ? (*field = Field::kFlag, kMutesAt + index) : -1;
+    default:
+      return -1;
+  }
+}
+
+}  // namespace
+
+bool BlockValue(const MixBlock& block, std::uint16_t id, double* value) {
+  Field field{};
+  const int at = FieldOffset(id, &field);
+  if (at < 0 || value == nullptr) return false;
+  const std::uint8_t* where = &block[static_cast<std::size_t>(at)];
+  switch (field) {
+    case Field::kFader:
+      *value = ReadFader(where);
+      break;
+    case Field::kMaster:
+      *value = ReadMaster(where);
+      break;
+    case Field::kPan:
+      *value = ReadPan(where);
+      break;
+    case Field::kFlag:
+      *value = *where == 1 ? 1.0 : 0.0;
+      break;
+  }
+  return true;
+}
+
+bool PutBlockValue(MixBlock* block, std::uint16_t id, double value) {
+  Field field{};
+  const int at = FieldOffset(id, &field);
+  if (at < 0 || block == nullptr) return false;
+  std::uint8_t* where = &(*block)[static_cast<std::size_t>(at)];
+  switch (field) {
+    case Field::kFader:
+      PutFader(where, value);
+      break;
+    case Field::kMaster:
+      PutMaster(where, value);
+      break;
+    case Field::kPan:
+      PutPan(where, value);
+      break;
+    case Field::kFlag:
+      *where = value != 0.0 ? 1 : 0;
+      break;
+  }
   return true;
 }
 

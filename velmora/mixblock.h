@@ -28,6 +28,13 @@ bool ReadMixBlock(const void* data, std::size_t size, MixBlock* block);
 // block ("the solo byte of Ch 3 is 2"); empty when nothing does.
 std::string MixBlockFault(const std::uint8_t* block);
 
+// One value of a block by its parameter id (IDFADER or IDFADERTEXT with a
+// channel 0..7 or a master side 8, 9; IDPAN or IDPANTEXT; IDSOLO; IDMUTE),
+// in the parameter interface's units: a gain, a pan, 0 or 1. False for an id
+// a block does not hold. A value put is pinned to its word's range.
+bool BlockValue(const MixBlock& block, std::uint16_t id, double* value);
+bool PutBlockValue(MixBlock* block, std::uint16_t id, double value);
+
 // The block as lines of text, one per channel, then the two masters, each
 // ended by "\r\n":
 //   "Ch 1\t-6.0 dB\tcentre\tsolo off\tmute off"

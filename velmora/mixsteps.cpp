@@ -24,6 +24,11 @@ bool dragOpen = false;
 std::uint64_t dragGesture = 0;
 
 std::int64_t (*stepClock)() = nullptr;
+MixChangedHook mixChangedHook = nullptr;
+
+void MixChanged(const SettingsImage& before, const SettingsImage& after) {
+  if (mixChangedHook != nullptr && before != after) mixChangedHook(before, after);
+}
 
 std::int64_t NowMs() {
   if (stepClock != nullptr) return stepClock();
@@ -54,14 +59,14 @@ std::string PairText(int mix) {
 }
 
 // What the user did, as the Undo and Redo items name it.
-std::string WriteName(std::uint16_t id) {
+std::string WriteName(std::uint16_t id, int mix) {
   const int index = id & 0xF;
   const std::string channel = "Ch " + std::to_string(index + 1);
   switch (id & 0xFFF0) {
     case IDFADER:
     case IDFADERTEXT:
       if (index < 8) return channel + " fader";
-      return "Output " + PairText(static_cast<int>(GetMasterControl()->SelectedMix())) + " master";
+      return "Output " + PairText(mix) + " master";
     case IDPAN:
     case IDPANTEXT:
       return channel + " pan";
@@ -89,7 +94,9 @@ int PutImage(const SettingsImage& image) {
     changed = mix;
     ++count;
   }
-  UpdateSavedFlag(CurrentImage());
+  const SettingsImage after = CurrentImage();
+  UpdateSavedFlag(after);
+  MixChanged(before, after);
   return count == 1 ? changed : -1;
 }
 
@@ -129,6 +136,8 @@ SettingsImage CurrentImage() {
   return image;
 }
 
+namespace {
+
 void RecordStep(const SettingsImage& before, const SettingsImage& after, const std::string& what) {
   NoteStartImage(before);
   history.Record(before, after, what, StepJoin::kNever, 0, ++gestureSerial, NowMs());
@@ -136,7 +145,8 @@ void RecordStep(const SettingsImage& before, const SettingsImage& after, const s
 }
 
 // A value written again is nothing to save, and leaves savedFlag alone.
-void RecordWrite(const SettingsImage& before, const SettingsImage& after, std::uint16_t id) {
+void RecordMixWrite(const SettingsImage& before, const SettingsImage& after, std::uint16_t id,
+                    int mix) {
   if (before == after) return;
   NoteStartImage(before);
   {
@@ -150,10 +160,35 @@ void RecordWrite(const SettingsImage& before, const SettingsImage& after, std::u
     } else if (dragOpen) {
       gesture = dragGesture;
     }
-    history.Record(before, after, WriteName(id), join, control, gesture, NowMs());
+    history.Record(before, after, WriteName(id, mix), join, control, gesture, NowMs());
   }
   UpdateSavedFlag(after);
+  MixChanged(before, after);
 }
+
+}  // namespace
+
+void RecordOpen(const SettingsImage& before) {
+  const SettingsImage after = CurrentImage();
+  RecordStep(before, after, "Open");
+  MarkSaved(after);
+  MixChanged(before, after);
+}
+
+void RecordWrite(const SettingsImage& before, const SettingsImage& after, std::uint16_t id) {
+  RecordMixWrite(before, after, id, static_cast<int>(GetMasterControl()->SelectedMix()));
+}
+
+void WriteImage(const SettingsImage& image, std::uint16_t id, int mix) {
+  const SettingsImage before = CurrentImage();
+  if (before == image) return;
+  NoteStartImage(before);
+  GetMasterControl()->ReadSettings(image.data());
+  GetMasterControl()->SendMix(static_cast<std::uint32_t>(mix));
+  RecordMixWrite(before, CurrentImage(), id, mix);
+}
+
+void SetMixChangedHook(MixChangedHook hook) { mixChangedHook = hook; }
 
 bool ApplyImageStep(const SettingsImage& image, const std::string& what) {
   const SettingsImage before = CurrentImage();

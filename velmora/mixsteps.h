@@ -28,10 +28,20 @@ class StepScope {
 void BeginDrag();
 void EndDrag();
 
-// Records a change the caller made to the model itself (Open) as one step.
-void RecordStep(const SettingsImage& before, const SettingsImage& after, const std::string& what);
-// Records a write of the parameter interface to control `id`.
+// Records a file the caller loaded into the model from `before` (Open): a
+// step, and the loaded image is the saved one now.
+void RecordOpen(const SettingsImage& before);
+// Records a write of the parameter interface to control `id` of the shown mix.
 void RecordWrite(const SettingsImage& before, const SettingsImage& after, std::uint16_t id);
+// A write to control `id` of mix `mix` that is not shown, as a whole image:
+// the model takes it, the unit gets the mix, and the step is recorded.
+void WriteImage(const SettingsImage& image, std::uint16_t id, int mix);
+
+// Called after every change of what a settings file keeps, whatever made it
+// (a control, a file, undo, a paste, a snapshot, the network), with the
+// images before and after; null for none.
+using MixChangedHook = void (*)(const SettingsImage& before, const SettingsImage& after);
+void SetMixChangedHook(MixChangedHook hook);
 
 // The settings image of the model now.
 SettingsImage CurrentImage();

@@ -69,8 +69,7 @@ bool LoadSettingsFile(const char* path, SettingsFileError* error) {
   master->ReadSettings(image);
   master->SendAllMixes();
   // What the file held, as the model keeps it, is the saved state now.
-  RecordStep(before, CurrentImage(), "Open");
-  MarkSaved();
+  RecordOpen(before);
   RefreshControls(kRefreshAll, -1);
   return true;
 }

@@ -12,6 +12,7 @@
 #include "platform/assert.h"
 #include "platform/log.h"
 #include "velmora/laws.h"
+#include "velmora/mixblock.h"
 #include "velmora/mixsteps.h"
 #include "velmora/velmoraprefs.h"
 
@@ -22,6 +23,11 @@ namespace {
 std::int32_t mixerEnableValue = 0;
 std::int32_t mixSelectValue = 0;
 std::atomic<RefreshControlsHook> refreshHook{nullptr};
+ControlChangedHook controlChangedHook = nullptr;
+
+void ControlChanged(std::uint16_t id, std::int32_t value) {
+  if (controlChangedHook != nullptr) controlChangedHook(id, value);
+}
 
 std::uint16_t Group(std::uint16_t id) { return id & 0xFFF0; }
 int Index(std::uint16_t id) { return id & 0xF; }
@@ -101,6 +107,8 @@ void WriteModel(std::uint16_t id, Write&& write) {
 
 void SetRefreshControlsHook(RefreshControlsHook hook) { refreshHook.store(hook); }
 
+void SetControlChangedHook(ControlChangedHook hook) { controlChangedHook = hook; }
+
 void RefreshControls(std::uint32_t mask, int channel) {
   if (RefreshControlsHook hook = refreshHook.load()) hook(mask, channel);
 }
@@ -109,6 +117,8 @@ void ResetParameterInterface() {
   mixerEnableValue = 0;
   mixSelectValue = 0;
   ResetHistory();
+  SetMixChangedHook(nullptr);
+  controlChangedHook = nullptr;
 }
 
 std::int32_t KMXGetInteger(std::uint16_t id) {
@@ -166,11 +176,13 @@ void KMXSetInteger(std::uint16_t id, std::int32_t value) {
         mixerEnableValue = value;
         GetMasterControl()->SetMixerEnable(value != 0);
         RefreshControls(kRefreshAll, -1);
+        ControlChanged(id, value);
       } else if (id == IDMIXSELECT) {
         mixSelectValue = value;
         platform::Log("select mixer:%i\n", value);
         GetMasterControl()->SelectMix(static_cast<std::uint32_t>(value));
         RefreshControls(kRefreshAll, -1);
+        ControlChanged(id, value);
       }
       return;
     default:
@@ -210,6 +222,58 @@ void KMXSetFloat(std::uint16_t id, double value) {
     WriteModel(id, [&](KorvaneMasterControl* master) { master->SetPan(index, value); });
     RefreshControls(kRefreshPan, index);
   }
+}
+
+namespace {
+
+bool IsMixValue(std::uint16_t id) {
+  double ignored = 0;
+  return BlockValue(MixBlock{}, id, &ignored);
+}
+
+// A write to a mix that is not shown goes into its block of the image: the
+// model takes the image, the unit gets that mix, the history gets the step.
+void WriteHiddenMix(int mix, std::uint16_t id, double value) {
+  if (!GetMasterControl()->Model()->IsEnabled()) return;  // as the setters
+  SettingsImage image = CurrentImage();
+  MixBlock block = MixBlockOf(image, mix);
+  PutBlockValue(&block, id, value);
+  PutMixBlock(&image, mix, block);
+  WriteImage(image, id, mix);
+}
+
+// Which mix a write is for, or false (logged) for none.
+bool IsWritableMix(int mix, std::uint16_t id) {
+  if (mix >= 0 && mix < kMixCount && IsMixValue(id)) return true;
+  platform::Log("No mix %d value %04X to write.\n", mix, id);
+  return false;
+}
+
+}  // namespace
+
+void KMXSetMixFloat(int mix, std::uint16_t id, double value) {
+  if (!IsWritableMix(mix, id)) return;
+  if (static_cast<std::uint32_t>(mix) == GetMasterControl()->SelectedMix()) {
+    KMXSetFloat(id, value);
+    return;
+  }
+  const int index = Index(id);
+  if (IsFaderGroup(id)) {
+    WriteHiddenMix(mix, id, Clamp(value, index < 8 ? 2.0 : 1.0));
+  } else if (IsPanGroup(id)) {
+    // Out of range is refused, as for the shown mix.
+    if (value >= -1.0 && value <= 1.0) WriteHiddenMix(mix, id, value);
+  }
+}
+
+void KMXSetMixInteger(int mix, std::uint16_t id, std::int32_t value) {
+  if (!IsWritableMix(mix, id)) return;
+  if (static_cast<std::uint32_t>(mix) == GetMasterControl()->SelectedMix()) {
+    KMXSetInteger(id, value);
+    return;
+  }
+  const std::uint16_t group = Group(id);
+  if (group == IDSOLO || group == IDMUTE) WriteHiddenMix(mix, id, value != 0 ? 1.0 : 0.0);
 }
 
 std::string KMXFormatValue(std::uint16_t id, double value) {

@@ -40,6 +40,13 @@ double KMXGetFloat(std::uint16_t id);
 void KMXSetFloat(std::uint16_t id, double value);
 std::string KMXFormatValue(std::uint16_t id, double value);
 double KMXParseValue(std::uint16_t id, const char* text);
+// The same writes to mix `mix` (0..3) whether it is shown or not: the shown
+// one through KMXSetFloat and KMXSetInteger, another without switching the
+// screen; either way the unit gets the mix and the write is an undo step.
+// Faders, masters, pans, solos and mutes only; ignored while the mixer is off.
+void KMXSetMixFloat(int mix, std::uint16_t id, double value);
+void KMXSetMixInteger(int mix, std::uint16_t id, std::int32_t value);
+
 // What a value box's text stands for: whatever KMXParseValue reads, and also
 // the texts KMXFormatValue writes that hold no leading number: "-inf" (a
 // fader's silence) and "<N" (pan N 64ths to the left). False when the text
@@ -52,6 +59,11 @@ using RefreshControlsHook = void (*)(std::uint32_t mask, int channel);
 void SetRefreshControlsHook(RefreshControlsHook hook);
 void RefreshControls(std::uint32_t mask, int channel);
 
+// Called after the shown output pair (IDMIXSELECT) or Mixer Active
+// (IDMIXERACTIVE) was set, with the value set; null for none.
+using ControlChangedHook = void (*)(std::uint16_t id, std::int32_t value);
+void SetControlChangedHook(ControlChangedHook hook);
+
 // Back to the state of a fresh start (tests): enable and mix-select values 0,
-// savedFlag set.
+// savedFlag set, an empty history, and no hooks but the refresh one.
 void ResetParameterInterface();

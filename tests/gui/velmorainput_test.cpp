@@ -27,8 +27,8 @@ constexpr char kXwindow[] = "/bin/bash " KORVANE_SOURCE_DIR "/scripts/xwindow.ba
 // file, and X inputs made one after the other arrive in that order.
 int RunUnix(const std::string& commandLine) {
   static int serial = 0;
-  const std::string done = "/tmp/velmorainput-" + std::to_string(GetCurrentProcessId()) + "-" +
-                           std::to_string(++serial);
+  const std::string done =
+      "/tmp/velmorainput-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
   std::string line = kXwindow + std::string("run ") + done + " " + commandLine;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
@@ -72,7 +72,8 @@ std::vector<std::uint16_t> LastMix(const simulator::DriverSimulator& machine) {
     const std::vector<std::uint8_t>& f = record.frame;
     if (f.size() != 76 || f[6] != 9 || f[75] != 0) continue;
     gains.clear();
-    for (int g = 0; g < 34; ++g) gains.push_back(static_cast<std::uint16_t>(f[7 + 2 * g] << 8 | f[8 + 2 * g]));
+    for (int g = 0; g < 34; ++g)
+      gains.push_back(static_cast<std::uint16_t>(f[7 + 2 * g] << 8 | f[8 + 2 * g]));
   }
   return gains;
 }
@@ -88,9 +89,13 @@ class VelmoraInput : public KernelDriver {
  protected:
   void SetUp() override {
     KernelDriver::SetUp();
-    ASSERT_TRUE(program.Start("")) << GetLastError();
-    ASSERT_TRUE(testsupport::Eventually(
-        [&] { return (window = program.Window("ZWVELMORA")) != nullptr; }));
+    Launch(program);
+  }
+
+  void Launch(ProgramProcess& process) {
+    ASSERT_TRUE(process.Start("")) << GetLastError();
+    ASSERT_TRUE(
+        testsupport::Eventually([&] { return (window = process.Window("ZWVELMORA")) != nullptr; }));
     // Input means something only once the display shows the window: Wine
     // maps it before it paints.
     const std::string painted = kXwindow + std::string("painted \"Korvane Velmora\"");
@@ -109,8 +114,29 @@ class VelmoraInput : public KernelDriver {
 
   HWND Control(int id) const { return GetDlgItem(window, id); }
 
+  // A fader at the bottom dragged up by its thumb, 60 pixels in two moves.
+  static void DragUp(HWND fader) {
+    RECT track{};
+    GetWindowRect(fader, &track);
+    const std::string x = std::to_string((track.left + track.right) / 2);
+    const int thumb = track.top + 160;  // on the thumb of a fader at -inf
+    ASSERT_TRUE(X("mousemove --sync " + x + " " + std::to_string(thumb) + " mousedown 1"));
+    ASSERT_TRUE(X("mousemove --sync " + x + " " + std::to_string(thumb - 30)));
+    ASSERT_TRUE(X("mousemove --sync " + x + " " + std::to_string(thumb - 60) + " mouseup 1"));
+  }
+
+  // Waits until the unit's last mix-0 frame, kept in `gains`, meets `condition`.
+  template <typename Condition>
+  bool DeviceHas(Condition condition) {
+    return testsupport::Eventually([&] {
+      gains = LastMix(*machine);
+      return gains.size() == 34 && condition();
+    });
+  }
+
   ProgramProcess program;
   HWND window = nullptr;
+  std::vector<std::uint16_t> gains;
 };
 
 TEST_F(VelmoraInput, PointerAndKeysReachTheDeviceAndAltF4ClosesFromTheOutputSelector) {
@@ -118,21 +144,15 @@ TEST_F(VelmoraInput, PointerAndKeysReachTheDeviceAndAltF4ClosesFromTheOutputSele
   // the gain its box shows.
   HWND fader = Control(IDFADER + 2);
   HWND faderBox = Control(IDFADERTEXT + 2);
-  RECT track{};
-  GetWindowRect(fader, &track);
-  const std::string x = std::to_string((track.left + track.right) / 2);
-  const int thumb = track.top + 160;  // on the thumb of a fader at -inf
-  ASSERT_TRUE(X("mousemove --sync " + x + " " + std::to_string(thumb) + " mousedown 1"));
-  ASSERT_TRUE(X("mousemove --sync " + x + " " + std::to_string(thumb - 30)));
-  ASSERT_TRUE(X("mousemove --sync " + x + " " + std::to_string(thumb - 60) + " mouseup 1"));
-  std::vector<std::uint16_t> gains;
+  DragUp(fader);
   std::string shown;
   EXPECT_TRUE(testsupport::Eventually([&] {
     gains = LastMix(*machine);
     shown = WindowText(faderBox);
     return gains.size() == 34 && gains[2] > 0 &&
            std::abs(gains[2] - DeviceValueShown(shown)) <= DeviceValueShown(shown) * 0.006 + 1;
-  })) << "box " << shown << ", device " << (gains.size() == 34 ? gains[2] : -1);
+  })) << "box "
+      << shown << ", device " << (gains.size() == 34 ? gains[2] : -1);
   ASSERT_EQ(gains.size(), 34u);
   EXPECT_EQ(gains[18], gains[2]) << "centred: the same on the right";
 
@@ -154,8 +174,7 @@ TEST_F(VelmoraInput, PointerAndKeysReachTheDeviceAndAltF4ClosesFromTheOutputSele
   ASSERT_TRUE(X(ClickAt(Control(IDSOLO + 4))));
   EXPECT_TRUE(testsupport::Eventually([&] {
     gains = LastMix(*machine);
-    return gains.size() == 34 && gains[0] == 0 && gains[16] == 0 && gains[2] == 0 &&
-           gains[18] == 0;
+    return gains.size() == 34 && gains[0] == 0 && gains[16] == 0 && gains[2] == 0 && gains[18] == 0;
   }));
 
   // Alt+F4 while the output selector has the focus closes the window as
@@ -168,8 +187,8 @@ TEST_F(VelmoraInput, PointerAndKeysReachTheDeviceAndAltF4ClosesFromTheOutputSele
       [&] { return SendMessageA(selector, CB_GETDROPPEDSTATE, 0, 0) == FALSE; }));
   ASSERT_TRUE(X("key alt+F4"));
   HWND question = nullptr;
-  ASSERT_TRUE(testsupport::Eventually(
-      [&] { return (question = program.Window("#32770")) != nullptr; }));
+  ASSERT_TRUE(
+      testsupport::Eventually([&] { return (question = program.Window("#32770")) != nullptr; }));
   PostMessageA(question, WM_COMMAND, IDNO, 0);
   EXPECT_TRUE(testsupport::Eventually([&] { return program.Ended(); }));
   EXPECT_EQ(program.ExitCode(), 0u);
@@ -182,13 +201,6 @@ TEST_F(VelmoraInput, TheKeyboardAloneWorksAStripAndSavesTheMix) {
   auto focusIs = [&](int id) {
     return testsupport::Eventually([&] { return program.Focus() == Control(id); });
   };
-  std::vector<std::uint16_t> gains;
-  auto deviceHas = [&](auto condition) {
-    return testsupport::Eventually([&] {
-      gains = LastMix(*machine);
-      return gains.size() == 34 && condition();
-    });
-  };
 
   ASSERT_TRUE(X("key F6"));  // from nowhere in a strip: channel 1's fader box
   ASSERT_TRUE(focusIs(IDFADERTEXT + 0));
@@ -196,30 +208,30 @@ TEST_F(VelmoraInput, TheKeyboardAloneWorksAStripAndSavesTheMix) {
   ASSERT_TRUE(focusIs(IDFADERTEXT + 1));
   ASSERT_TRUE(X("type 0"));
   ASSERT_TRUE(X("key Return"));
-  EXPECT_TRUE(deviceHas([&] { return gains[1] > 0 && gains[17] == gains[1]; }));
+  EXPECT_TRUE(DeviceHas([&] { return gains[1] > 0 && gains[17] == gains[1]; }));
 
   ASSERT_TRUE(X("key shift+Tab"));
   ASSERT_TRUE(focusIs(IDFADERTEXT + 0));
   ASSERT_TRUE(X("key F6"));
   ASSERT_TRUE(focusIs(IDFADER + 0));
   ASSERT_TRUE(X("key Home"));  // +6 dB: the device's largest gain on each side
-  EXPECT_TRUE(deviceHas([&] { return gains[0] == 0x7FFF && gains[16] == 0x7FFF; }));
+  EXPECT_TRUE(DeviceHas([&] { return gains[0] == 0x7FFF && gains[16] == 0x7FFF; }));
   ASSERT_TRUE(X("key Next"));
-  EXPECT_TRUE(deviceHas([&] { return gains[0] > 0 && gains[0] < 0x7FFF; }));
+  EXPECT_TRUE(DeviceHas([&] { return gains[0] > 0 && gains[0] < 0x7FFF; }));
 
   ASSERT_TRUE(X("key F6"));
   ASSERT_TRUE(focusIs(IDPAN + 0));
   ASSERT_TRUE(X("key End"));  // full right
-  EXPECT_TRUE(deviceHas([&] { return gains[0] == 0 && gains[16] > 0; }));
+  EXPECT_TRUE(DeviceHas([&] { return gains[0] == 0 && gains[16] > 0; }));
 
   ASSERT_TRUE(X("key F6"));
   ASSERT_TRUE(focusIs(IDSOLO + 0));
   ASSERT_TRUE(X("key space"));  // channel 2 falls silent
-  EXPECT_TRUE(deviceHas([&] { return gains[1] == 0 && gains[17] == 0 && gains[16] > 0; }));
+  EXPECT_TRUE(DeviceHas([&] { return gains[1] == 0 && gains[17] == 0 && gains[16] > 0; }));
   ASSERT_TRUE(X("key F6"));
   ASSERT_TRUE(focusIs(IDMUTE + 0));
   ASSERT_TRUE(X("key space"));
-  EXPECT_TRUE(deviceHas([&] { return gains[16] == 0; }));
+  EXPECT_TRUE(DeviceHas([&] { return gains[16] == 0; }));
   ASSERT_TRUE(X("key F6"));  // round to the fader box
   ASSERT_TRUE(focusIs(IDFADERTEXT + 0));
 
@@ -247,6 +259,91 @@ TEST_F(VelmoraInput, TheKeyboardAloneWorksAStripAndSavesTheMix) {
   ASSERT_TRUE(X("key alt+F4"));
   EXPECT_TRUE(testsupport::Eventually([&] { return program.Ended(); }));
   DeleteFileA(path.c_str());
+}
+
+// A drag on channel 3's fader taken back with Ctrl+Z and done again with
+// Ctrl+Y, as the device hears it; in a value box Ctrl+Z takes back only the
+// text typed. The context menu opens with the right button and Shift+F10.
+TEST_F(VelmoraInput, ADragIsUndoneAndRedoneAndTheMenuOpensFromPointerAndKeys) {
+  HWND fader = Control(IDFADER + 2);
+  DragUp(fader);
+  ASSERT_TRUE(DeviceHas([&] { return gains[2] > 0; }));
+  const std::uint16_t dragged = gains[2];
+  const std::string shown = WindowText(Control(IDFADERTEXT + 2));
+
+  ASSERT_TRUE(X("key ctrl+z"));  // the whole drag, not its last move
+  EXPECT_TRUE(DeviceHas([&] { return gains[2] == 0 && gains[18] == 0; }));
+  EXPECT_EQ(WindowText(Control(IDFADERTEXT + 2)), "-inf");
+  ASSERT_TRUE(X("key ctrl+y"));
+  EXPECT_TRUE(DeviceHas([&] { return gains[2] == dragged && gains[18] == dragged; }));
+  EXPECT_EQ(WindowText(Control(IDFADERTEXT + 2)), shown);
+
+  HWND box = Control(IDFADERTEXT + 2);
+  ASSERT_TRUE(X(ClickAt(box)));
+  ASSERT_TRUE(testsupport::Eventually([&] { return program.Focus() == box; }));
+  ASSERT_TRUE(X("key End shift+Home"));
+  ASSERT_TRUE(X("type -- -20"));
+  ASSERT_TRUE(testsupport::Eventually([&] { return WindowText(box) == "-20"; }));
+  ASSERT_TRUE(X("key ctrl+z"));
+  EXPECT_TRUE(testsupport::Eventually([&] { return WindowText(box) == shown; })) << WindowText(box);
+  EXPECT_TRUE(DeviceHas([&] { return gains[2] == dragged; })) << "the mix stays";
+
+  // From the box, the keyboard opens the mixer's menu; Escape closes it.
+  ASSERT_TRUE(X("key shift+F10"));
+  EXPECT_TRUE(testsupport::Eventually([&] { return program.Window("#32768") != nullptr; }));
+  ASSERT_TRUE(X("key Escape"));
+  ASSERT_TRUE(testsupport::Eventually([&] { return program.Window("#32768") == nullptr; }));
+  ASSERT_TRUE(X("mousemove --sync " + At(Control(IDSOLO + 5)) + " click 3"));
+  EXPECT_TRUE(testsupport::Eventually([&] { return program.Window("#32768") != nullptr; }));
+  ASSERT_TRUE(X("key Escape"));
+  EXPECT_TRUE(testsupport::Eventually([&] { return program.Window("#32768") == nullptr; }));
+}
+
+// The user's slot 3, where the mixer keeps it.
+std::string SnapshotFile() {
+  char appData[MAX_PATH] = "";
+  GetEnvironmentVariableA("APPDATA", appData, sizeof appData);
+  return std::string(appData) + "\\Korvane\\Velmora\\Snapshots\\snapshot-3.kmx";
+}
+
+// Stored with Ctrl+Shift+3, the program ended and started again, and recalled
+// with Ctrl+3: the device gets the stored mix back.
+TEST_F(VelmoraInput, ASnapshotOutlivesTheProgram) {
+  const std::string file = SnapshotFile();
+  DeleteFileA(file.c_str());
+  HWND box = Control(IDFADERTEXT + 1);
+  ASSERT_TRUE(X(ClickAt(box)));
+  ASSERT_TRUE(testsupport::Eventually([&] { return program.Focus() == box; }));
+  ASSERT_TRUE(X("key End shift+Home"));
+  ASSERT_TRUE(X("type -- -6"));
+  ASSERT_TRUE(X("key Return"));
+  ASSERT_TRUE(DeviceHas([&] { return gains[1] > 0; }));
+  const std::uint16_t stored = gains[1];
+  ASSERT_TRUE(X("key ctrl+shift+3"));
+  EXPECT_TRUE(testsupport::Eventually([&] {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    return GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &data) &&
+           data.nFileSizeLow == 212;
+  })) << file;
+
+  ASSERT_TRUE(X("key alt+F4"));
+  HWND question = nullptr;
+  ASSERT_TRUE(
+      testsupport::Eventually([&] { return (question = program.Window("#32770")) != nullptr; }));
+  PostMessageA(question, WM_COMMAND, IDNO, 0);
+  ASSERT_TRUE(testsupport::Eventually([&] { return program.Ended(); }));
+  ASSERT_TRUE(
+      testsupport::Eventually([&] { return FindWindowA("ZWVELMORA", nullptr) == nullptr; }));
+
+  ProgramProcess again;
+  Launch(again);
+  ASSERT_TRUE(DeviceHas([&] { return gains[1] == 0; })) << "a new start has the faders down";
+  ASSERT_TRUE(X("key ctrl+3"));
+  // A file keeps a fader to 16 bits: the gain may come back one step off.
+  EXPECT_TRUE(DeviceHas([&] { return std::abs(gains[1] - stored) <= 1 && gains[17] == gains[1]; }))
+      << gains[1] << " " << gains[17] << ", stored " << stored;
+  EXPECT_EQ(WindowText(Control(IDFADERTEXT + 1)), "-6.0");
+  DeleteFileA(file.c_str());
 }
 
 }  // namespace

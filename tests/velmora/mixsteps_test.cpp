@@ -4,11 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "korvaneobjects/korvanefifo.h"
 #include "korvaneobjects/korvanemastercontrol.h"
 #include "tests/support/enginetest.h"
 #include "tests/support/tempfolder.h"
 #include "velmora/korvanemix8bus.h"
+#include "velmora/mixblock.h"
 #include "velmora/settingsfile.h"
 #include "velmora/velmora.h"
 
@@ -16,6 +20,15 @@ namespace {
 
 std::int64_t fakeNow = 0;
 std::int64_t FakeClock() { return fakeNow; }
+
+int mixChanges = 0;
+SettingsImage lastAfter{};
+void CountMixChange(const SettingsImage&, const SettingsImage& after) {
+  ++mixChanges;
+  lastAfter = after;
+}
+std::vector<std::pair<std::uint16_t, std::int32_t>> controlChanges;
+void NoteControlChange(std::uint16_t id, std::int32_t value) { controlChanges.emplace_back(id, value); }
 
 class StepsTest : public testsupport::EngineTest {
  protected:
@@ -118,6 +131,65 @@ TEST_F(StepsTest, OpenIsAStepAndLeavesTheLoadedMixSaved) {
 
   EXPECT_FALSE(ApplyImageStep(CurrentImage(), "Paste Mix")) << "a step that changes nothing";
   EXPECT_EQ(UndoName(), "Ch 6 fader");
+}
+
+TEST_F(StepsTest, AMixNotShownIsWrittenWithoutSwitchingTheScreen) {
+  const std::size_t queued = Queued();
+  KMXSetMixFloat(2, IDFADER + 1, 5.0);
+  KMXSetMixFloat(3, IDFADERTEXT + 9, 0.5);
+  KMXSetMixInteger(1, IDSOLO + 0, 1);
+  KMXSetMixFloat(1, IDPAN + 4, -3.0);  // out of range: refused
+  EXPECT_EQ(KMXGetInteger(IDMIXSELECT), 0);
+  EXPECT_EQ(Mix(2).Fader[1], 2.0) << "clamped to the top";
+  EXPECT_NEAR(Mix(3).Fader[9], 0.5, 1e-4);
+  EXPECT_EQ(Mix(1).Solo[0], 1);
+  EXPECT_EQ(Mix(1).soloCount, 1);
+  EXPECT_EQ(Mix(1).Pan[4], 0.0);
+  EXPECT_EQ(Queued(), queued + 3) << "each write sends its own mix";
+  EXPECT_EQ(UndoName(), "Ch 1 solo");
+  UndoStep();
+  EXPECT_EQ(UndoName(), "Output 7 & 8 master");
+  EXPECT_EQ(KMXGetInteger(IDMIXSELECT), 1) << "undo shows the pair it changed";
+  KMXSetMixFloat(1, IDFADER + 0, 1.0);  // the shown mix, as the screen writes it
+  EXPECT_EQ(Mix(1).Fader[0], 1.0);
+  EXPECT_FALSE(savedFlag);
+
+  KMXSetInteger(IDMIXERACTIVE, 0);
+  KMXSetMixFloat(2, IDFADER + 2, 1.0);
+  EXPECT_EQ(Mix(2).Fader[2], 0.0) << "a switched-off mixer takes no writes";
+  KMXSetMixFloat(4, IDFADER + 2, 1.0);
+  KMXSetMixFloat(0, IDMIXSELECT, 3.0);
+  EXPECT_EQ(KMXGetInteger(IDMIXSELECT), 1) << "no mix value";
+}
+
+TEST_F(StepsTest, EveryChangeOfTheMixWhateverMadeItIsAnnounced) {
+  mixChanges = 0;
+  controlChanges.clear();
+  SetMixChangedHook(&CountMixChange);
+  SetControlChangedHook(&NoteControlChange);
+  KMXSetFloat(IDFADER + 3, 0.5);
+  KMXSetFloat(IDFADER + 3, 0.5);  // the same value again: no change
+  EXPECT_EQ(mixChanges, 1);
+  UndoStep();
+  EXPECT_EQ(mixChanges, 2);
+  EXPECT_EQ(lastAfter, CurrentImage());
+  KMXSetMixInteger(2, IDMUTE + 1, 1);
+  EXPECT_EQ(mixChanges, 3);
+  ASSERT_TRUE(SaveSettingsFile(temp.Path("m.kmx").c_str()));
+  KMXSetMixInteger(2, IDMUTE + 1, 0);
+  ASSERT_TRUE(LoadSettingsFile(temp.Path("m.kmx").c_str()));
+  EXPECT_EQ(mixChanges, 5);
+  SettingsImage pasted = CurrentImage();
+  MixBlock block = MixBlockOf(pasted, 2);
+  PutMixBlock(&pasted, 0, block);
+  ASSERT_TRUE(ApplyImageStep(pasted, "Paste Mix"));
+  EXPECT_EQ(mixChanges, 6);
+  EXPECT_EQ(Mix(0).Mute[1], 1);
+  KMXSetInteger(IDMIXSELECT, 3);
+  KMXSetInteger(IDMIXERACTIVE, 0);
+  EXPECT_EQ(controlChanges, (std::vector<std::pair<std::uint16_t, std::int32_t>>{
+                                {IDMIXSELECT, 3}, {IDMIXERACTIVE, 0}}));
+  EXPECT_EQ(mixChanges, 6) << "neither is a change of the mix";
 }
 
 }  // namespace
