@@ -41,6 +41,12 @@ std::vector<ControllerList::Controller> ControllerList::Controllers() const {
   return controllers_;
 }
 
+bool ControllerList::AnyMeters() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return std::any_of(controllers_.begin(), controllers_.end(),
+                     [](const Controller& controller) { return controller.meters; });
+}
+
 std::vector<RemoteEndpoint> ControllerList::Targets(std::uint16_t replyPort, bool metersOnly) const {
   std::lock_guard<std::mutex> lock(mutex_);
   std::vector<RemoteEndpoint> targets;

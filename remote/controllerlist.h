@@ -29,6 +29,7 @@ class ControllerList {
   void Clear();
 
   std::vector<Controller> Controllers() const;  // least recently heard first
+  bool AnyMeters() const;  // whether any controller is subscribed to the meters
   // Where replies go: each controller's own address and port, or with a
   // replyPort other than 0 its address and that port. Controllers that share
   // a target get it once; with metersOnly, only meter subscribers count.
@@ -37,7 +38,6 @@ class ControllerList {
   static RemoteEndpoint TargetOf(const RemoteEndpoint& sender, std::uint16_t replyPort);
 
  private:
-
   mutable std::mutex mutex_;
   std::vector<Controller> controllers_;  // least recently heard first
 };

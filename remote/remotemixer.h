@@ -12,24 +12,9 @@
 #include <vector>
 
 #include "korvaneobjects/metervalues.h"
-#include "remote/oscmessage.h"
-#include "remote/remoteendpoint.h"
 #include "remote/remoteinbox.h"
+#include "remote/remotelink.h"
 #include "velmora/mixhistory.h"
-
-// What the network offers the mixer's side; the server implements it.
-class RemoteLink {
- public:
-  virtual ~RemoteLink() = default;
-  // To every registered controller (the sender of a change included).
-  virtual void SendToAll(const std::vector<OscMessage>& messages) = 0;
-  virtual void SendTo(const RemoteEndpoint& controller, const std::vector<OscMessage>& messages) = 0;
-  // To the controllers that asked for the meters; called on the metering thread.
-  virtual void SendToMeterSubscribers(const std::vector<OscMessage>& messages) = 0;
-  virtual void SetMeters(const RemoteEndpoint& controller, bool on) = 0;
-  // Whether any controller asked for the meters; called on the metering thread.
-  virtual bool WantsMeters() const = 0;
-};
 
 class RemoteMixer {
  public:

@@ -190,17 +190,23 @@ void RemoteServer::Unreachable(const RemoteEndpoint& target) {
 
 void RemoteServer::Post() { postOwed_ = postDue_ && !postDue_(); }
 
-void RemoteServer::Send(const std::vector<OscMessage>& messages) {
+void RemoteServer::SendToAll(const std::vector<OscMessage>& messages) {
   SendToTargets(controllers_.Targets(replyPort_), messages);
-}
-
-void RemoteServer::SendMeters(const std::vector<OscMessage>& messages) {
-  SendToTargets(controllers_.Targets(replyPort_, true), messages);
 }
 
 void RemoteServer::SendTo(const RemoteEndpoint& sender, const std::vector<OscMessage>& messages) {
   SendToTargets({ControllerList::TargetOf(sender, replyPort_)}, messages);
 }
+
+void RemoteServer::SendToMeterSubscribers(const std::vector<OscMessage>& messages) {
+  SendToTargets(controllers_.Targets(replyPort_, true), messages);
+}
+
+void RemoteServer::SetMeters(const RemoteEndpoint& sender, bool on) {
+  controllers_.SetMeters(sender, on);
+}
+
+bool RemoteServer::WantsMeters() const { return controllers_.AnyMeters(); }
 
 void RemoteServer::SendToTargets(const std::vector<RemoteEndpoint>& targets,
                                  const std::vector<OscMessage>& messages) {

@@ -10,8 +10,8 @@
 // and counted the same way.
 //
 // Start, Stop and the destructor belong to one thread (the GUI's). Inbox()
-// and Controllers() are thread-safe objects. Send, SendMeters and SendTo may
-// be called from any thread, at any time: while stopped they send nothing.
+// and Controllers() are thread-safe objects. What RemoteLink offers may be
+// called from any thread, at any time: while stopped nothing is sent.
 #pragma once
 
 #include <atomic>
@@ -28,9 +28,10 @@
 #include "remote/oscmessage.h"
 #include "remote/remoteendpoint.h"
 #include "remote/remoteinbox.h"
+#include "remote/remotelink.h"
 #include "remote/remotescope.h"
 
-class RemoteServer {
+class RemoteServer : public RemoteLink {
  public:
   // The network thread waits this long for a datagram before it looks whether
   // it is to stop, so Stop returns within about this time.
@@ -63,7 +64,7 @@ class RemoteServer {
   };
 
   explicit RemoteServer(PostDue postDue);
-  ~RemoteServer();  // stops
+  ~RemoteServer() override;  // stops
   RemoteServer(const RemoteServer&) = delete;
   RemoteServer& operator=(const RemoteServer&) = delete;
 
@@ -84,11 +85,13 @@ class RemoteServer {
   ControllerList& Controllers() { return controllers_; }
 
   // Feedback: each message as one datagram to every controller, to the meter
-  // subscribers, or to one sender (the answer to its refresh), at the reply
-  // target. A target that proves unreachable loses its controllers.
-  void Send(const std::vector<OscMessage>& messages);
-  void SendMeters(const std::vector<OscMessage>& messages);
-  void SendTo(const RemoteEndpoint& sender, const std::vector<OscMessage>& messages);
+  // subscribers, or to one sender, at its reply target (its own port or the
+  // fixed reply port). A target that proves unreachable loses its controllers.
+  void SendToAll(const std::vector<OscMessage>& messages) override;
+  void SendTo(const RemoteEndpoint& sender, const std::vector<OscMessage>& messages) override;
+  void SendToMeterSubscribers(const std::vector<OscMessage>& messages) override;
+  void SetMeters(const RemoteEndpoint& sender, bool on) override;
+  bool WantsMeters() const override;
 
   Counts Statistics() const;
 

@@ -153,7 +153,7 @@ TEST_F(RemoteServerTest, FeedbackReachesEveryControllerAtItsOwnPortOverEitherFam
   Register(phone);
   EXPECT_EQ(phone.Endpoint().size, 16) << "an IPv6 sender is kept as IPv6";
   const OscMessage shown = Fader(3, 8, 0.75f);
-  server_.Send({shown});
+  server_.SendToAll({shown});
   EXPECT_EQ(tablet.Receive(), shown);
   EXPECT_EQ(phone.Receive(), shown);
 
@@ -167,9 +167,11 @@ TEST_F(RemoteServerTest, MeterFeedbackReachesOnlyTheSubscribers) {
   Controller phone;
   Register(tablet);
   Register(phone);
-  server_.Controllers().SetMeters(phone.Endpoint(), true);
+  EXPECT_FALSE(server_.WantsMeters());
+  server_.SetMeters(phone.Endpoint(), true);
+  EXPECT_TRUE(server_.WantsMeters());
   const OscMessage level = MeterLevelMessage(0, 0.5);
-  server_.SendMeters({level});
+  server_.SendToMeterSubscribers({level});
   EXPECT_EQ(phone.Receive(), level);
   EXPECT_FALSE(tablet.Receive(kSilenceMs));
 }
@@ -181,7 +183,7 @@ TEST_F(RemoteServerTest, AFixedReplyPortTakesTheFeedbackInsteadOfTheSendersPort)
   Controller tablet;
   Register(tablet);
   const OscMessage shown = Fader(1, 2, 0.5f);
-  server_.Send({shown});
+  server_.SendToAll({shown});
   EXPECT_EQ(listener.Receive(), shown);
   EXPECT_FALSE(tablet.Receive(kSilenceMs));
 }
@@ -230,7 +232,7 @@ TEST_F(RemoteServerTest, TheNinthControllerReplacesTheOneHeardFromLeastRecently)
   EXPECT_EQ(server_.Controllers().Controllers().size(), ControllerList::kMaxControllers);
   EXPECT_FALSE(Registered(controllers[0]->Endpoint()));
   const OscMessage shown = Fader(1, 1, 1.0f);
-  server_.Send({shown});
+  server_.SendToAll({shown});
   for (int i = 1; i < 9; ++i) EXPECT_EQ(controllers[i]->Receive(), shown) << "controller " << i;
   EXPECT_FALSE(controllers[0]->Receive(kSilenceMs));
 }
@@ -243,7 +245,7 @@ TEST_F(RemoteServerTest, AControllerThatStoppedListeningIsDropped) {
   Register(phone);
   const RemoteEndpoint gone = tablet.Endpoint();
   tablet.Close();
-  server_.Send({Fader(1, 1, 0.5f)});
+  server_.SendToAll({Fader(1, 1, 0.5f)});
   ASSERT_TRUE(Eventually([&] { return !Registered(gone); }));
   EXPECT_TRUE(Registered(phone.Endpoint()));
   EXPECT_EQ(server_.Statistics().unreachable, 1u);
@@ -259,7 +261,7 @@ TEST_F(RemoteServerTest, APortInUseIsReportedAndNothingListens) {
     EXPECT_FALSE(server_.Running());
     EXPECT_EQ(server_.Port(), 0);
   }
-  server_.Send({Fader(1, 1, 0.5f)});  // stopped: sends nothing, harms nothing
+  server_.SendToAll({Fader(1, 1, 0.5f)});  // stopped: sends nothing, harms nothing
   StartOn(0, RemoteScope::kThisComputer, 0);
   EXPECT_TRUE(server_.Running());
 }
