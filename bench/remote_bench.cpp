@@ -5,7 +5,17 @@
 //   Bundle: a bundle of the 34 settings of a mix, as a controller's page
 //   recall sends it, decoded and dispatched.
 //   Feedback: a fader change to its two messages, encoded, once per controller.
+//   ServerReceive: over loopback, a fader datagram from a controller's socket
+//   to the server's post-due call (the network thread's wake-up included).
+//   ServerFeedback: over loopback, a change sent to one registered
+//   controller until its socket has read it.
 #include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <thread>
+
+#include "platform/udpsocket.h"
+#include "remote/remoteserver.h"
 
 #include "remote/oscpacket.h"
 #include "remote/remoteaddress.h"
@@ -53,6 +63,58 @@ void BM_RemoteFeedback(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_RemoteFeedback);
+
+platform::UdpEndpoint LoopbackPort(std::uint16_t port) {
+  platform::UdpEndpoint endpoint;
+  endpoint.address = {127, 0, 0, 1};
+  endpoint.size = 4;
+  endpoint.port = port;
+  return endpoint;
+}
+
+void BM_RemoteServerReceive(benchmark::State& state) {
+  std::atomic<int> posts{0};
+  RemoteServer server([&] {
+    ++posts;
+    return true;
+  });
+  platform::UdpSocket controller;
+  if (!server.Start(0, RemoteScope::kThisComputer, 0).Started() ||
+      !controller.Open(0, platform::UdpReach::kLoopback).Ok()) {
+    state.SkipWithError("no loopback socket");
+    return;
+  }
+  const std::vector<std::uint8_t> datagram =
+      EncodeOscMessage({"/velmora/mix/2/ch/5/fader", {OscArgument::Float(0.6f)}});
+  for (auto _ : state) {
+    const int before = posts;
+    controller.Send(LoopbackPort(server.Port()), datagram.data(), datagram.size());
+    while (posts == before) std::this_thread::yield();
+    server.Inbox().Take();
+  }
+}
+BENCHMARK(BM_RemoteServerReceive)->UseRealTime();
+
+void BM_RemoteServerFeedback(benchmark::State& state) {
+  RemoteServer server([] { return true; });
+  platform::UdpSocket controller;
+  if (!server.Start(0, RemoteScope::kThisComputer, 0).Started() ||
+      !controller.Open(0, platform::UdpReach::kLoopback).Ok()) {
+    state.SkipWithError("no loopback socket");
+    return;
+  }
+  const std::vector<std::uint8_t> refresh = EncodeOscMessage({"/velmora/refresh", {}});
+  controller.Send(LoopbackPort(server.Port()), refresh.data(), refresh.size());
+  while (server.Controllers().Controllers().empty()) std::this_thread::yield();
+  const std::vector<OscMessage> change = RemoteFeedback(0x4024, 1, 0.5);
+  std::vector<std::uint8_t> buffer(kMaxDatagramSize);
+  for (auto _ : state) {
+    server.SendToAll(change);
+    for (std::size_t read = 0; read < change.size(); ++read)
+      controller.Receive(buffer.data(), buffer.size(), 1000);
+  }
+}
+BENCHMARK(BM_RemoteServerFeedback)->UseRealTime();
 
 }  // namespace
 
