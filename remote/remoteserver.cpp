@@ -84,6 +84,7 @@ RemoteServer::StartResult RemoteServer::Start(std::uint16_t port, RemoteScope sc
 void RemoteServer::Stop() {
   if (!thread_.joinable()) return;
   stopping_ = true;
+  WakeNetworkThread();
   thread_.join();
   {
     std::unique_lock<std::shared_mutex> hold(socketLock_);
@@ -100,10 +101,23 @@ std::uint16_t RemoteServer::Port() const {
   return socket_.Port();
 }
 
+// An empty datagram to our own port on IPv4 loopback, which either reach
+// listens on: the thread's wait ends and it sees that it is to stop.
+void RemoteServer::WakeNetworkThread() {
+  std::shared_lock<std::shared_mutex> hold(socketLock_);
+  platform::UdpEndpoint self;
+  self.address = {127, 0, 0, 1};
+  self.size = 4;
+  self.port = socket_.Port();
+  socket_.Send(self, nullptr, 0);
+}
+
 void RemoteServer::Run() {
   std::vector<std::uint8_t> buffer(kMaxDatagramSize);
   while (!stopping_) {
-    const platform::UdpResult received = socket_.Receive(buffer.data(), buffer.size(), kPollMs);
+    const platform::UdpResult received =
+        socket_.Receive(buffer.data(), buffer.size(), postOwed_ ? kRetryPostMs : kPollMs);
+    if (stopping_) break;
     switch (received.status) {
       case platform::UdpStatus::kOk:
         Handle(FromUdp(received.endpoint), buffer.data(), received.size);
@@ -123,7 +137,7 @@ void RemoteServer::Run() {
           platform::Log("Remote control: receive failed: %s.\n",
                         platform::UdpErrorText(received.error).c_str());
         lastReceiveError_ = received.error;
-        std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+        std::this_thread::sleep_for(std::chrono::milliseconds(kRetryPostMs));
         break;
     }
     if (postOwed_) Post();

@@ -33,12 +33,15 @@
 
 class RemoteServer : public RemoteLink {
  public:
-  // The network thread waits this long for a datagram before it looks whether
-  // it is to stop, so Stop returns within about this time.
-  static constexpr std::uint32_t kPollMs = 50;
+  // Stop wakes the network thread with a datagram of its own; should that be
+  // lost, the thread still looks at least this often whether it is to stop.
+  // Idle, the thread wakes no more often than this.
+  static constexpr std::uint32_t kPollMs = 200;
+  // How soon a failed post is tried again.
+  static constexpr std::uint32_t kRetryPostMs = 50;
 
   // Called on the network thread when a command went into an empty inbox.
-  // Returns false when the post failed: it is called again, within kPollMs,
+  // Returns false when the post failed: it is called again, within kRetryPostMs,
   // until it succeeds, since no later command asks for a post meanwhile. It
   // must not wait for the GUI thread, which may be waiting in Stop.
   using PostDue = std::function<bool()>;
@@ -75,7 +78,8 @@ class RemoteServer : public RemoteLink {
   // the controllers are forgotten. kPortInUse when another program holds the
   // port; nothing listens after any failure.
   StartResult Start(std::uint16_t port, RemoteScope scope, std::uint16_t replyPort);
-  // Ends the network thread (within about kPollMs) and closes the port. The
+  // Ends the network thread (at once, at worst within about kPollMs) and
+  // closes the port. The
   // inbox keeps what it holds; the controllers are forgotten.
   void Stop();
   bool Running() const;
@@ -97,6 +101,7 @@ class RemoteServer : public RemoteLink {
 
  private:
   void Run();
+  void WakeNetworkThread();
   void Handle(const RemoteEndpoint& sender, const std::uint8_t* data, std::size_t size);
   void Malformed(const RemoteEndpoint& sender, const std::string& reason);
   void OutOfScope(const RemoteEndpoint& sender);
