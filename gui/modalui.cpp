@@ -17,6 +17,5 @@ INT_PTR RunModalDialog(HWND owner, int dialogId, DLGPROC proc) {
 
 INT_PTR RunModalDialog(HWND owner, int dialogId, DLGPROC proc, LPARAM param) {
   if (Hook()) return Hook()(owner, dialogId, proc);
-  return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(dialogId), owner, proc,
-                         param);
+  return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(dialogId), owner, proc, param);
 }

@@ -28,7 +28,7 @@ std::string AddressLines(const std::vector<std::string>& addresses) {
 }
 
 // The reason in the status line, and the box to mend it focused.
-bool Refuse(HWND dialog, int box, const char* text) {
+bool Refuse(HWND dialog, int box, const std::string& text) {
   SetText(dialog, IDC_REMOTE_STATUS, text);
   HWND control = GetDlgItem(dialog, box);
   SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
@@ -61,7 +61,8 @@ void RemoteDialog::Show(HWND dialog) const {
 
 // The fixed port's box takes input only while its button is chosen.
 void RemoteDialog::ShowReplyPortBox(HWND dialog) const {
-  EnableWindow(GetDlgItem(dialog, IDC_REMOTE_REPLY_PORT), IsChecked(dialog, IDC_REMOTE_REPLY_FIXED));
+  EnableWindow(GetDlgItem(dialog, IDC_REMOTE_REPLY_PORT),
+               IsChecked(dialog, IDC_REMOTE_REPLY_FIXED));
 }
 
 bool RemoteDialog::Read(HWND dialog, RemoteSettings* read) const {
@@ -84,9 +85,10 @@ void RemoteDialog::Ok(HWND dialog) {
   if (!Read(dialog, &read)) return;
   const std::string problem = apply_ ? apply_(read) : std::string();
   if (!problem.empty()) {
+    // Nearly always the port cannot be had: the user goes on with it.
     platform::Log("Remote control was not started: %s\n", problem.c_str());
     CheckDlgButton(dialog, IDC_REMOTE_ENABLED, BST_UNCHECKED);
-    SetText(dialog, IDC_REMOTE_STATUS, problem);
+    Refuse(dialog, IDC_REMOTE_PORT, problem);
     return;
   }
   settings_ = read;
@@ -125,8 +127,7 @@ INT_PTR CALLBACK RemoteDialog::Proc(HWND dialog, UINT msg, WPARAM wParam, LPARAM
 bool RunRemoteDialog(HWND owner, RemoteSettings* settings,
                      const std::vector<std::string>& addresses, RemoteSettingsApply apply) {
   RemoteDialog remote(*settings, addresses, std::move(apply));
-  RunModalDialog(owner, IDD_REMOTE_CONTROL, RemoteDialog::Proc,
-                 reinterpret_cast<LPARAM>(&remote));
+  RunModalDialog(owner, IDD_REMOTE_CONTROL, RemoteDialog::Proc, reinterpret_cast<LPARAM>(&remote));
   if (!remote.Accepted()) return false;
   *settings = remote.Settings();
   return true;

@@ -15,15 +15,14 @@ std::uint32_t ReadValue(const platform::PrefStore& store, const char* name, Rang
                         std::uint32_t fallback) {
   std::uint32_t value = 0;
   if (!store.ReadDword(name, &value)) {
-    platform::Log("Remote control setting %s is missing or no 32-bit number; %lu is used.\n",
-                  name, static_cast<unsigned long>(fallback));
+    platform::Log("Remote control setting %s is missing or no 32-bit number; %lu is used.\n", name,
+                  static_cast<unsigned long>(fallback));
     return fallback;
   }
   if (value < range.lowest || value > range.highest) {
     platform::Log("Remote control setting %s is %lu, outside %lu..%lu; %lu is used.\n", name,
                   static_cast<unsigned long>(value), static_cast<unsigned long>(range.lowest),
-                  static_cast<unsigned long>(range.highest),
-                  static_cast<unsigned long>(fallback));
+                  static_cast<unsigned long>(range.highest), static_cast<unsigned long>(fallback));
     return fallback;
   }
   return value;

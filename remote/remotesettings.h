@@ -12,8 +12,8 @@ inline constexpr char kRemoteSettingsKey[] = "Software\\Korvane\\KorvaneVelmora\
 
 struct RemoteSettings {
   bool enabled = false;
-  std::uint16_t port = 7420;  // where the controllers send to
-  int scope = 0;              // a RemoteScope: 0 this computer only, 1 the local network
+  std::uint16_t port = 7420;    // where the controllers send to
+  int scope = 0;                // a RemoteScope: 0 this computer only, 1 the local network
   std::uint16_t replyPort = 0;  // 0: each controller's own sending port
 
   bool operator==(const RemoteSettings&) const = default;

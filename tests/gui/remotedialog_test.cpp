@@ -26,8 +26,9 @@ class RemoteDialogTest : public ::testing::Test {
                                               applied.push_back(given);
                                               return answer;
                                             });
-    dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_REMOTE_CONTROL),
-                                nullptr, RemoteDialog::Proc, reinterpret_cast<LPARAM>(remote.get()));
+    dialog =
+        CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_REMOTE_CONTROL), nullptr,
+                           RemoteDialog::Proc, reinterpret_cast<LPARAM>(remote.get()));
     ASSERT_NE(dialog, nullptr);
     ShowWindow(dialog, SW_SHOWNA);
   }
@@ -113,6 +114,7 @@ TEST_F(RemoteDialogTest, AFailedApplyKeepsTheDialogOpenWithItsTextAndRemoteContr
   EXPECT_FALSE(remote->Accepted());
   EXPECT_EQ(Text(IDC_REMOTE_STATUS), "Port 7420 is in use by another program.");
   EXPECT_FALSE(Checked(IDC_REMOTE_ENABLED));
+  EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_REMOTE_PORT));
 
   // Another port, switched on again, and the apply works this time.
   answer = "";
@@ -181,11 +183,11 @@ TEST(RemoteDialogModal, OkReturnsTheAppliedSettingsAndCancelChangesNothing) {
     RemoteSettings settings{false, 9000, 0, 0};
     int applies = 0;
     SetTimer(nullptr, 0, 20, AnswerTheDialog);
-    const bool accepted = RunRemoteDialog(nullptr, &settings, {"127.0.0.1"},
-                                          [&](const RemoteSettings&) {
-                                            ++applies;
-                                            return std::string();
-                                          });
+    const bool accepted =
+        RunRemoteDialog(nullptr, &settings, {"127.0.0.1"}, [&](const RemoteSettings&) {
+          ++applies;
+          return std::string();
+        });
     EXPECT_EQ(accepted, button == IDOK);
     EXPECT_EQ(applies, button == IDOK ? 1 : 0);
     EXPECT_EQ(settings.enabled, button == IDOK);

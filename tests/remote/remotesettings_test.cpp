@@ -100,8 +100,8 @@ TEST(RemotePortText, OnlyDecimalDigitsOf1To65535AreAPort) {
   EXPECT_TRUE(ParsePortText("1", &port) && port == 1);
   EXPECT_TRUE(ParsePortText("65535", &port) && port == 65535);
   EXPECT_TRUE(ParsePortText("007420", &port) && port == 7420);
-  for (const char* text : {"", "0", "00000", "65536", "99999999999999999999", "-1", "+80",
-                           " 80", "80 ", "0x50", "8o"}) {
+  for (const char* text : {"", "0", "00000", "65536", "99999999999999999999", "-1", "+80", " 80",
+                           "80 ", "0x50", "8o"}) {
     port = 7;
     EXPECT_FALSE(ParsePortText(text, &port)) << text;
     EXPECT_EQ(port, 7) << text;
