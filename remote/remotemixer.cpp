@@ -1,0 +1,169 @@
+#include "remote/remotemixer.h"
+
+#include "korvaneobjects/korvanemastercontrol.h"
+#include "remote/remoteaddress.h"
+#include "velmora/mixblock.h"
+#include "velmora/mixsteps.h"
+#include "velmora/velmora.h"
+
+namespace {
+
+RemoteMixer* attached = nullptr;
+
+// A remote write's place in the history: a burst on one address is a run,
+// as keys on one control are; the mix is part of the key, since a remote
+// writes mixes that are not shown.
+std::uint32_t RunKey(const RemoteCommand& command) {
+  return (static_cast<std::uint32_t>(command.mix) + 1) << 16 | command.id;
+}
+
+void Append(std::vector<OscMessage>* to, std::vector<OscMessage> messages) {
+  for (OscMessage& message : messages) to->push_back(std::move(message));
+}
+
+// The messages of every value of mix `mix` in `image` that differs from
+// `before` (all of them when `before` is null).
+void MixMessages(const SettingsImage* before, const SettingsImage& image, int mix,
+                 std::vector<OscMessage>* out) {
+  const MixBlock block = MixBlockOf(image, mix);
+  const MixBlock old = before ? MixBlockOf(*before, mix) : MixBlock{};
+  if (before != nullptr && old == block) return;
+  for (std::uint16_t id : RemoteMixParameterIds()) {
+    double value = 0, was = 0;
+    if (!BlockValue(block, id, &value)) continue;
+    if (before != nullptr && BlockValue(old, id, &was) && was == value) continue;
+    Append(out, RemoteFeedback(id, mix, value));
+  }
+}
+
+// What one parameter holds now, as a controller is shown it.
+std::vector<OscMessage> ValueOf(const RemoteCommand& command) {
+  if (command.kind == RemoteCommandKind::kOutput || command.kind == RemoteCommandKind::kActive)
+    return RemoteFeedback(command.id, -1, KMXGetInteger(command.id));
+  double value = 0;
+  if (!BlockValue(MixBlockOf(CurrentImage(), command.mix), command.id, &value)) return {};
+  return RemoteFeedback(command.id, command.mix, value);
+}
+
+}  // namespace
+
+RemoteMixer::~RemoteMixer() { Detach(); }
+
+void RemoteMixer::Attach() {
+  attached = this;
+  SetMixChangedHook(&OnMixChanged);
+  SetControlChangedHook(&OnControlChanged);
+}
+
+void RemoteMixer::Detach() {
+  if (attached != this) return;
+  SetMixChangedHook(nullptr);
+  SetControlChangedHook(nullptr);
+  attached = nullptr;
+}
+
+void RemoteMixer::OnMixChanged(const SettingsImage& before, const SettingsImage& after) {
+  if (attached == nullptr) return;
+  std::vector<OscMessage> messages;
+  for (int mix = 0; mix < kMixCount; ++mix) MixMessages(&before, after, mix, &messages);
+  if (!messages.empty()) attached->link.SendToAll(messages);
+}
+
+void RemoteMixer::OnControlChanged(std::uint16_t id, std::int32_t value) {
+  if (attached == nullptr) return;
+  const std::vector<OscMessage> messages = RemoteFeedback(id, -1, value);
+  if (!messages.empty()) attached->link.SendToAll(messages);
+  // Another output pair: its two output meters are other meters now.
+  if (id == IDMIXSELECT) attached->ResendMeters();
+}
+
+void RemoteMixer::Apply(const std::vector<RemoteInbox::Entry>& entries) {
+  for (const RemoteInbox::Entry& entry : entries) ApplyOne(entry.command, entry.sender);
+}
+
+void RemoteMixer::ApplyOne(const RemoteCommand& command, const RemoteEndpoint& sender) {
+  switch (command.kind) {
+    case RemoteCommandKind::kSetFloat:
+    case RemoteCommandKind::kSetInteger:
+    case RemoteCommandKind::kOutput:
+    case RemoteCommandKind::kActive:
+      ApplyWrite(command, sender);
+      return;
+    case RemoteCommandKind::kClearOvers:
+      GetMasterControl()->ClearOvers();
+      return;
+    case RemoteCommandKind::kRefresh:
+      link.SendTo(sender, Everything());
+      return;
+    case RemoteCommandKind::kMeters:
+      link.SetMeters(sender, command.value != 0);
+      if (command.value != 0) ResendMeters();
+      return;
+  }
+}
+
+// A write that changes nothing (the value is held already, or the mixer is
+// off and takes none) is shown back to its sender alone, whose control would
+// otherwise keep a value the mixer does not hold.
+void RemoteMixer::ApplyWrite(const RemoteCommand& command, const RemoteEndpoint& sender) {
+  const SettingsImage before = CurrentImage();
+  const std::int32_t selected = KMXGetInteger(IDMIXSELECT);
+  const std::int32_t active = KMXGetInteger(IDMIXERACTIVE);
+  {
+    const StepScope burst(StepJoin::kRun, RunKey(command));
+    const auto integer = static_cast<std::int32_t>(command.value);
+    switch (command.kind) {
+      case RemoteCommandKind::kSetFloat:
+        KMXSetMixFloat(command.mix, command.id, command.value);
+        break;
+      case RemoteCommandKind::kSetInteger:
+        KMXSetMixInteger(command.mix, command.id, integer);
+        break;
+      default:
+        if (KMXGetInteger(command.id) != integer) KMXSetInteger(command.id, integer);
+        break;
+    }
+  }
+  if (CurrentImage() == before && KMXGetInteger(IDMIXSELECT) == selected &&
+      KMXGetInteger(IDMIXERACTIVE) == active)
+    link.SendTo(sender, ValueOf(command));
+}
+
+std::vector<OscMessage> RemoteMixer::Everything() const {
+  const SettingsImage image = CurrentImage();
+  std::vector<OscMessage> messages;
+  for (int mix = 0; mix < kMixCount; ++mix) MixMessages(nullptr, image, mix, &messages);
+  Append(&messages, RemoteFeedback(IDMIXSELECT, -1, KMXGetInteger(IDMIXSELECT)));
+  Append(&messages, RemoteFeedback(IDMIXERACTIVE, -1, KMXGetInteger(IDMIXERACTIVE)));
+  return messages;
+}
+
+void RemoteMixer::ResendMeters() {
+  const std::lock_guard<std::mutex> hold(meterLock);
+  metersSent = false;
+}
+
+// Without a subscriber nothing is compared or built: the metering thread
+// runs all the time, and the first subscriber is sent every meter anyway.
+void RemoteMixer::MetersRead(const double* values) {
+  if (!link.WantsMeters()) {
+    ResendMeters();
+    return;
+  }
+  std::vector<OscMessage> messages;
+  {
+    const std::lock_guard<std::mutex> hold(meterLock);
+    for (int i = 0; i < kMeterValueCount; ++i) {
+      if (metersSent && sentMeters[i] == values[i]) continue;
+      sentMeters[i] = values[i];
+      if (i < kOutputLevels)
+        messages.push_back(MeterLevelMessage(i, values[i]));
+      else if (i < kInputOvers)
+        messages.push_back(OutputMeterMessage(i - kOutputLevels, values[i]));
+      else if (i < kOutputOvers)
+        messages.push_back(MeterOverMessage(i - kInputOvers, values[i] != 0));
+    }
+    metersSent = true;
+  }
+  if (!messages.empty()) link.SendToMeterSubscribers(messages);
+}

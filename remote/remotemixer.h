@@ -1,0 +1,66 @@
+// The remote control on the mixer's side. On the GUI thread it carries out
+// what controllers sent through the parameter interface, exactly as the
+// user's own gestures (the screen, the unit, undo and the save question
+// follow), and turns every change of a value, whatever made it, into
+// messages for the controllers. On the metering thread it passes the meters
+// to the controllers that asked for them.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+#include "korvaneobjects/metervalues.h"
+#include "remote/oscmessage.h"
+#include "remote/remoteendpoint.h"
+#include "remote/remoteinbox.h"
+#include "velmora/mixhistory.h"
+
+// What the network offers the mixer's side; the server implements it.
+class RemoteLink {
+ public:
+  virtual ~RemoteLink() = default;
+  // To every registered controller (the sender of a change included).
+  virtual void SendToAll(const std::vector<OscMessage>& messages) = 0;
+  virtual void SendTo(const RemoteEndpoint& controller, const std::vector<OscMessage>& messages) = 0;
+  // To the controllers that asked for the meters; called on the metering thread.
+  virtual void SendToMeterSubscribers(const std::vector<OscMessage>& messages) = 0;
+  virtual void SetMeters(const RemoteEndpoint& controller, bool on) = 0;
+  // Whether any controller asked for the meters; called on the metering thread.
+  virtual bool WantsMeters() const = 0;
+};
+
+class RemoteMixer {
+ public:
+  explicit RemoteMixer(RemoteLink& link) : link(link) {}
+  ~RemoteMixer();  // detaches
+  RemoteMixer(const RemoteMixer&) = delete;
+  RemoteMixer& operator=(const RemoteMixer&) = delete;
+
+  // Registers with the parameter interface's change hooks (one remote mixer
+  // at a time), and withdraws again. GUI thread.
+  void Attach();
+  void Detach();
+
+  // GUI thread: one pass over what the inbox held.
+  void Apply(const std::vector<RemoteInbox::Entry>& entries);
+
+  // Metering thread: the display values of one metering pass; the meters that
+  // changed go to the subscribers.
+  void MetersRead(const double* values);
+
+ private:
+  static void OnMixChanged(const SettingsImage& before, const SettingsImage& after);
+  static void OnControlChanged(std::uint16_t id, std::int32_t value);
+
+  void ApplyOne(const RemoteCommand& command, const RemoteEndpoint& sender);
+  void ApplyWrite(const RemoteCommand& command, const RemoteEndpoint& sender);
+  std::vector<OscMessage> Everything() const;
+  void ResendMeters();
+
+  RemoteLink& link;
+  std::mutex meterLock;
+  std::array<double, kMeterValueCount> sentMeters{};
+  bool metersSent = false;  // false: the next pass sends every meter
+};
