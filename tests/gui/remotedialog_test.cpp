@@ -148,17 +148,6 @@ TEST_F(RemoteDialogTest, APortThatIsNoPortIsSaidAndNothingIsApplied) {
   EXPECT_EQ(applied[0], (RemoteSettings{false, 65535, 0, 0}));
 }
 
-TEST_F(RemoteDialogTest, CancelAppliesNothingAndKeepsTheSettings) {
-  Make({true, 9000, 1, 0});
-  Click(IDC_REMOTE_ENABLED);
-  Type(IDC_REMOTE_PORT, "1");
-  Press(IDCANCEL);
-  EXPECT_TRUE(applied.empty());
-  EXPECT_FALSE(remote->Accepted());
-  EXPECT_EQ(remote->Settings(), (RemoteSettings{true, 9000, 1, 0}));
-  EXPECT_FALSE(StillOpen());
-}
-
 namespace {
 
 int modalButton = IDOK;
