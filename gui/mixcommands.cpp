@@ -2,6 +2,7 @@
 
 #include "gui/fileerrorbox.h"
 #include "gui/mixclipboard.h"
+#include "gui/remotecontrolcommand.h"
 #include "platform/log.h"
 #include "velmora/mixblock.h"
 #include "velmora/mixsteps.h"
@@ -29,6 +30,10 @@ bool MixCommands::Run(HWND owner, int id) {
     RecallSnapshot(owner, id - kRecallSnapshot);
   } else if (InRange(id, kStoreSnapshot + 1, kSnapshotSlots)) {
     StoreSnapshot(owner, id - kStoreSnapshot);
+  } else if (id == kRemoteControl) {
+    // A command id can arrive while the menu's item is greyed (another
+    // program may post it): without a command it does nothing.
+    if (RemoteControlCommand command = RegisteredRemoteControlCommand()) command(owner);
   } else {
     return false;
   }

@@ -1,6 +1,6 @@
 // The mixer's own commands, on keys and in its context menu: undo and redo,
-// a mix copied through the clipboard or onto another output pair, and the
-// eight snapshots. Each change is one step of the history. Their ids lie
+// a mix copied through the clipboard or onto another output pair, the eight
+// snapshots, and the way to the remote control's settings. Each change is one step of the history. Their ids lie
 // apart from menu 125's and from the controls'.
 #pragma once
 
@@ -17,6 +17,7 @@ class MixCommands {
   static constexpr int kCopyMixTo = 41010;       // + the output pair, 0..3
   static constexpr int kRecallSnapshot = 41020;  // + the slot, 1..8
   static constexpr int kStoreSnapshot = 41030;   // + the slot, 1..8
+  static constexpr int kRemoteControl = 41040;   // the registered RemoteControlCommand
 
   // Carries out command `id`; false when it is none of these.
   static bool Run(HWND owner, int id);

@@ -2,6 +2,7 @@
 
 #include "gui/mixclipboard.h"
 #include "gui/mixcommands.h"
+#include "gui/remotecontrolcommand.h"
 #include "platform/widetext.h"
 #include "velmora/mixsteps.h"
 
@@ -40,6 +41,9 @@ HMENU MixContextMenu::Build() {
   AddClipboard(menu);
   AddSeparator(menu);
   AddSnapshots(menu);
+  AddSeparator(menu);
+  Add(menu, MixCommands::kRemoteControl, L"Remote Control...",
+      RegisteredRemoteControlCommand() != nullptr);
   return menu;
 }
 

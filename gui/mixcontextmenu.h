@@ -1,7 +1,7 @@
 // The mixer window's context menu: a standard popup menu of the mixer's own
-// commands (undo and redo, copying mixes, the snapshots), opened with the
-// right button anywhere in the window but a value box, and with Shift+F10 or
-// the Menu key from any control. Menu 125 stays as it is.
+// commands (undo and redo, copying mixes, the snapshots, the remote control's
+// settings), opened with the right button anywhere in the window but a value
+// box, and with Shift+F10 or the Menu key from any control. Menu 125 stays as it is.
 #pragma once
 
 #include <windows.h>

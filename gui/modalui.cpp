@@ -12,6 +12,10 @@ DialogHook& Hook() {
 void SetDialogHook(DialogHook hook) { Hook() = std::move(hook); }
 
 INT_PTR RunModalDialog(HWND owner, int dialogId, DLGPROC proc) {
+  return RunModalDialog(owner, dialogId, proc, 0);
+}
+
+INT_PTR RunModalDialog(HWND owner, int dialogId, DLGPROC proc, LPARAM param) {
   if (Hook()) return Hook()(owner, dialogId, proc);
-  return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(dialogId), owner, proc, 0);
+  return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(dialogId), owner, proc, param);
 }

@@ -34,6 +34,9 @@ class PrefStore {
   // with full access, creating it (non-volatile) when absent: machine-wide
   // first, then, on Windows, for the current user. Closes any key open before.
   PrefStoreOpen Open(const char* subkey);
+  // The same for a key that is kept per user: on Windows under
+  // HKEY_CURRENT_USER only, never machine-wide. The host has one store.
+  PrefStoreOpen OpenForUser(const char* subkey);
   bool IsOpen() const;
   PrefScope Scope() const;
 

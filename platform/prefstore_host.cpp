@@ -133,6 +133,8 @@ PrefStoreOpen PrefStore::Open(const char* subkey) {
   return result;
 }
 
+PrefStoreOpen PrefStore::OpenForUser(const char* subkey) { return Open(subkey); }
+
 bool PrefStore::IsOpen() const { return impl_ != nullptr; }
 
 PrefScope PrefStore::Scope() const { return impl_ ? PrefScope::kMachine : PrefScope::kNone; }

@@ -23,6 +23,10 @@ LONG CreateOrOpen(HKEY root, const std::string& subkey, HKEY* key, bool* created
   return result;
 }
 
+std::string PrefixedPath(const char* subkey) {
+  return keyPrefix.empty() ? subkey : keyPrefix + "\\" + subkey;
+}
+
 }  // namespace
 
 struct PrefStore::Impl {
@@ -36,7 +40,7 @@ PrefStore::~PrefStore() { Close(); }
 PrefStoreOpen PrefStore::Open(const char* subkey) {
   Close();
   if (!subkey || forcedFault == PrefStoreFault::kAllFail) return PrefStoreOpen::kFailed;
-  const std::string path = keyPrefix.empty() ? subkey : keyPrefix + "\\" + subkey;
+  const std::string path = PrefixedPath(subkey);
 
   HKEY key = nullptr;
   bool created = false;
@@ -54,6 +58,21 @@ PrefStoreOpen PrefStore::Open(const char* subkey) {
     }
   }
   impl_ = std::make_unique<Impl>(Impl{key, scope});
+  return created ? PrefStoreOpen::kCreated : PrefStoreOpen::kOpened;
+}
+
+PrefStoreOpen PrefStore::OpenForUser(const char* subkey) {
+  Close();
+  if (!subkey || forcedFault == PrefStoreFault::kAllFail) return PrefStoreOpen::kFailed;
+  const std::string path = PrefixedPath(subkey);
+  HKEY key = nullptr;
+  bool created = false;
+  const LONG user = CreateOrOpen(HKEY_CURRENT_USER, path, &key, &created);
+  if (user != ERROR_SUCCESS) {
+    Log("User key %s: error %ld.\n", path.c_str(), static_cast<long>(user));
+    return PrefStoreOpen::kFailed;
+  }
+  impl_ = std::make_unique<Impl>(Impl{key, PrefScope::kUser});
   return created ? PrefStoreOpen::kCreated : PrefStoreOpen::kOpened;
 }
 

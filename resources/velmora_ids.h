@@ -6,6 +6,7 @@
 #define IDR_VELMORA_MENU 125
 #define IDI_VELMORA 31234
 #define IDD_PREFERENCES 130
+#define IDD_REMOTE_CONTROL 131
 
 // Menu commands.
 #define ID_FILE_EXIT 40001
@@ -21,6 +22,17 @@
 #define IDC_PAN_CENTER 1002
 #define IDC_FADE_FINE 1003
 #define IDC_FADE_CENTER 1004
+
+// The Remote Control dialog.
+#define IDC_REMOTE_ENABLED 1100
+#define IDC_REMOTE_PORT 1101
+#define IDC_REMOTE_THIS_COMPUTER 1102
+#define IDC_REMOTE_LOCAL_NETWORK 1103
+#define IDC_REMOTE_REPLY_SENDER 1104
+#define IDC_REMOTE_REPLY_FIXED 1105
+#define IDC_REMOTE_REPLY_PORT 1106
+#define IDC_REMOTE_ADDRESSES 1107
+#define IDC_REMOTE_STATUS 1108
 
 // The program's version, for the version resource and the About box.
 #include "version.h"

@@ -11,6 +11,7 @@
 #include "gui/mixclipboard.h"
 #include "gui/mixcommands.h"
 #include "gui/mixcontextmenu.h"
+#include "gui/remotecontrolcommand.h"
 #include "platform/log.h"
 #include "tests/gui/mixerwindowfixture.h"
 #include "velmora/mixblock.h"
@@ -154,7 +155,7 @@ TEST_F(MixCommandsWindow, TheMenuNamesTheStepsAndGreysWhatCannotBeDone) {
   Open();
   HMENU menu = MixContextMenu::Build();
   const std::vector<std::wstring> items = ItemTexts(menu);
-  ASSERT_EQ(items.size(), 9u);
+  ASSERT_EQ(items.size(), 11u);
   EXPECT_EQ(items[0], L"Undo\tCtrl+Z");
   EXPECT_TRUE(IsGreyed(menu, 0));
   EXPECT_EQ(items[1], L"Redo\tCtrl+Y");
@@ -192,6 +193,38 @@ TEST_F(MixCommandsWindow, TheMenuNamesTheStepsAndGreysWhatCannotBeDone) {
   EXPECT_EQ(ItemText(menu, 1), L"Redo Copy Mix To Out 1-2\tCtrl+Y");
   EXPECT_FALSE(IsGreyed(menu, 1));
   DestroyMenu(menu);
+}
+
+namespace {
+
+HWND remoteControlOwner = nullptr;
+
+void RecordRemoteControl(HWND owner) { remoteControlOwner = owner; }
+
+}  // namespace
+
+// The last item, after a separator, is greyed until the program registers
+// what it does; the command id does nothing without it.
+TEST_F(MixCommandsWindow, RemoteControlIsTheLastItemAndWorksOnceRegistered) {
+  Open();
+  HMENU menu = MixContextMenu::Build();
+  const int last = GetMenuItemCount(menu) - 1;
+  EXPECT_EQ(ItemText(menu, last), L"Remote Control...");
+  EXPECT_EQ(GetMenuItemID(menu, last), static_cast<UINT>(MixCommands::kRemoteControl));
+  EXPECT_TRUE(GetMenuState(menu, static_cast<UINT>(last - 1), MF_BYPOSITION) & MF_SEPARATOR);
+  EXPECT_TRUE(IsGreyed(menu, last));
+  DestroyMenu(menu);
+  remoteControlOwner = nullptr;
+  Command(MixCommands::kRemoteControl);
+  EXPECT_EQ(remoteControlOwner, nullptr);
+
+  SetRemoteControlCommand(RecordRemoteControl);
+  menu = MixContextMenu::Build();
+  EXPECT_FALSE(IsGreyed(menu, GetMenuItemCount(menu) - 1));
+  DestroyMenu(menu);
+  Command(MixCommands::kRemoteControl);
+  SetRemoteControlCommand(nullptr);
+  EXPECT_EQ(remoteControlOwner, window);
 }
 
 TEST_F(MixCommandsWindow, ACopiedMixPastesIntoAnotherPairAndReachesTheDevice) {

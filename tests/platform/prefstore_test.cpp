@@ -68,6 +68,32 @@ TEST_F(PrefStoreTest, OnlyFourByteDwordsRead) {
   EXPECT_TRUE(store.ReadDword("good", &value) && value == 7u);
 }
 
+// A per-user key never lands machine-wide, even where the machine's root
+// could be written, and a machine-wide key of the same path stays apart.
+TEST_F(PrefStoreTest, AUserKeyIsTheCurrentUsersOnly) {
+  const std::string path = sandbox.KeyPath(kKey);
+  {
+    PrefStore store;
+    ASSERT_EQ(store.OpenForUser(kKey), PrefStoreOpen::kCreated);
+    EXPECT_EQ(store.Scope(), platform::PrefScope::kUser);
+    EXPECT_TRUE(store.WriteDword("a", 9));
+  }
+  HKEY key = nullptr;
+  EXPECT_NE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
+  RegCloseKey(key);
+  PrefStore machine;
+  ASSERT_EQ(machine.Open(kKey), PrefStoreOpen::kCreated);
+  std::uint32_t value = 0;
+  EXPECT_FALSE(machine.ReadDword("a", &value));
+  PrefStore user;
+  ASSERT_EQ(user.OpenForUser(kKey), PrefStoreOpen::kOpened);
+  EXPECT_TRUE(user.ReadDword("a", &value) && value == 9u);
+  platform::SetPrefStoreFault(platform::PrefStoreFault::kAllFail);
+  EXPECT_EQ(user.OpenForUser(kKey), PrefStoreOpen::kFailed);
+  platform::SetPrefStoreFault(platform::PrefStoreFault::kNone);
+}
+
 #else
 
 TEST_F(PrefStoreTest, MalformedLinesReadAsMissingAndSurviveWrites) {

@@ -23,8 +23,9 @@ class PrefSandbox {
   // HKEY_LOCAL_MACHINE, on the host the store's file (one file holds every key).
   std::string KeyPath(const char* subkey) const;
   // Gives the key a value `name` that is no 4-byte DWORD (a string),
-  // creating the key when needed.
-  void StoreNonDword(const char* subkey, const char* name);
+  // creating the key when needed; under Windows the current user's key when
+  // `user` is set (as PrefStore::OpenForUser opens it), else the machine's.
+  void StoreNonDword(const char* subkey, const char* name, bool user = false);
   // The host's store file as text; empty under Windows.
   std::string FileText() const;
 

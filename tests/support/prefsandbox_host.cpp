@@ -21,7 +21,7 @@ PrefSandbox::~PrefSandbox() { unsetenv("KORVANE_PREFS_FILE"); }
 
 std::string PrefSandbox::KeyPath(const char*) const { return where_; }
 
-void PrefSandbox::StoreNonDword(const char*, const char* name) {
+void PrefSandbox::StoreNonDword(const char*, const char* name, bool) {
   std::filesystem::create_directories(std::filesystem::path(where_).parent_path());
   std::ofstream(where_, std::ios::app) << name << "=seven\n";
 }

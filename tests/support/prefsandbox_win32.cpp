@@ -42,10 +42,10 @@ PrefSandbox::~PrefSandbox() {
 
 std::string PrefSandbox::KeyPath(const char* subkey) const { return where_ + "\\" + subkey; }
 
-void PrefSandbox::StoreNonDword(const char* subkey, const char* name) {
+void PrefSandbox::StoreNonDword(const char* subkey, const char* name, bool user) {
   HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, KeyPath(subkey).c_str(), 0, nullptr,
-                      REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
+  if (RegCreateKeyExA(user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, KeyPath(subkey).c_str(), 0,
+                      nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
                       nullptr) != ERROR_SUCCESS) {
     return;
   }
