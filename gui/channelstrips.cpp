@@ -4,6 +4,7 @@
 
 #include "gui/controlfactory.h"
 #include "gui/mixerlayout.h"
+#include "gui/remotecontrol.h"
 #include "korvaneobjects/korvanemastercontrol.h"
 #include "velmora/velmora.h"
 #include "windows/accessiblesource.h"
@@ -134,6 +135,8 @@ void ChannelStrips::RefreshControls(std::uint32_t mask, int channel) {
 // A pass that changes nothing sends nothing.
 void ChannelStrips::MeterUpdate() {
   if (meterValues) UpdateMeters(meterValues);
+  // Controllers get the meters whether the window's can be seen or not.
+  if (meterValues) RemoteControl::MetersRead(meterValues);
   if (!metersSeen.load()) return;
   const std::vector<WBufferedWindow*>* meters = publishedMeters.load();
   if (!meters) return;

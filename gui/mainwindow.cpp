@@ -12,6 +12,7 @@
 #include "gui/mixcontextmenu.h"
 #include "gui/mixerlayout.h"
 #include "gui/preferencesdialog.h"
+#include "gui/remotecontrol.h"
 #include "gui/unitwatch.h"
 #include "korvaneobjects/korvanemastercontrol.h"
 #include "platform/assert.h"
@@ -256,6 +257,9 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
     case ChannelStrips::kShowMeterChanges:
       ChannelStrips::ShowMeterChanges();
       return 0;
+    case RemoteControl::kTakeInbox:
+      RemoteControl::TakeInbox();
+      return 0;
     case WM_TIMER:
       if (wParam != kRetryHandedFilesTimer) break;
       KillTimer(hwnd, kRetryHandedFilesTimer);
@@ -287,6 +291,7 @@ LRESULT MainWindow::OnCreate(HWND hwnd) {
   // new window starts a new history.
   ResetHistory();
   UnitWatch::Start(hwnd);
+  RemoteControl::Start(hwnd);
   return 0;
 }
 
@@ -484,6 +489,8 @@ void MainWindow::OnDestroy() {
   // Stops the metering thread before the controls it draws are destroyed
   // (they go after this window's WM_DESTROY), and stores the preferences.
   DestroyMasterControl();
+  // The metering thread has stopped: nothing reaches the remote control now.
+  RemoteControl::End();
   PostQuitMessage(0);
 }
 

@@ -205,26 +205,30 @@ void RecordRemoteControl(HWND owner) { remoteControlOwner = owner; }
 
 // The last item, after a separator, is greyed until the program registers
 // what it does; the command id does nothing without it.
-TEST_F(MixCommandsWindow, RemoteControlIsTheLastItemAndWorksOnceRegistered) {
+// The window registers the remote control's dialog as it opens; without a
+// command the item is greyed and does nothing.
+TEST_F(MixCommandsWindow, RemoteControlIsTheLastItemAndGreyedWithoutACommand) {
   Open();
   HMENU menu = MixContextMenu::Build();
   const int last = GetMenuItemCount(menu) - 1;
   EXPECT_EQ(ItemText(menu, last), L"Remote Control...");
   EXPECT_EQ(GetMenuItemID(menu, last), static_cast<UINT>(MixCommands::kRemoteControl));
   EXPECT_TRUE(GetMenuState(menu, static_cast<UINT>(last - 1), MF_BYPOSITION) & MF_SEPARATOR);
-  EXPECT_TRUE(IsGreyed(menu, last));
+  EXPECT_FALSE(IsGreyed(menu, last)) << "the window's own command";
   DestroyMenu(menu);
+
   remoteControlOwner = nullptr;
+  SetRemoteControlCommand(RecordRemoteControl);
+  Command(MixCommands::kRemoteControl);
+  EXPECT_EQ(remoteControlOwner, window);
+
+  remoteControlOwner = nullptr;
+  SetRemoteControlCommand(nullptr);
+  menu = MixContextMenu::Build();
+  EXPECT_TRUE(IsGreyed(menu, GetMenuItemCount(menu) - 1));
+  DestroyMenu(menu);
   Command(MixCommands::kRemoteControl);
   EXPECT_EQ(remoteControlOwner, nullptr);
-
-  SetRemoteControlCommand(RecordRemoteControl);
-  menu = MixContextMenu::Build();
-  EXPECT_FALSE(IsGreyed(menu, GetMenuItemCount(menu) - 1));
-  DestroyMenu(menu);
-  Command(MixCommands::kRemoteControl);
-  SetRemoteControlCommand(nullptr);
-  EXPECT_EQ(remoteControlOwner, window);
 }
 
 TEST_F(MixCommandsWindow, ACopiedMixPastesIntoAnotherPairAndReachesTheDevice) {

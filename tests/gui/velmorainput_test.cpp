@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -344,6 +346,66 @@ TEST_F(VelmoraInput, ASnapshotOutlivesTheProgram) {
       << gains[1] << " " << gains[17] << ", stored " << stored;
   EXPECT_EQ(WindowText(Control(IDFADERTEXT + 1)), "-6.0");
   DeleteFileA(file.c_str());
+}
+
+// The mixer with remote control on, and a controller none of us wrote:
+// liblo's oscsend sets a fader over loopback, and oscdump, listening on the
+// fixed reply port, sees what a mouse drag changed.
+class VelmoraRemote : public VelmoraInput {
+ protected:
+  static constexpr char kDump[] = "/tmp/velmoraremote-dump.txt";
+
+  void SetUp() override {
+    KernelDriver::SetUp();
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    Set("Enabled", 1);
+    Set("Port", kPort);
+    Set("ReplyPort", kReplyPort);
+    std::remove((std::string("Z:") + kDump).c_str());
+    ASSERT_EQ(RunUnix("/bin/sh -c \"timeout 60 oscdump -L " + std::to_string(kReplyPort) + " >" +
+                      kDump + " 2>&1 &\""),
+              0);
+    Launch(program);
+  }
+  void TearDown() override {
+    VelmoraInput::TearDown();
+    // The bracket keeps the pattern from matching the line that runs pkill.
+    RunUnix("/usr/bin/pkill -f \"[o]scdump -L " + std::to_string(kReplyPort) + "\"");
+    RegDeleteKeyA(HKEY_CURRENT_USER, kKey);
+    if (key) RegCloseKey(key);
+  }
+  void Set(const char* name, DWORD value) {
+    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+  }
+  static bool Send(const std::string& words) {
+    return RunUnix("/usr/bin/oscsend localhost " + std::to_string(kPort) + " " + words) == 0;
+  }
+  static std::string Dumped() {
+    std::ifstream in(std::string("Z:") + kDump);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+  static constexpr char kKey[] = "Software\\Korvane\\KorvaneVelmora\\Remote";
+  static constexpr DWORD kPort = 17420;
+  static constexpr DWORD kReplyPort = 17421;
+  HKEY key = nullptr;
+};
+
+TEST_F(VelmoraRemote, AFaderSetOverTheNetworkReachesTheUnitAndADragIsSentBack) {
+  ASSERT_TRUE(Send("/velmora/mix/1/ch/2/db f -6.0"));
+  EXPECT_TRUE(DeviceHas([&] {
+    return std::abs(gains[1] - DeviceValueShown("-6.0")) <= DeviceValueShown("-6.0") * 0.006 + 1;
+  })) << (gains.size() == 34 ? gains[1] : -1);
+  EXPECT_TRUE(testsupport::Eventually([&] { return WindowText(Control(IDFADERTEXT + 1)) == "-6.0"; }));
+  // The controller is registered now: what the mouse changes goes back to it.
+  DragUp(Control(IDFADER + 2));
+  EXPECT_TRUE(testsupport::Eventually([&] {
+    return Dumped().find("/velmora/mix/1/ch/3/fader") != std::string::npos &&
+           Dumped().find("/velmora/mix/1/ch/3/db") != std::string::npos;
+  })) << Dumped();
+  EXPECT_NE(Dumped().find("/velmora/mix/1/ch/2/db f -6"), std::string::npos) << Dumped();
 }
 
 }  // namespace
