@@ -5,6 +5,7 @@
 #include "korvaneobjects/korvanemastercontrol.h"
 #include "platform/log.h"
 #include "velmora/korvanemix8bus.h"
+#include "velmora/mixblock.h"
 #include "velmora/velmora.h"
 
 namespace {
@@ -48,10 +49,8 @@ void UpdateSavedFlag(const SettingsImage& now) {
   if (savedImageKnown) savedFlag = now == savedImage;
 }
 
-// Byte 4 + 52 * mix starts a mix's block in the image.
 bool MixDiffers(const SettingsImage& a, const SettingsImage& b, int mix) {
-  const auto first = static_cast<std::ptrdiff_t>(4 + kMixBlockSize * mix);
-  return !std::equal(a.begin() + first, a.begin() + first + kMixBlockSize, b.begin() + first);
+  return MixBlockOf(a, mix) != MixBlockOf(b, mix);
 }
 
 std::string PairText(int mix) {
