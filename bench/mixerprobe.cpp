@@ -6,6 +6,10 @@
 //                          simulated driver kept since the last call, one a
 //                          line: "TIME_US MIX GAIN0 .. GAIN33"; then clears the
 //                          driver's logs, which keep only the last 512 frames
+//   mixerprobe follow SECONDS
+//                          as frames, for SECONDS, printing the new frames
+//                          every 20 ms without clearing the log: a reader
+//                          that keeps up loses none to the log's 512
 //   mixerprobe minimise    minimises the running mixer window, as its caption
 //                          button does
 //   mixerprobe restore     restores it, as its taskbar button does
@@ -18,6 +22,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "simulator/driversimulator.h"
 
@@ -36,20 +41,41 @@ int PrintRect(const char* idText) {
   return 0;
 }
 
-int PrintFrames() {
-  simulator::DriverSimulator machine;
-  if (machine.Open() != 0) {
-    std::printf("mixerprobe: the simulated driver does not answer\n");
-    return 1;
-  }
-  for (const simulator::FrameRecord& record : machine.Frames(0)) {
+void PrintMixFrames(const std::vector<simulator::FrameRecord>& records) {
+  for (const simulator::FrameRecord& record : records) {
     const auto& f = record.frame;
     if (f.size() != 76 || f[6] != 9) continue;  // vendor command 9 loads a mix
     std::printf("%llu %u", static_cast<unsigned long long>(record.timeUs), f[75]);
     for (int g = 0; g < 34; ++g) std::printf(" %u", f[7 + 2 * g] << 8 | f[8 + 2 * g]);
     std::printf("\n");
   }
+}
+
+bool OpenDriver(simulator::DriverSimulator& machine) {
+  if (machine.Open() == 0) return true;
+  std::printf("mixerprobe: the simulated driver does not answer\n");
+  return false;
+}
+
+int PrintFrames() {
+  simulator::DriverSimulator machine;
+  if (!OpenDriver(machine)) return 1;
+  PrintMixFrames(machine.Frames(0));
   return machine.ClearLogs() == 0 ? 0 : 1;
+}
+
+int FollowFrames(const char* secondsText) {
+  simulator::DriverSimulator machine;
+  if (!OpenDriver(machine)) return 1;
+  std::uint32_t next = 0;
+  machine.Frames(0, &next);  // what came before is not followed
+  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(std::atof(secondsText) * 1000);
+  while (GetTickCount64() < end) {
+    Sleep(20);
+    PrintMixFrames(machine.Frames(0, &next));
+    std::fflush(stdout);
+  }
+  return 0;
 }
 
 // Minimises or restores the mixer window as its taskbar button would.
@@ -69,9 +95,11 @@ int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
   if (argc == 3 && std::strcmp(argv[1], "rect") == 0) return PrintRect(argv[2]);
   if (argc == 2 && std::strcmp(argv[1], "frames") == 0) return PrintFrames();
+  if (argc == 3 && std::strcmp(argv[1], "follow") == 0) return FollowFrames(argv[2]);
   if (argc == 2 && std::strcmp(argv[1], "minimise") == 0) return Show(true);
   if (argc == 2 && std::strcmp(argv[1], "restore") == 0) return Show(false);
   std::printf(
-      "usage: mixerprobe rect ID | mixerprobe frames | mixerprobe minimise | mixerprobe restore\n");
+      "usage: mixerprobe rect ID | mixerprobe frames | mixerprobe follow SECONDS |\n"
+      "       mixerprobe minimise | mixerprobe restore\n");
   return 2;
 }

@@ -65,12 +65,14 @@ std::uint32_t DriverSimulator::Apply(const Options& options) {
 
 // Reads a log in pieces until the driver has handed over every entry. The
 // log keeps only its latest `capacity` entries; a piece starts at `first` or
-// at the oldest entry kept, whichever is later.
+// at the oldest entry kept, whichever is later. With `next`, reading starts at
+// *next and *next becomes the count of entries logged so far.
 template <typename Entry>
-std::vector<Entry> DriverSimulator::ReadLog(std::uint32_t code, std::uint32_t capacity) const {
+std::vector<Entry> DriverSimulator::ReadLog(std::uint32_t code, std::uint32_t capacity,
+                                            std::uint32_t* next) const {
   std::vector<Entry> entries;
   std::vector<std::uint8_t> reply(8 + 64 * sizeof(Entry));
-  for (std::uint32_t first = 0;;) {
+  for (std::uint32_t first = next ? *next : 0;;) {
     std::uint32_t bytes = 0, total = 0, count = 0;
     if (Call(code, &first, sizeof first, reply.data(), static_cast<std::uint32_t>(reply.size()),
              &bytes) != 0 ||
@@ -78,6 +80,7 @@ std::vector<Entry> DriverSimulator::ReadLog(std::uint32_t code, std::uint32_t ca
       break;
     std::memcpy(&total, reply.data(), 4);
     std::memcpy(&count, reply.data() + 4, 4);
+    if (next) *next = total;
     if (count == 0 || bytes < 8 + count * sizeof(Entry)) break;
     for (std::uint32_t i = 0; i < count; ++i) {
       Entry entry;
@@ -91,9 +94,9 @@ std::vector<Entry> DriverSimulator::ReadLog(std::uint32_t code, std::uint32_t ca
   return entries;
 }
 
-std::vector<FrameRecord> DriverSimulator::Frames(std::uint32_t unit) const {
+std::vector<FrameRecord> DriverSimulator::Frames(std::uint32_t unit, std::uint32_t* next) const {
   std::vector<FrameRecord> frames;
-  for (const tc::FrameEntry& entry : ReadLog<tc::FrameEntry>(tc::kGetFrames, tc::kFrameLog)) {
+  for (const tc::FrameEntry& entry : ReadLog<tc::FrameEntry>(tc::kGetFrames, tc::kFrameLog, next)) {
     if (entry.unit != unit) continue;
     const std::uint32_t length =
         entry.length < sizeof entry.frame ? entry.length : sizeof entry.frame;
@@ -106,7 +109,8 @@ std::vector<FrameRecord> DriverSimulator::Frames(std::uint32_t unit) const {
 
 std::vector<RequestRecord> DriverSimulator::Requests() const {
   std::vector<RequestRecord> requests;
-  for (const tc::RequestEntry& entry : ReadLog<tc::RequestEntry>(tc::kGetRequests, tc::kRequestLog))
+  for (const tc::RequestEntry& entry :
+       ReadLog<tc::RequestEntry>(tc::kGetRequests, tc::kRequestLog, nullptr))
     requests.push_back(RequestRecord{entry.timeUs, entry.code, entry.inSize, entry.outSize,
                                      entry.unit, entry.status});
   return requests;

@@ -37,8 +37,10 @@ class DriverSimulator {
   std::uint32_t ClearLogs();
 
   // What the driver logged since the last reset or clear (its last frames and
-  // requests only, see testcontrol.h), and a unit's state now.
-  std::vector<FrameRecord> Frames(std::uint32_t unit) const;
+  // requests only, see testcontrol.h), and a unit's state now. With `next`,
+  // only the frames from the *next-th on, and *next is moved past the last
+  // one logged: a reader that keeps it follows the log without clearing it.
+  std::vector<FrameRecord> Frames(std::uint32_t unit, std::uint32_t* next = nullptr) const;
   std::vector<RequestRecord> Requests() const;
   DeviceState State(std::uint32_t unit) const;
 
@@ -46,7 +48,7 @@ class DriverSimulator {
   std::uint32_t Call(std::uint32_t code, const void* in, std::uint32_t inSize, void* out,
                      std::uint32_t outSize, std::uint32_t* bytes = nullptr) const;
   template <typename Entry>
-  std::vector<Entry> ReadLog(std::uint32_t code, std::uint32_t capacity) const;
+  std::vector<Entry> ReadLog(std::uint32_t code, std::uint32_t capacity, std::uint32_t* next) const;
 
   platform::DeviceHandle handle_ = nullptr;
 };
