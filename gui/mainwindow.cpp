@@ -261,6 +261,10 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
       RemoteControl::TakeInbox();
       return 0;
     case WM_TIMER:
+      if (wParam == RemoteControl::kInboxTimer) {
+        RemoteControl::TakeInbox();
+        return 0;
+      }
       if (wParam != kRetryHandedFilesTimer) break;
       KillTimer(hwnd, kRetryHandedFilesTimer);
       OpenHandedFiles(hwnd);

@@ -21,6 +21,21 @@ std::unique_ptr<RemoteMixer> mixer;
 // once it has stopped.
 std::atomic<RemoteMixer*> meterTarget{nullptr};
 
+// Posted messages come before the pointer and the keys, so a flood posting
+// one after another would leave the user's own input waiting. Only the first
+// command after a quiet spell posts; while more keep coming the window takes
+// them on a timer, whose turn comes when no input waits.
+std::atomic<bool> postArmed{true};
+
+bool PostDue() {
+  if (!postArmed.exchange(false)) return true;  // the timer takes it
+  if (PostMessageW(owner, RemoteControl::kTakeInbox, 0, 0)) return true;
+  postArmed = true;
+  return false;
+}
+
+void TakeLater() { SetTimer(owner, RemoteControl::kInboxTimer, USER_TIMER_MINIMUM, nullptr); }
+
 std::vector<std::string> AddressTexts() {
   const platform::LocalAddresses addresses = platform::ThisComputersAddresses();
   std::vector<std::string> texts = addresses.ipv4;
@@ -32,8 +47,8 @@ std::vector<std::string> AddressTexts() {
 
 void RemoteControl::Start(HWND window) {
   owner = window;
-  server = std::make_unique<RemoteServer>(
-      [] { return PostMessageW(owner, kTakeInbox, 0, 0) != FALSE; });
+  postArmed = true;
+  server = std::make_unique<RemoteServer>(&PostDue);
   mixer = std::make_unique<RemoteMixer>(*server);
   mixer->Attach();
   meterTarget = mixer.get();
@@ -54,7 +69,18 @@ void RemoteControl::End() {
 }
 
 void RemoteControl::TakeInbox() {
-  if (server && mixer) mixer->Apply(server->Inbox().Take());
+  KillTimer(owner, kInboxTimer);
+  if (!server || !mixer) return;
+  const std::vector<RemoteInbox::Entry> entries = server->Inbox().Take();
+  if (!entries.empty()) {
+    mixer->Apply(entries);
+    TakeLater();  // more may be on the way
+    return;
+  }
+  // Quiet again: the next command posts. One that came just before found the
+  // post disarmed, and is taken now.
+  postArmed = true;
+  if (server->Inbox().Size() > 0 && postArmed.exchange(false)) TakeLater();
 }
 
 void RemoteControl::MetersRead(const double* values) {

@@ -11,15 +11,18 @@ struct RemoteSettings;
 
 class RemoteControl {
  public:
-  // The message the network thread posts to the window when commands wait.
+  // The message the network thread posts to the window when commands wait,
+  // and the window's timer that takes them while more keep coming.
   static constexpr UINT kTakeInbox = WM_APP + 0x21;
+  static constexpr UINT_PTR kInboxTimer = 0x5249;
 
   // Reads the settings and listens when they say so; a port that cannot be
   // had is logged and remote control stays off.
   static void Start(HWND window);
   // After the engine stopped: the server stops, and nothing is left.
   static void End();
-  // The window's answer to kTakeInbox: what controllers sent, carried out.
+  // The window's answer to kTakeInbox and kInboxTimer: what controllers
+  // sent, carried out.
   static void TakeInbox();
   // The metering thread's pass: the meters for the controllers that asked.
   static void MetersRead(const double* values);

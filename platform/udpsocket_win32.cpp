@@ -42,6 +42,8 @@ UdpResult Failure(int error) {
   return result;
 }
 
+constexpr DWORD kReceiveBuffer = 1 << 20;
+
 bool IsRefusal(int error) {
   return error == WSAECONNRESET || error == WSAENETRESET || error == WSAEHOSTUNREACH ||
          error == WSAENETUNREACH;
@@ -60,6 +62,7 @@ UdpResult ReadDatagram(SOCKET socket, std::uint8_t* buffer, std::size_t capacity
   UdpResult result;
   if (size == SOCKET_ERROR) {
     const int error = WSAGetLastError();
+    if (error == WSAEWOULDBLOCK) return UdpResult::Timeout();
     if (error == WSAEMSGSIZE) {
       result.status = UdpStatus::kTruncated;
       result.size = capacity;
@@ -90,6 +93,11 @@ UdpResult OpenFamily(UdpSocket::Impl& impl, int family, const UdpEndpoint& at,
   // the controllers' datagrams.
   SetOption(socket, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, 1);
   if (family == 1) SetOption(socket, IPPROTO_IPV6, IPV6_V6ONLY, 1);
+  // Room for a burst of many controllers (the default holds 64 KiB), and
+  // reads that never wait: Receive selects only when nothing is queued.
+  SetOption(socket, SOL_SOCKET, SO_RCVBUF, kReceiveBuffer);
+  u_long nonBlocking = 1;
+  ioctlsocket(socket, FIONBIO, &nonBlocking);
   sockaddr_storage address;
   const int length = SockaddrOf(at, address);
   int boundLength = sizeof address;
@@ -125,6 +133,17 @@ UdpSocket::~UdpSocket() {
 bool UdpSocket::IsOpen() const { return impl_->socket[0] != INVALID_SOCKET; }
 
 UdpResult UdpSocket::Receive(std::uint8_t* buffer, std::size_t capacity, std::uint32_t timeoutMs) {
+  // A datagram already queued is read at once: under a flood one call per
+  // datagram, not a select and a read. The families take turns.
+  for (int turn = 0; turn < udp::kFamilies; ++turn) {
+    const int family = (impl_->next + turn) % udp::kFamilies;
+    const SOCKET socket = impl_->socket[family];
+    if (socket == INVALID_SOCKET) continue;
+    const UdpResult queued = ReadDatagram(socket, buffer, capacity, impl_->zones);
+    if (queued.status == UdpStatus::kTimeout) continue;
+    impl_->next = 1 - family;
+    return queued;
+  }
   fd_set readable;
   FD_ZERO(&readable);
   for (SOCKET socket : impl_->socket)
