@@ -200,3 +200,38 @@ std::vector<std::uint8_t> EncodeOscMessage(const OscMessage& message) {
   for (const OscArgument& argument : message.arguments) AppendArgument(out, argument);
   return out;
 }
+
+namespace {
+
+// "#bundle", then the time tag 1: carry the contents out at once.
+std::vector<std::uint8_t> EmptyBundle() {
+  std::vector<std::uint8_t> bundle;
+  AppendString(bundle, "#bundle");
+  AppendBigEndian(bundle, 1, 8);
+  return bundle;
+}
+
+}  // namespace
+
+std::vector<std::vector<std::uint8_t>> EncodeOscDatagrams(const std::vector<OscMessage>& messages,
+                                                          std::size_t limit) {
+  std::vector<std::vector<std::uint8_t>> datagrams;
+  if (messages.size() == 1) {
+    datagrams.push_back(EncodeOscMessage(messages.front()));
+    return datagrams;
+  }
+  const std::size_t emptySize = EmptyBundle().size();
+  std::vector<std::uint8_t> bundle;
+  for (const OscMessage& message : messages) {
+    const std::vector<std::uint8_t> element = EncodeOscMessage(message);
+    if (!bundle.empty() && bundle.size() + 4 + element.size() > limit) {
+      datagrams.push_back(std::move(bundle));
+      bundle.clear();
+    }
+    if (bundle.empty()) bundle = EmptyBundle();
+    AppendBigEndian(bundle, element.size(), 4);
+    bundle.insert(bundle.end(), element.begin(), element.end());
+  }
+  if (bundle.size() > emptySize) datagrams.push_back(std::move(bundle));
+  return datagrams;
+}

@@ -33,3 +33,10 @@ OscDecodeResult DecodeOscPacket(const std::uint8_t* data, std::size_t size);
 // written; a float or double that is no finite number is written as it is and
 // the decoder would refuse it, so callers pass finite values.
 std::vector<std::uint8_t> EncodeOscMessage(const OscMessage& message);
+
+// Messages as few datagrams as hold them: a lone message as itself, more as
+// bundles (time tag "at once") of at most `limit` bytes each, so that they
+// cross a network without being split into fragments. A message larger than
+// `limit` goes alone.
+std::vector<std::vector<std::uint8_t>> EncodeOscDatagrams(const std::vector<OscMessage>& messages,
+                                                          std::size_t limit);

@@ -66,19 +66,33 @@ void RemoteMixer::OnMixChanged(const SettingsImage& before, const SettingsImage&
   if (attached == nullptr) return;
   std::vector<OscMessage> messages;
   for (int mix = 0; mix < kMixCount; ++mix) MixMessages(&before, after, mix, &messages);
-  if (!messages.empty()) attached->link.SendToAll(messages);
+  attached->Announce(messages);
 }
 
 void RemoteMixer::OnControlChanged(std::uint16_t id, std::int32_t value) {
   if (attached == nullptr) return;
-  const std::vector<OscMessage> messages = RemoteFeedback(id, -1, value);
-  if (!messages.empty()) attached->link.SendToAll(messages);
+  attached->Announce(RemoteFeedback(id, -1, value));
   // Another output pair: its two output meters are other meters now.
   if (id == IDMIXSELECT) attached->ResendMeters();
 }
 
+void RemoteMixer::Announce(const std::vector<OscMessage>& messages) {
+  if (messages.empty()) return;
+  if (passFeedback != nullptr)
+    passFeedback->insert(passFeedback->end(), messages.begin(), messages.end());
+  else
+    link.SendToAll(messages);
+}
+
+// The changes of one pass go out together: a few bundles per controller
+// rather than a datagram per value, which under a flood would keep the
+// window's thread sending.
 void RemoteMixer::Apply(const std::vector<RemoteInbox::Entry>& entries) {
+  std::vector<OscMessage> feedback;
+  passFeedback = &feedback;
   for (const RemoteInbox::Entry& entry : entries) ApplyOne(entry.command, entry.sender);
+  passFeedback = nullptr;
+  if (!feedback.empty()) link.SendToAll(feedback);
 }
 
 void RemoteMixer::ApplyOne(const RemoteCommand& command, const RemoteEndpoint& sender) {

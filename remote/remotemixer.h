@@ -44,7 +44,11 @@ class RemoteMixer {
   std::vector<OscMessage> Everything() const;
   void ResendMeters();
 
+  // Sends to every controller now, or, during a pass, with the pass's others.
+  void Announce(const std::vector<OscMessage>& messages);
+
   RemoteLink& link;
+  std::vector<OscMessage>* passFeedback = nullptr;  // during Apply
   std::mutex meterLock;
   std::array<double, kMeterValueCount> sentMeters{};
   bool metersSent = false;  // false: the next pass sends every meter

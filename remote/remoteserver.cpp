@@ -225,9 +225,10 @@ bool RemoteServer::WantsMeters() const { return controllers_.AnyMeters(); }
 void RemoteServer::SendToTargets(const std::vector<RemoteEndpoint>& targets,
                                  const std::vector<OscMessage>& messages) {
   if (targets.empty() || messages.empty()) return;
-  std::vector<std::vector<std::uint8_t>> datagrams;
-  datagrams.reserve(messages.size());
-  for (const OscMessage& message : messages) datagrams.push_back(EncodeOscMessage(message));
+  // Bundled: each datagram costs a system call per controller, and under
+  // Wine a round trip to the server; a pass of many changes is a few of them.
+  const std::vector<std::vector<std::uint8_t>> datagrams =
+      EncodeOscDatagrams(messages, kFeedbackDatagramLimit);
   std::vector<RemoteEndpoint> unreachable;
   {
     std::shared_lock<std::shared_mutex> hold(socketLock_);

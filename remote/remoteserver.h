@@ -37,6 +37,9 @@ class RemoteServer : public RemoteLink {
   // lost, the thread still looks at least this often whether it is to stop.
   // Idle, the thread wakes no more often than this.
   static constexpr std::uint32_t kPollMs = 200;
+  // Feedback datagrams stay below a network's usual frame, so that none is
+  // split into fragments on the way to a tablet.
+  static constexpr std::size_t kFeedbackDatagramLimit = 1400;
   // How soon a failed post is tried again.
   static constexpr std::uint32_t kRetryPostMs = 50;
 

@@ -138,4 +138,24 @@ TEST(OscPacket, RefusesEveryMalformedShapeWhole) {
   }
 }
 
+TEST(OscPacket, FeedbackIsBundledIntoDatagramsThatCrossANetworkWhole) {
+  std::vector<OscMessage> messages;
+  for (int i = 0; i < 100; ++i)
+    messages.push_back({"/velmora/mix/1/ch/" + std::to_string(i % 8 + 1) + "/fader",
+                        {OscArgument::Float(static_cast<float>(i) / 100)}});
+  const auto datagrams = EncodeOscDatagrams(messages, 1400);
+  EXPECT_GT(datagrams.size(), 1u);
+  std::vector<OscMessage> read;
+  for (const auto& datagram : datagrams) {
+    EXPECT_LE(datagram.size(), 1400u);
+    const OscDecodeResult decoded = DecodeOscPacket(datagram.data(), datagram.size());
+    ASSERT_FALSE(decoded.Refused()) << decoded.refusal;
+    read.insert(read.end(), decoded.messages.begin(), decoded.messages.end());
+  }
+  EXPECT_EQ(read, messages) << "all of them, in order";
+  const auto lone = EncodeOscDatagrams({messages.front()}, 1400);
+  ASSERT_EQ(lone.size(), 1u);
+  EXPECT_EQ(lone.front(), EncodeOscMessage(messages.front())) << "a lone message is no bundle";
+}
+
 }  // namespace
