@@ -61,6 +61,18 @@ def string_at(data, at):
     return data[at:end].decode(), (end + 4) & ~3
 
 
+def decode_all(data):
+    """Every (address, first argument or None) of a message or a bundle."""
+    if not data.startswith(b"#bundle\0"):
+        return [decode(data)]
+    found, at = [], 16
+    while at + 4 <= len(data):
+        size = struct.unpack_from(">i", data, at)[0]
+        found += decode_all(data[at + 4:at + 4 + size])
+        at += 4 + size
+    return found
+
+
 def decode(data):
     """(address, first argument or None) of an OSC message."""
     address, at = string_at(data, 0)
@@ -102,8 +114,9 @@ def receive(sock, seconds, out):
         if left <= 0 or not select.select([sock], [], [], left)[0]:
             return
         data = sock.recv(65536)
-        address, value = decode(data)
-        out(now_us(), address, value)
+        received = now_us()
+        for address, value in decode_all(data):
+            out(received, address, value)
 
 
 def listen(port, seconds, meters):
