@@ -24,14 +24,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using testsupport::Bytes;
+using testsupport::kDiskFull;
 using testsupport::ReadAll;
 using testsupport::WriteAll;
-
-#ifdef _WIN32
-constexpr std::uint32_t kDiskFull = 112;  // ERROR_DISK_FULL
-#else
-constexpr std::uint32_t kDiskFull = ENOSPC;
-#endif
 
 std::vector<std::string> FilesIn(const fs::path& folder) {
   std::vector<std::string> names;

@@ -19,14 +19,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using testsupport::Bytes;
+using testsupport::kDiskFull;
 using testsupport::ReadAll;
 using testsupport::WriteAll;
-
-#ifdef _WIN32
-constexpr std::uint32_t kDiskFull = 112;  // ERROR_DISK_FULL
-#else
-constexpr std::uint32_t kDiskFull = ENOSPC;
-#endif
 
 // A settings image whose every mix differs: flags on here and there, and
 // words that count up.
