@@ -148,19 +148,17 @@ void RecordMixWrite(const SettingsImage& before, const SettingsImage& after, std
                     int mix) {
   if (before == after) return;
   NoteStartImage(before);
-  {
-    StepJoin join = StepJoin::kNever;
-    std::uint32_t control = id;
-    std::uint64_t gesture = ++gestureSerial;
-    if (inScope) {
-      join = scopeJoin;
-      control = scopeControl;
-      gesture = scopeGesture;
-    } else if (dragOpen) {
-      gesture = dragGesture;
-    }
-    history.Record(before, after, WriteName(id, mix), join, control, gesture, NowMs());
+  StepJoin join = StepJoin::kNever;
+  std::uint32_t control = id;
+  std::uint64_t gesture = ++gestureSerial;
+  if (inScope) {
+    join = scopeJoin;
+    control = scopeControl;
+    gesture = scopeGesture;
+  } else if (dragOpen) {
+    gesture = dragGesture;
   }
+  history.Record(before, after, WriteName(id, mix), join, control, gesture, NowMs());
   UpdateSavedFlag(after);
   MixChanged(before, after);
 }
@@ -181,7 +179,6 @@ void RecordWrite(const SettingsImage& before, const SettingsImage& after, std::u
 void WriteImage(const SettingsImage& image, std::uint16_t id, int mix) {
   const SettingsImage before = CurrentImage();
   if (before == image) return;
-  NoteStartImage(before);
   GetMasterControl()->ReadSettings(image.data());
   GetMasterControl()->SendMix(static_cast<std::uint32_t>(mix));
   RecordMixWrite(before, CurrentImage(), id, mix);
