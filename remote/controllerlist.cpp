@@ -41,6 +41,11 @@ std::vector<ControllerList::Controller> ControllerList::Controllers() const {
   return controllers_;
 }
 
+bool ControllerList::Any() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return !controllers_.empty();
+}
+
 bool ControllerList::AnyMeters() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return std::any_of(controllers_.begin(), controllers_.end(),

@@ -29,6 +29,7 @@ class ControllerList {
   void Clear();
 
   std::vector<Controller> Controllers() const;  // least recently heard first
+  bool Any() const;        // whether any controller is registered
   bool AnyMeters() const;  // whether any controller is subscribed to the meters
   // Where replies go: each controller's own address and port, or with a
   // replyPort other than 0 its address and that port. Controllers that share

@@ -19,4 +19,7 @@ class RemoteLink {
   virtual void SetMeters(const RemoteEndpoint& controller, bool on) = 0;
   // Whether any controller asked for the meters; called on the metering thread.
   virtual bool WantsMeters() const = 0;
+  // Whether any controller is registered: without one a change has no one
+  // to be shown to, and nothing is built for it.
+  virtual bool HasControllers() const = 0;
 };

@@ -62,8 +62,10 @@ void RemoteMixer::Detach() {
   attached = nullptr;
 }
 
+// Called on every write, a drag's moves among them: with remote control off or
+// no controller registered, nothing is compared.
 void RemoteMixer::OnMixChanged(const SettingsImage& before, const SettingsImage& after) {
-  if (attached == nullptr) return;
+  if (attached == nullptr || !attached->link.HasControllers()) return;
   std::vector<OscMessage> messages;
   for (int mix = 0; mix < kMixCount; ++mix) MixMessages(&before, after, mix, &messages);
   attached->Announce(messages);
@@ -71,7 +73,7 @@ void RemoteMixer::OnMixChanged(const SettingsImage& before, const SettingsImage&
 
 void RemoteMixer::OnControlChanged(std::uint16_t id, std::int32_t value) {
   if (attached == nullptr) return;
-  attached->Announce(RemoteFeedback(id, -1, value));
+  if (attached->link.HasControllers()) attached->Announce(RemoteFeedback(id, -1, value));
   // Another output pair: its two output meters are other meters now.
   if (id == IDMIXSELECT) attached->ResendMeters();
 }

@@ -222,6 +222,8 @@ void RemoteServer::SetMeters(const RemoteEndpoint& sender, bool on) {
 
 bool RemoteServer::WantsMeters() const { return controllers_.AnyMeters(); }
 
+bool RemoteServer::HasControllers() const { return controllers_.Any(); }
+
 void RemoteServer::SendToTargets(const std::vector<RemoteEndpoint>& targets,
                                  const std::vector<OscMessage>& messages) {
   if (targets.empty() || messages.empty()) return;

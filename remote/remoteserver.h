@@ -99,6 +99,7 @@ class RemoteServer : public RemoteLink {
   void SendToMeterSubscribers(const std::vector<OscMessage>& messages) override;
   void SetMeters(const RemoteEndpoint& sender, bool on) override;
   bool WantsMeters() const override;
+  bool HasControllers() const override;
 
   Counts Statistics() const;
 

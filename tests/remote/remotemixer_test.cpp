@@ -38,6 +38,8 @@ class FakeLink : public RemoteLink {
     meters = on;
   }
   bool WantsMeters() const override { return meters; }
+  bool HasControllers() const override { return controllers; }
+  bool controllers = true;
   bool meters = false;
   // The value last sent to `to` at `address`; NaN when none was.
   double Last(const std::string& to, const std::string& address) const {
@@ -115,6 +117,10 @@ TEST_F(RemoteMixerTest, AControllersWritesAreGesturesOfTheMixTheyName) {
 
 TEST_F(RemoteMixerTest, EveryChangeWhateverMadeItIsSentToAll) {
   testsupport::TempFolder temp{"remote"};
+  link.controllers = false;
+  KMXSetFloat(IDPAN + 2, 0.5);
+  EXPECT_TRUE(link.sent.empty()) << "no one to show it to";
+  link.controllers = true;
   KMXSetFloat(IDPAN + 3, 0.5);  // the screen
   EXPECT_DOUBLE_EQ(link.Last("all", "/velmora/mix/1/ch/4/pan"), 0.5);
   ASSERT_TRUE(SaveSettingsFile(temp.Path("a.kmx").c_str()));
