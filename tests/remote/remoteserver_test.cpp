@@ -307,8 +307,11 @@ TEST_F(RemoteServerTest, WhoMayConnectDecidesWhatIsHeardFromThisComputersOtherAd
     sendFrom(i);
     admitted += IsLocalNetworkAddress(senders[i].address.data(), senders[i].size);
   }
+  // A datagram is counted as it is read, and reaches the inbox after its
+  // decoding: wait for both.
   ASSERT_TRUE(Eventually([&] {
-    return server_.Statistics().datagrams + server_.Statistics().outOfScope == senders.size();
+    return server_.Statistics().datagrams + server_.Statistics().outOfScope == senders.size() &&
+           server_.Inbox().Size() >= admitted;
   }));
   EXPECT_EQ(server_.Statistics().datagrams, admitted);
   EXPECT_EQ(server_.Statistics().outOfScope, senders.size() - admitted);
