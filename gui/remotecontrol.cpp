@@ -1,6 +1,8 @@
 #include "gui/remotecontrol.h"
 
 #include <atomic>
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -35,6 +37,22 @@ bool PostDue() {
 }
 
 void TakeLater() { SetTimer(owner, RemoteControl::kInboxTimer, USER_TIMER_MINIMUM, nullptr); }
+
+// A pass over the inbox yields to the user: after kFreePass it ends as soon
+// as input waits, and after kLongestPass whatever waits, so that a flood
+// never holds a drag back by more than about one command, nor the painting
+// and the meters by more than a frame.
+constexpr auto kFreePass = std::chrono::milliseconds(1);
+constexpr auto kLongestPass = std::chrono::milliseconds(15);
+
+std::function<bool()> UntilInputWaits() {
+  const auto start = std::chrono::steady_clock::now();
+  return [start] {
+    const auto spent = std::chrono::steady_clock::now() - start;
+    if (spent < kFreePass) return true;
+    return spent < kLongestPass && HIWORD(GetQueueStatus(QS_INPUT)) == 0;
+  };
+}
 
 std::vector<std::string> AddressTexts() {
   const platform::LocalAddresses addresses = platform::ThisComputersAddresses();
@@ -71,10 +89,8 @@ void RemoteControl::End() {
 void RemoteControl::TakeInbox() {
   KillTimer(owner, kInboxTimer);
   if (!server || !mixer) return;
-  const std::vector<RemoteInbox::Entry> entries = server->Inbox().Take();
-  if (!entries.empty()) {
-    mixer->Apply(entries);
-    TakeLater();  // more may be on the way
+  if (mixer->ApplyWhile(server->Inbox(), UntilInputWaits()) > 0) {
+    TakeLater();  // the rest, and more may be on the way
     return;
   }
   // Quiet again: the next command posts. One that came just before found the

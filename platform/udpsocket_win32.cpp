@@ -19,7 +19,8 @@ namespace platform {
 
 struct UdpSocket::Impl {
   SOCKET socket[udp::kFamilies] = {INVALID_SOCKET, INVALID_SOCKET};
-  int next = 0;  // the family read first, alternating so neither starves the other
+  int next = 0;    // the family read first
+  int streak = 0;  // datagrams read from it in a row
   UdpLinkScopes zones;
 };
 
@@ -43,6 +44,9 @@ UdpResult Failure(int error) {
 }
 
 constexpr DWORD kReceiveBuffer = 1 << 20;
+// How many queued datagrams of one family are read in a row before the other
+// family's turn.
+constexpr int kStreak = 64;
 
 bool IsRefusal(int error) {
   return error == WSAECONNRESET || error == WSAENETRESET || error == WSAEHOSTUNREACH ||
@@ -134,14 +138,22 @@ bool UdpSocket::IsOpen() const { return impl_->socket[0] != INVALID_SOCKET; }
 
 UdpResult UdpSocket::Receive(std::uint8_t* buffer, std::size_t capacity, std::uint32_t timeoutMs) {
   // A datagram already queued is read at once: under a flood one call per
-  // datagram, not a select and a read. The families take turns.
+  // datagram, not a select and a read. The family that had one is read again,
+  // so that a flood on one family does not cost a second call that finds the
+  // other empty; after a streak of kStreak the other has its turn, so neither
+  // starves.
   for (int turn = 0; turn < udp::kFamilies; ++turn) {
     const int family = (impl_->next + turn) % udp::kFamilies;
     const SOCKET socket = impl_->socket[family];
     if (socket == INVALID_SOCKET) continue;
     const UdpResult queued = ReadDatagram(socket, buffer, capacity, impl_->zones);
     if (queued.status == UdpStatus::kTimeout) continue;
-    impl_->next = 1 - family;
+    if (family != impl_->next) impl_->streak = 0;
+    impl_->next = family;
+    if (++impl_->streak >= kStreak) {
+      impl_->next = 1 - family;
+      impl_->streak = 0;
+    }
     return queued;
   }
   fd_set readable;
@@ -158,6 +170,7 @@ UdpResult UdpSocket::Receive(std::uint8_t* buffer, std::size_t capacity, std::ui
   if (ready == SOCKET_ERROR) return Failure(WSAGetLastError());
   const int first = impl_->next;
   impl_->next = 1 - first;
+  impl_->streak = 0;
   for (int turn = 0; turn < udp::kFamilies && ready > 0; ++turn) {
     const SOCKET socket = impl_->socket[(first + turn) % udp::kFamilies];
     if (socket != INVALID_SOCKET && FD_ISSET(socket, &readable))

@@ -18,10 +18,16 @@ bool RemoteInbox::Put(const RemoteCommand& command, const RemoteEndpoint& sender
   return entries_.size() == 1;
 }
 
-std::vector<RemoteInbox::Entry> RemoteInbox::Take() {
+std::vector<RemoteInbox::Entry> RemoteInbox::Take(std::size_t most) {
   std::vector<Entry> taken;
   std::lock_guard<std::mutex> lock(mutex_);
-  taken.swap(entries_);
+  if (most >= entries_.size()) {
+    taken.swap(entries_);
+    return taken;
+  }
+  const auto end = entries_.begin() + static_cast<std::ptrdiff_t>(most);
+  taken.assign(entries_.begin(), end);
+  entries_.erase(entries_.begin(), end);
   return taken;
 }
 

@@ -33,8 +33,9 @@ class RemoteInbox {
   // A post that fails must be tried again (or Take called another way): no
   // later Put asks for one until the inbox has been emptied.
   bool Put(const RemoteCommand& command, const RemoteEndpoint& sender);
-  // GUI thread: every entry, first arrival first, and the inbox empty again.
-  std::vector<Entry> Take();
+  // GUI thread: the first `most` entries (every entry by default), first
+  // arrival first. The rest stay, and later values still replace theirs.
+  std::vector<Entry> Take(std::size_t most = kMaxEntries);
 
   std::size_t Size() const;
   std::size_t DroppedWhenFull() const;

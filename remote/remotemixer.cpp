@@ -89,12 +89,19 @@ void RemoteMixer::Announce(const std::vector<OscMessage>& messages) {
 // The changes of one pass go out together: a few bundles per controller
 // rather than a datagram per value, which under a flood would keep the
 // window's thread sending.
-void RemoteMixer::Apply(const std::vector<RemoteInbox::Entry>& entries) {
+std::size_t RemoteMixer::ApplyWhile(RemoteInbox& inbox, const std::function<bool()>& more) {
   std::vector<OscMessage> feedback;
   passFeedback = &feedback;
-  for (const RemoteInbox::Entry& entry : entries) ApplyOne(entry.command, entry.sender);
+  std::size_t applied = 0;
+  while (applied == 0 || more()) {
+    const std::vector<RemoteInbox::Entry> taken = inbox.Take(1);
+    if (taken.empty()) break;
+    ApplyOne(taken.front().command, taken.front().sender);
+    ++applied;
+  }
   passFeedback = nullptr;
   if (!feedback.empty()) link.SendToAll(feedback);
+  return applied;
 }
 
 void RemoteMixer::ApplyOne(const RemoteCommand& command, const RemoteEndpoint& sender) {

@@ -7,7 +7,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -28,8 +30,11 @@ class RemoteMixer {
   void Attach();
   void Detach();
 
-  // GUI thread: one pass over what the inbox held.
-  void Apply(const std::vector<RemoteInbox::Entry>& entries);
+  // GUI thread: a pass that takes the inbox's entries one at a time, first
+  // arrival first, for as long as `more` says (asked before each entry but
+  // the first), so that a flood's pass ends when the user's input waits.
+  // The entries applied; the rest wait in the inbox for the next pass.
+  std::size_t ApplyWhile(RemoteInbox& inbox, const std::function<bool()>& more);
 
   // Metering thread: the display values of one metering pass; the meters that
   // changed go to the subscribers.
@@ -48,7 +53,7 @@ class RemoteMixer {
   void Announce(const std::vector<OscMessage>& messages);
 
   RemoteLink& link;
-  std::vector<OscMessage>* passFeedback = nullptr;  // during Apply
+  std::vector<OscMessage>* passFeedback = nullptr;  // during ApplyWhile
   std::mutex meterLock;
   std::array<double, kMeterValueCount> sentMeters{};
   bool metersSent = false;  // false: the next pass sends every meter

@@ -64,6 +64,34 @@ TEST(UdpSocket, CarriesDatagramsOverIpv4AndIpv6OnOnePort) {
   ExpectDelivered(server, client, LoopbackV6(client.Port()));
 }
 
+TEST(UdpSocket, ReadsBothFamiliesWhileEachHasDatagramsQueued) {
+  UdpSocket server;
+  UdpSocket client;
+  ASSERT_TRUE(server.Open(0, UdpReach::kLoopback).Ok());
+  ASSERT_TRUE(client.Open(0, UdpReach::kLoopback).Ok());
+  // More of each than one family is read in a row, few enough for the
+  // default receive buffer.
+  constexpr int kEach = 150;
+  const std::uint8_t byte = 0;
+  for (int i = 0; i < kEach; ++i) {
+    ASSERT_TRUE(client.Send(LoopbackV4(server.Port()), &byte, 1).Ok());
+    ASSERT_TRUE(client.Send(LoopbackV6(server.Port()), &byte, 1).Ok());
+  }
+  int read[2] = {0, 0};
+  int firstV6 = -1;
+  std::uint8_t buffer[16];
+  for (int i = 0; i < 2 * kEach; ++i) {
+    const platform::UdpResult received = server.Receive(buffer, sizeof buffer, kWaitMs);
+    ASSERT_EQ(received.status, UdpStatus::kOk) << "datagram " << i;
+    const int family = received.endpoint.size == 16 ? 1 : 0;
+    if (family == 1 && firstV6 < 0) firstV6 = i;
+    ++read[family];
+  }
+  EXPECT_EQ(read[0], kEach);
+  EXPECT_EQ(read[1], kEach);
+  EXPECT_LT(firstV6, kEach) << "IPv6 waited until IPv4 was empty";
+}
+
 TEST(UdpSocket, WaitsNoLongerThanItsTimeout) {
   UdpSocket socket;
   ASSERT_TRUE(socket.Open(0, UdpReach::kLoopback).Ok());

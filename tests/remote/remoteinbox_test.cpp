@@ -30,6 +30,14 @@ TEST(RemoteInbox, KeepsTheLatestValueOfEachParameterInOrderOfFirstArrival) {
   EXPECT_EQ(taken[2].command, Fader(0, 1, 0.3));
   EXPECT_EQ(inbox.Size(), 0u);
   EXPECT_TRUE(inbox.Put(Fader(0, 0, 0.5), kTablet)) << "empty again after a pass";
+
+  inbox.Put(Fader(1, 0, 0.6), kTablet);
+  inbox.Put(Fader(2, 0, 0.7), kTablet);
+  ASSERT_EQ(inbox.Take(2).size(), 2u);
+  EXPECT_FALSE(inbox.Put(Fader(2, 0, 0.8), kTablet)) << "one still waits: no post is due";
+  const std::vector<RemoteInbox::Entry> rest = inbox.Take(5);
+  ASSERT_EQ(rest.size(), 1u);
+  EXPECT_EQ(rest[0].command, Fader(2, 0, 0.8));
 }
 
 TEST(RemoteInbox, RefreshAndMetersStayWithTheirSender) {

@@ -26,7 +26,10 @@ struct Sent {
 
 class FakeLink : public RemoteLink {
  public:
-  void SendToAll(const std::vector<OscMessage>& messages) override { Note("all", messages); }
+  void SendToAll(const std::vector<OscMessage>& messages) override {
+    ++sendsToAll;
+    Note("all", messages);
+  }
   void SendTo(const RemoteEndpoint& controller, const std::vector<OscMessage>& messages) override {
     Note(controller.Text(), messages);
   }
@@ -56,6 +59,7 @@ class FakeLink : public RemoteLink {
   }
 
   std::vector<Sent> sent;
+  std::size_t sendsToAll = 0;
   std::vector<std::string> subscriptions;
 
  private:
@@ -74,7 +78,9 @@ class RemoteMixerTest : public testsupport::EngineTest {
     link.sent.clear();
   }
   void Send(RemoteCommandKind kind, std::uint16_t id, int mix, double value) {
-    remote.Apply({{RemoteCommand{kind, id, mix, value}, kTablet}});
+    RemoteInbox inbox;
+    inbox.Put(RemoteCommand{kind, id, mix, value}, kTablet);
+    remote.ApplyWhile(inbox, [] { return true; });
   }
   const Mixer& Mix(int mix) { return GetMasterControl()->Model()->MixState(mix); }
 
@@ -113,6 +119,24 @@ TEST_F(RemoteMixerTest, AControllersWritesAreGesturesOfTheMixTheyName) {
   EXPECT_EQ(Mix(1).Pan[0], 0.0) << "a switched-off mixer takes no writes";
   EXPECT_EQ(link.Last(kTablet.Text(), "/velmora/mix/2/ch/1/pan"), 0.0);
   EXPECT_EQ(link.Last("all", "/velmora/active"), 0) << "the screen's switch is shown";
+}
+
+TEST_F(RemoteMixerTest, APassYieldsWhenToldAndLeavesTheRestToTheNext) {
+  RemoteInbox inbox;
+  for (int channel = 0; channel < 4; ++channel)
+    inbox.Put({RemoteCommandKind::kSetFloat, static_cast<std::uint16_t>(IDPAN | channel), 1, 0.5},
+              kTablet);
+  int asked = 0;
+  EXPECT_EQ(remote.ApplyWhile(inbox, [&] { return ++asked < 2; }), 2u);
+  EXPECT_EQ(Mix(1).Pan[1], 0.5);
+  EXPECT_EQ(Mix(1).Pan[2], 0.0) << "waits in the inbox";
+  EXPECT_EQ(link.sendsToAll, 1u) << "the pass's feedback goes out together";
+  inbox.Put({RemoteCommandKind::kSetFloat, IDPAN | 3, 1, -0.5}, kTablet);
+  EXPECT_EQ(remote.ApplyWhile(inbox, [] { return false; }), 1u) << "one at least";
+  EXPECT_EQ(remote.ApplyWhile(inbox, [] { return true; }), 1u);
+  EXPECT_EQ(Mix(1).Pan[3], -0.5) << "a value that came while waiting replaced the older";
+  EXPECT_EQ(remote.ApplyWhile(inbox, [] { return true; }), 0u);
+  EXPECT_EQ(link.sendsToAll, 3u) << "an empty pass sends nothing";
 }
 
 TEST_F(RemoteMixerTest, EveryChangeWhateverMadeItIsSentToAll) {
