@@ -39,11 +39,11 @@ bool PostDue() {
 void TakeLater() { SetTimer(owner, RemoteControl::kInboxTimer, USER_TIMER_MINIMUM, nullptr); }
 
 // A pass over the inbox yields to the user: after kFreePass it ends as soon
-// as input waits, and after kLongestPass whatever waits, so that a flood
-// never holds a drag back by more than about one command, nor the painting
-// and the meters by more than a frame.
+// as input waits, and after kLongestPass in any case (input the system has
+// not queued yet is not seen), so that a flood holds a drag back by a few
+// milliseconds at most, and the painting and the meters by less than a frame.
 constexpr auto kFreePass = std::chrono::milliseconds(1);
-constexpr auto kLongestPass = std::chrono::milliseconds(15);
+constexpr auto kLongestPass = std::chrono::milliseconds(4);
 
 std::function<bool()> UntilInputWaits() {
   const auto start = std::chrono::steady_clock::now();

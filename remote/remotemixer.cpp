@@ -93,11 +93,14 @@ std::size_t RemoteMixer::ApplyWhile(RemoteInbox& inbox, const std::function<bool
   std::vector<OscMessage> feedback;
   passFeedback = &feedback;
   std::size_t applied = 0;
-  while (applied == 0 || more()) {
-    const std::vector<RemoteInbox::Entry> taken = inbox.Take(1);
-    if (taken.empty()) break;
-    ApplyOne(taken.front().command, taken.front().sender);
-    ++applied;
+  {
+    const MixSendBatch unitGetsEachMixOnce;
+    while (applied == 0 || more()) {
+      const std::vector<RemoteInbox::Entry> taken = inbox.Take(1);
+      if (taken.empty()) break;
+      ApplyOne(taken.front().command, taken.front().sender);
+      ++applied;
+    }
   }
   passFeedback = nullptr;
   if (!feedback.empty()) link.SendToAll(feedback);
@@ -127,29 +130,27 @@ void RemoteMixer::ApplyOne(const RemoteCommand& command, const RemoteEndpoint& s
 
 // A write that changes nothing (the value is held already, or the mixer is
 // off and takes none) is shown back to its sender alone, whose control would
-// otherwise keep a value the mixer does not hold.
+// otherwise keep a value the mixer does not hold. The shown pair and Mixer
+// Active are read only for the commands that set them: each read is a line
+// of the support log, which a flood of mix writes would otherwise fill.
 void RemoteMixer::ApplyWrite(const RemoteCommand& command, const RemoteEndpoint& sender) {
+  const bool mixValue =
+      command.kind == RemoteCommandKind::kSetFloat || command.kind == RemoteCommandKind::kSetInteger;
   const SettingsImage before = CurrentImage();
-  const std::int32_t selected = KMXGetInteger(IDMIXSELECT);
-  const std::int32_t active = KMXGetInteger(IDMIXERACTIVE);
+  const std::int32_t was = mixValue ? 0 : KMXGetInteger(command.id);
+  const auto integer = static_cast<std::int32_t>(command.value);
   {
     const StepScope burst(StepJoin::kRun, RunKey(command));
-    const auto integer = static_cast<std::int32_t>(command.value);
-    switch (command.kind) {
-      case RemoteCommandKind::kSetFloat:
-        KMXSetMixFloat(command.mix, command.id, command.value);
-        break;
-      case RemoteCommandKind::kSetInteger:
-        KMXSetMixInteger(command.mix, command.id, integer);
-        break;
-      default:
-        if (KMXGetInteger(command.id) != integer) KMXSetInteger(command.id, integer);
-        break;
-    }
+    if (command.kind == RemoteCommandKind::kSetFloat)
+      KMXSetMixFloat(command.mix, command.id, command.value);
+    else if (command.kind == RemoteCommandKind::kSetInteger)
+      KMXSetMixInteger(command.mix, command.id, integer);
+    else if (was != integer)
+      KMXSetInteger(command.id, integer);
   }
-  if (CurrentImage() == before && KMXGetInteger(IDMIXSELECT) == selected &&
-      KMXGetInteger(IDMIXERACTIVE) == active)
-    link.SendTo(sender, ValueOf(command));
+  const bool changed =
+      mixValue ? CurrentImage() != before : KMXGetInteger(command.id) != was;
+  if (!changed) link.SendTo(sender, ValueOf(command));
 }
 
 std::vector<OscMessage> RemoteMixer::Everything() const {

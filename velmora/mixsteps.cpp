@@ -25,6 +25,9 @@ bool dragOpen = false;
 std::uint64_t dragGesture = 0;
 
 std::int64_t (*stepClock)() = nullptr;
+
+bool inSendBatch = false;
+std::uint32_t batchMixes = 0;  // a bit a mix written inside the batch
 MixChangedHook mixChangedHook = nullptr;
 
 void MixChanged(const SettingsImage& before, const SettingsImage& after) {
@@ -180,8 +183,23 @@ void WriteImage(const SettingsImage& image, std::uint16_t id, int mix) {
   const SettingsImage before = CurrentImage();
   if (before == image) return;
   GetMasterControl()->ReadSettings(image.data());
-  GetMasterControl()->SendMix(static_cast<std::uint32_t>(mix));
+  if (inSendBatch)
+    batchMixes |= 1u << mix;
+  else
+    GetMasterControl()->SendMix(static_cast<std::uint32_t>(mix));
   RecordMixWrite(before, CurrentImage(), id, mix);
+}
+
+MixSendBatch::MixSendBatch() : outermost(!inSendBatch) { inSendBatch = true; }
+
+MixSendBatch::~MixSendBatch() {
+  if (!outermost) return;
+  inSendBatch = false;
+  const std::uint32_t mixes = batchMixes;
+  batchMixes = 0;
+  KorvaneMasterControl* master = GetMasterControl();
+  for (std::uint32_t mix = 0; master != nullptr && mix < kMixCount; ++mix)
+    if (mixes & (1u << mix)) master->SendMix(mix);
 }
 
 void SetMixChangedHook(MixChangedHook hook) { mixChangedHook = hook; }

@@ -37,6 +37,21 @@ void RecordWrite(const SettingsImage& before, const SettingsImage& after, std::u
 // the model takes it, the unit gets the mix, and the step is recorded.
 void WriteImage(const SettingsImage& image, std::uint16_t id, int mix);
 
+// Inside a batch, the unit gets each mix that WriteImage changed once, when
+// the outermost batch ends, rather than once a write: the engine's queue
+// would keep only the last of them anyway, and under a flood of remote
+// writes every push is a lock and a wake of the engine's thread.
+class MixSendBatch {
+ public:
+  MixSendBatch();
+  ~MixSendBatch();
+  MixSendBatch(const MixSendBatch&) = delete;
+  MixSendBatch& operator=(const MixSendBatch&) = delete;
+
+ private:
+  bool outermost;
+};
+
 // Called after every change of what a settings file keeps, whatever made it
 // (a control, a file, undo, a paste, a snapshot, the network), with the
 // images before and after; null for none.

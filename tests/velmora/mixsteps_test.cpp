@@ -162,6 +162,27 @@ TEST_F(StepsTest, AMixNotShownIsWrittenWithoutSwitchingTheScreen) {
   EXPECT_EQ(KMXGetInteger(IDMIXSELECT), 1) << "no mix value";
 }
 
+TEST_F(StepsTest, ABatchSendsEachMixItWroteOnceWhenItEnds) {
+  const std::size_t queued = Queued();
+  {
+    const MixSendBatch batch;
+    KMXSetMixFloat(2, IDFADER + 1, 0.5);
+    {
+      const MixSendBatch inner;
+      KMXSetMixFloat(2, IDPAN + 1, 0.5);
+    }
+    KMXSetMixFloat(2, IDFADER + 1, 0.7);
+    KMXSetMixInteger(3, IDMUTE + 0, 1);
+    KMXSetMixInteger(1, IDMUTE + 0, 0);  // changes nothing
+    EXPECT_EQ(Queued(), queued) << "nothing before the outermost batch ends";
+    EXPECT_NEAR(Mix(2).Fader[1], 0.7, 1e-4) << "the model has every write at once";
+  }
+  EXPECT_EQ(Queued(), queued + 2) << "mixes 3 and 4, once each";
+  EXPECT_EQ(UndoName(), "Ch 1 mute") << "the history has every write as before";
+  KMXSetMixFloat(2, IDFADER + 1, 0.2);
+  EXPECT_EQ(Queued(), queued + 3) << "outside a batch each write sends its mix";
+}
+
 TEST_F(StepsTest, EveryChangeOfTheMixWhateverMadeItIsAnnounced) {
   mixChanges = 0;
   controlChanges.clear();
