@@ -12,8 +12,9 @@ clock of the simulated driver's frame times and of bench/xdrag.py.
         meters), then prints "TIME_US ADDRESS VALUE" for every datagram that
         arrives within SECONDS
     remoteprobe.py flood PORT SECONDS RATE
-        four controllers send RATE messages a second in all, faders and pans
-        of every mix and channel but mix 1's channel 3 (the one dragged);
+        four controllers send RATE messages a second in all, faders (in dB,
+        -60 to +6) and pans of every mix and channel but mix 1's channel 3
+        (the one dragged);
         prints "end TIME_US SENT" and the last value sent to each address
     remoteprobe.py refresh PORT
         prints "ADDRESS VALUE" for every value the mixer reports
@@ -131,7 +132,7 @@ def listen(port, seconds, meters):
 
 def flood_addresses():
     return ["/velmora/mix/%d/ch/%d/%s" % (m + 1, c + 1, kind)
-            for m in range(4) for c in range(8) for kind in ("fader", "pan")
+            for m in range(4) for c in range(8) for kind in ("db", "pan")
             if (m, c) != (DRAGGED_MIX, DRAGGED_CHANNEL)]
 
 
@@ -148,8 +149,10 @@ def flood(port, seconds, rate):
             break
         for _ in range(int(elapsed * rate) - sent):
             address = random.choice(addresses)
-            low = -1.0 if address.endswith("pan") else 0.0
-            value = as_float32(random.uniform(low, 1.0))
+            if address.endswith("pan"):
+                value = as_float32(random.uniform(-1.0, 1.0))
+            else:
+                value = as_float32(random.uniform(-60.0, 6.0))
             socks[sent % 4].send(message(address, value))
             last[address] = value
             sent += 1
@@ -204,6 +207,14 @@ def read_pairs(path):
     return pairs
 
 
+def same_value(address, sent, reported):
+    """The mixer keeps a fader's gain and a pan to 16 bits: a few steps of
+    1/32767 off is the same value (for a fader, in gain, not in dB)."""
+    if address.endswith("/db"):
+        sent, reported = 10 ** (sent / 20.0), 10 ** (reported / 20.0)
+    return abs(sent - reported) <= 1e-4
+
+
 def unit_value(gain):
     return int(gain * 32767) & 0xFFFF
 
@@ -229,8 +240,7 @@ def held(flood_file, refresh_file, frames_file):
     lines = open(flood_file).read().split("\n")
     end = int(lines[0].split()[1])
     sent, reported = read_pairs(flood_file), read_pairs(refresh_file)
-    # The mixer keeps a fader and a pan to 16 bits: a few 1e-5 off is the same value.
-    wrong = [a for a, v in sent.items() if a not in reported or abs(reported[a] - v) > 1e-4]
+    wrong = [a for a, v in sent.items() if a not in reported or not same_value(a, v, reported[a])]
     print("  %d addresses sent to; the mixer reports another value than the last sent for %d%s" %
           (len(sent), len(wrong), (": " + " ".join(wrong[:4])) if wrong else ""))
     frames, latest = {}, None
