@@ -27,22 +27,23 @@ std::string AddressLines(const std::vector<std::string>& addresses) {
   return lines;
 }
 
-// The reason in the status line, and the box to mend it focused.
-bool Refuse(HWND dialog, int box, const std::string& text) {
-  SetText(dialog, IDC_REMOTE_STATUS, text);
-  HWND control = GetDlgItem(dialog, box);
-  SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
-  SendMessageW(control, EM_SETSEL, 0, -1);
-  return false;
-}
-
 }  // namespace
 
 RemoteDialog::RemoteDialog(const RemoteSettings& settings, std::vector<std::string> addresses,
                            RemoteSettingsApply apply)
     : settings_(settings), addresses_(std::move(addresses)), apply_(std::move(apply)) {}
 
-void RemoteDialog::Show(HWND dialog) const {
+// The reason in the status line, read out, and the box to mend it focused.
+bool RemoteDialog::Refuse(HWND dialog, int box, const std::string& text) const {
+  SetText(dialog, IDC_REMOTE_STATUS, text);
+  status_.Announce();
+  HWND control = GetDlgItem(dialog, box);
+  SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+  SendMessageW(control, EM_SETSEL, 0, -1);
+  return false;
+}
+
+void RemoteDialog::Show(HWND dialog) {
   CheckDlgButton(dialog, IDC_REMOTE_ENABLED, settings_.enabled ? BST_CHECKED : BST_UNCHECKED);
   SetText(dialog, IDC_REMOTE_PORT, std::to_string(settings_.port));
   CheckRadioButton(dialog, IDC_REMOTE_THIS_COMPUTER, IDC_REMOTE_LOCAL_NETWORK,
@@ -53,6 +54,7 @@ void RemoteDialog::Show(HWND dialog) const {
   SetText(dialog, IDC_REMOTE_REPLY_PORT, fixed ? std::to_string(settings_.replyPort) : "");
   SetText(dialog, IDC_REMOTE_ADDRESSES, AddressLines(addresses_));
   SetText(dialog, IDC_REMOTE_STATUS, "");
+  status_.Attach(GetDlgItem(dialog, IDC_REMOTE_STATUS));
   // A port number has five digits.
   SendDlgItemMessageW(dialog, IDC_REMOTE_PORT, EM_LIMITTEXT, 5, 0);
   SendDlgItemMessageW(dialog, IDC_REMOTE_REPLY_PORT, EM_LIMITTEXT, 5, 0);
@@ -120,7 +122,9 @@ INT_PTR CALLBACK RemoteDialog::Proc(HWND dialog, UINT msg, WPARAM wParam, LPARAM
     return TRUE;
   }
   auto* self = reinterpret_cast<RemoteDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
-  if (self == nullptr || msg != WM_COMMAND) return FALSE;
+  if (self == nullptr) return FALSE;
+  if (msg == WM_DESTROY) self->status_.Detach();
+  if (msg != WM_COMMAND) return FALSE;
   return self->Command(dialog, LOWORD(wParam)) ? TRUE : FALSE;
 }
 

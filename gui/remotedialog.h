@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "remote/remotesettings.h"
+#include "windows/liveregion.h"
 
 // Puts `settings` in force: "" when it worked, else what the user is told
 // ("Port 7420 is in use by another program.").
@@ -37,10 +38,11 @@ class RemoteDialog {
   bool Accepted() const { return accepted_; }
 
  private:
-  void Show(HWND dialog) const;
+  void Show(HWND dialog);
   void ShowReplyPortBox(HWND dialog) const;
   // False, with the reason in the status line, when a port is no port.
   bool Read(HWND dialog, RemoteSettings* read) const;
+  bool Refuse(HWND dialog, int box, const std::string& text) const;
   void Ok(HWND dialog);
   bool Command(HWND dialog, int id);
 
@@ -48,4 +50,5 @@ class RemoteDialog {
   std::vector<std::string> addresses_;
   RemoteSettingsApply apply_;
   bool accepted_ = false;
+  LiveRegion status_;  // the status line: a refusal is read out
 };

@@ -21,16 +21,14 @@ HRESULT GiveLong(long value, VARIANT* out) {
   return S_OK;
 }
 
-// LresultFromObject marshals the object, which needs COM on this thread; the
-// window thread may not have it yet when the first reader asks.
+}  // namespace
+
 void EnsureCom() {
   thread_local bool started = false;
   if (started) return;
   const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   started = SUCCEEDED(hr) || hr == RPC_E_CHANGED_MODE;
 }
-
-}  // namespace
 
 bool AnswerGetObject(HWND hwnd, WPARAM wParam, LPARAM lParam, SourceLookup lookup,
                      LRESULT* result) {

@@ -19,6 +19,11 @@ using SourceLookup = AccessibleSource* (*)(HWND);
 inline constexpr GUID kIidAccessible = {
     0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
 
+// COM on the calling thread, started once: LresultFromObject marshals the
+// object, and the window thread may not have COM yet when the first reader
+// asks.
+void EnsureCom();
+
 // The answer to WM_GETOBJECT for the client area (true, *result set); false
 // for any other object id, which the window's default procedure answers.
 bool AnswerGetObject(HWND hwnd, WPARAM wParam, LPARAM lParam, SourceLookup lookup, LRESULT* result);

@@ -150,6 +150,44 @@ TEST_F(RemoteDialogTest, APortThatIsNoPortIsSaidAndNothingIsApplied) {
 
 namespace {
 
+std::vector<HWND> liveRegionsChanged;
+
+void CALLBACK NoteLiveRegion(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG child, DWORD,
+                             DWORD) {
+  if (object == OBJID_CLIENT && child == CHILDID_SELF) liveRegionsChanged.push_back(hwnd);
+}
+
+}  // namespace
+
+// The focus goes to the box to mend: the reason is read out from the status
+// line all the same, as a screen reader hears a live region change.
+TEST_F(RemoteDialogTest, ARefusalIsReadOutThoughTheFocusMovesOn) {
+  liveRegionsChanged.clear();
+  const HWINEVENTHOOK hook =
+      SetWinEventHook(EVENT_OBJECT_LIVEREGIONCHANGED, EVENT_OBJECT_LIVEREGIONCHANGED, nullptr,
+                      NoteLiveRegion, GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+  ASSERT_NE(hook, nullptr);
+  Make(RemoteSettings{});
+  Type(IDC_REMOTE_PORT, "0");
+  Press(IDOK);
+  answer = "Port 7420 is in use by another program.";
+  Type(IDC_REMOTE_PORT, "7420");
+  Press(IDOK);
+  // Out-of-context events come through this thread's message queue.
+  const DWORD end = GetTickCount() + 2000;
+  MSG msg;
+  while (liveRegionsChanged.size() < 2 && GetTickCount() < end) {
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    Sleep(10);
+  }
+  UnhookWinEvent(hook);
+  const HWND status = GetDlgItem(dialog, IDC_REMOTE_STATUS);
+  EXPECT_EQ(liveRegionsChanged, (std::vector<HWND>{status, status}));
+  EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_REMOTE_PORT));
+}
+
+namespace {
+
 int modalButton = IDOK;
 
 // Once the dialog is up: the check box clicked, then `modalButton` pressed.
