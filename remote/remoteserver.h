@@ -35,8 +35,9 @@ class RemoteServer : public RemoteLink {
  public:
   // Stop wakes the network thread with a datagram of its own; should that be
   // lost, the thread still looks at least this often whether it is to stop.
-  // Idle, the thread wakes no more often than this.
-  static constexpr std::uint32_t kPollMs = 200;
+  // Idle, the thread wakes no more often than this: under Wine a wake of a
+  // waiting select costs a few tenths of a millisecond of the server's time.
+  static constexpr std::uint32_t kPollMs = 1000;
   // Feedback datagrams stay below a network's usual frame, so that none is
   // split into fragments on the way to a tablet.
   static constexpr std::size_t kFeedbackDatagramLimit = 1400;
