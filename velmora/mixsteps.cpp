@@ -27,7 +27,8 @@ std::uint64_t dragGesture = 0;
 std::int64_t (*stepClock)() = nullptr;
 
 bool inSendBatch = false;
-std::uint32_t batchMixes = 0;  // a bit a mix written inside the batch
+std::uint32_t batchMixes = 0;  // one bit for each mix written inside the batch
+
 MixChangedHook mixChangedHook = nullptr;
 
 void MixChanged(const SettingsImage& before, const SettingsImage& after) {
