@@ -258,11 +258,11 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
       ChannelStrips::ShowMeterChanges();
       return 0;
     case RemoteControl::kTakeInbox:
-      RemoteControl::TakeInbox();
+      RemoteControl::TakeInbox(false);
       return 0;
     case WM_TIMER:
       if (wParam == RemoteControl::kInboxTimer) {
-        RemoteControl::TakeInbox();
+        RemoteControl::TakeInbox(true);
         return 0;
       }
       if (wParam != kRetryHandedFilesTimer) break;

@@ -8,6 +8,8 @@
 
 #include "gui/remotecontrolcommand.h"
 #include "gui/remotedialog.h"
+#include "korvaneobjects/korvanefifo.h"
+#include "korvaneobjects/korvanemastercontrol.h"
 #include "platform/log.h"
 #include "platform/udpsocket.h"
 #include "remote/remotemixer.h"
@@ -44,6 +46,26 @@ void TakeLater() { SetTimer(owner, RemoteControl::kInboxTimer, USER_TIMER_MINIMU
 // milliseconds at most, and the painting and the meters by less than a frame.
 constexpr auto kFreePass = std::chrono::milliseconds(1);
 constexpr auto kLongestPass = std::chrono::milliseconds(4);
+
+// The unit's queue first: while the engine still has the last pass's mix or
+// the user's own changes to send, the next pass waits a tick, so that a flood
+// never stands between the user's change and the unit. A queue that does not
+// drain (the engine stopped) holds the commands back no longer than
+// kLongestWait.
+constexpr auto kLongestWait = std::chrono::milliseconds(100);
+std::chrono::steady_clock::time_point busySince{};
+
+bool UnitQueueBusy() {
+  KorvaneMasterControl* master = GetMasterControl();
+  const bool busy = master != nullptr && master->Fifo() != nullptr && master->Fifo()->Size() > 0;
+  const auto now = std::chrono::steady_clock::now();
+  if (!busy) {
+    busySince = {};
+    return false;
+  }
+  if (busySince == std::chrono::steady_clock::time_point{}) busySince = now;
+  return now - busySince < kLongestWait;
+}
 
 std::function<bool()> UntilInputWaits() {
   const auto start = std::chrono::steady_clock::now();
@@ -86,9 +108,14 @@ void RemoteControl::End() {
   owner = nullptr;
 }
 
-void RemoteControl::TakeInbox() {
+void RemoteControl::TakeInbox(bool onTimer) {
   KillTimer(owner, kInboxTimer);
   if (!server || !mixer) return;
+  // The first command after a quiet spell has none of ours ahead of it.
+  if (onTimer && UnitQueueBusy()) {
+    TakeLater();
+    return;
+  }
   if (mixer->ApplyWhile(server->Inbox(), UntilInputWaits()) > 0) {
     TakeLater();  // the rest, and more may be on the way
     return;

@@ -21,9 +21,9 @@ class RemoteControl {
   static void Start(HWND window);
   // After the engine stopped: the server stops, and nothing is left.
   static void End();
-  // The window's answer to kTakeInbox and kInboxTimer: what controllers
-  // sent, carried out.
-  static void TakeInbox();
+  // The window's answer to kTakeInbox (onTimer false) and kInboxTimer (true):
+  // what controllers sent, carried out.
+  static void TakeInbox(bool onTimer);
   // The metering thread's pass: the meters for the controllers that asked.
   static void MetersRead(const double* values);
   // The context menu's "Remote Control...": the dialog, and on OK the

@@ -31,6 +31,16 @@ std::vector<RemoteInbox::Entry> RemoteInbox::Take(std::size_t most) {
   return taken;
 }
 
+bool RemoteInbox::TakeFirstOf(int mix, Entry* entry) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const auto found = std::find_if(entries_.begin(), entries_.end(),
+                                  [mix](const Entry& held) { return held.command.mix == mix; });
+  if (found == entries_.end()) return false;
+  *entry = *found;
+  entries_.erase(found);
+  return true;
+}
+
 std::size_t RemoteInbox::Size() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return entries_.size();

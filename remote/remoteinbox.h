@@ -36,6 +36,9 @@ class RemoteInbox {
   // GUI thread: the first `most` entries (every entry by default), first
   // arrival first. The rest stay, and later values still replace theirs.
   std::vector<Entry> Take(std::size_t most = kMaxEntries);
+  // GUI thread: into *entry the first entry of mix `mix` (-1: of no mix),
+  // first arrival first; false when there is none.
+  bool TakeFirstOf(int mix, Entry* entry);
 
   std::size_t Size() const;
   std::size_t DroppedWhenFull() const;

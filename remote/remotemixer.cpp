@@ -93,14 +93,15 @@ std::size_t RemoteMixer::ApplyWhile(RemoteInbox& inbox, const std::function<bool
   std::vector<OscMessage> feedback;
   passFeedback = &feedback;
   std::size_t applied = 0;
-  {
-    const MixSendBatch unitGetsEachMixOnce;
-    while (applied == 0 || more()) {
-      const std::vector<RemoteInbox::Entry> taken = inbox.Take(1);
-      if (taken.empty()) break;
-      ApplyOne(taken.front().command, taken.front().sender);
+  const std::vector<RemoteInbox::Entry> first = inbox.Take(1);
+  if (!first.empty()) {
+    const MixSendBatch unitGetsTheMixOnce;
+    const int mix = first.front().command.mix;
+    RemoteInbox::Entry entry = first.front();
+    do {
+      ApplyOne(entry.command, entry.sender);
       ++applied;
-    }
+    } while (more() && inbox.TakeFirstOf(mix, &entry));
   }
   passFeedback = nullptr;
   if (!feedback.empty()) link.SendToAll(feedback);

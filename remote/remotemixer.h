@@ -30,9 +30,12 @@ class RemoteMixer {
   void Attach();
   void Detach();
 
-  // GUI thread: a pass that takes the inbox's entries one at a time, first
-  // arrival first, for as long as `more` says (asked before each entry but
-  // the first), so that a flood's pass ends when the user's input waits.
+  // GUI thread: a pass that takes the inbox's entries of one mix (the mix of
+  // the first entry, or no mix) one at a time, first arrival first, for as
+  // long as `more` says (asked before each entry but the first), so that a
+  // flood's pass ends when the user's input waits. The unit gets that one
+  // mix at the end: the engine sends one transaction a pass, and a pass of
+  // four mixes would put the user's own next change four transactions back.
   // The entries applied; the rest wait in the inbox for the next pass.
   std::size_t ApplyWhile(RemoteInbox& inbox, const std::function<bool()>& more);
 

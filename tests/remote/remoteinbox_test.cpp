@@ -38,6 +38,17 @@ TEST(RemoteInbox, KeepsTheLatestValueOfEachParameterInOrderOfFirstArrival) {
   const std::vector<RemoteInbox::Entry> rest = inbox.Take(5);
   ASSERT_EQ(rest.size(), 1u);
   EXPECT_EQ(rest[0].command, Fader(2, 0, 0.8));
+
+  inbox.Put(Fader(1, 0, 0.1), kTablet);
+  inbox.Put(RemoteCommand{RemoteCommandKind::kRefresh}, kTablet);
+  inbox.Put(Fader(1, 1, 0.2), kTablet);
+  RemoteInbox::Entry entry;
+  ASSERT_TRUE(inbox.TakeFirstOf(1, &entry));
+  EXPECT_EQ(entry.command, Fader(1, 1, 0.2));
+  EXPECT_FALSE(inbox.TakeFirstOf(1, &entry));
+  ASSERT_TRUE(inbox.TakeFirstOf(-1, &entry)) << "of no mix";
+  EXPECT_EQ(entry.command.kind, RemoteCommandKind::kRefresh);
+  EXPECT_EQ(inbox.Size(), 1u);
 }
 
 TEST(RemoteInbox, RefreshAndMetersStayWithTheirSender) {

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <string>
 
+#include "korvaneobjects/korvanefifo.h"
 #include "korvaneobjects/korvanemastercontrol.h"
 #include "remote/remoteaddress.h"
 #include "tests/support/enginetest.h"
@@ -121,22 +122,38 @@ TEST_F(RemoteMixerTest, AControllersWritesAreGesturesOfTheMixTheyName) {
   EXPECT_EQ(link.Last("all", "/velmora/active"), 0) << "the screen's switch is shown";
 }
 
-TEST_F(RemoteMixerTest, APassYieldsWhenToldAndLeavesTheRestToTheNext) {
+// A pass carries out one mix's commands, the first to come, and the unit gets
+// that mix once; the rest wait for later passes, where newer values replace
+// theirs.
+TEST_F(RemoteMixerTest, APassCarriesOutOneMixAndYieldsWhenTold) {
   RemoteInbox inbox;
-  for (int channel = 0; channel < 4; ++channel)
-    inbox.Put({RemoteCommandKind::kSetFloat, static_cast<std::uint16_t>(IDPAN | channel), 1, 0.5},
+  auto pan = [&](int mix, int channel, double value) {
+    inbox.Put({RemoteCommandKind::kSetFloat, static_cast<std::uint16_t>(IDPAN | channel), mix, value},
               kTablet);
+  };
+  pan(1, 0, 0.5);
+  pan(2, 0, 0.5);
+  pan(1, 1, 0.5);
+  pan(1, 2, 0.5);
+  const std::size_t queued = GetMasterControl()->Fifo()->Size();
+  EXPECT_EQ(remote.ApplyWhile(inbox, [] { return true; }), 3u);
+  EXPECT_EQ(Mix(1).Pan[2], 0.5);
+  EXPECT_EQ(Mix(2).Pan[0], 0.0) << "another mix waits for the next pass";
+  EXPECT_EQ(GetMasterControl()->Fifo()->Size(), queued + 1) << "the unit gets mix 2 once";
+  EXPECT_EQ(link.sendsToAll, 1u) << "the pass's feedback goes out together";
+
+  pan(2, 1, 0.5);
+  pan(2, 0, -0.5);
   int asked = 0;
   EXPECT_EQ(remote.ApplyWhile(inbox, [&] { return ++asked < 2; }), 2u);
-  EXPECT_EQ(Mix(1).Pan[1], 0.5);
-  EXPECT_EQ(Mix(1).Pan[2], 0.0) << "waits in the inbox";
-  EXPECT_EQ(link.sendsToAll, 1u) << "the pass's feedback goes out together";
-  inbox.Put({RemoteCommandKind::kSetFloat, IDPAN | 3, 1, -0.5}, kTablet);
+  EXPECT_EQ(Mix(2).Pan[0], -0.5) << "a value that came while waiting replaced the older";
+  EXPECT_EQ(Mix(2).Pan[1], 0.5);
+  pan(3, 0, 0.5);
+  pan(3, 1, 0.5);
   EXPECT_EQ(remote.ApplyWhile(inbox, [] { return false; }), 1u) << "one at least";
   EXPECT_EQ(remote.ApplyWhile(inbox, [] { return true; }), 1u);
-  EXPECT_EQ(Mix(1).Pan[3], -0.5) << "a value that came while waiting replaced the older";
   EXPECT_EQ(remote.ApplyWhile(inbox, [] { return true; }), 0u);
-  EXPECT_EQ(link.sendsToAll, 3u) << "an empty pass sends nothing";
+  EXPECT_EQ(link.sendsToAll, 4u) << "an empty pass sends nothing";
 }
 
 TEST_F(RemoteMixerTest, EveryChangeWhateverMadeItIsSentToAll) {
