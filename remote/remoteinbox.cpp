@@ -18,23 +18,17 @@ bool RemoteInbox::Put(const RemoteCommand& command, const RemoteEndpoint& sender
   return entries_.size() == 1;
 }
 
-std::vector<RemoteInbox::Entry> RemoteInbox::Take(std::size_t most) {
+std::vector<RemoteInbox::Entry> RemoteInbox::Take() {
   std::vector<Entry> taken;
   std::lock_guard<std::mutex> lock(mutex_);
-  if (most >= entries_.size()) {
-    taken.swap(entries_);
-    return taken;
-  }
-  const auto end = entries_.begin() + static_cast<std::ptrdiff_t>(most);
-  taken.assign(entries_.begin(), end);
-  entries_.erase(entries_.begin(), end);
+  taken.swap(entries_);
   return taken;
 }
 
 bool RemoteInbox::TakeFirstOf(int mix, Entry* entry) {
   std::lock_guard<std::mutex> lock(mutex_);
   const auto found = std::find_if(entries_.begin(), entries_.end(),
-                                  [mix](const Entry& held) { return held.command.mix == mix; });
+                                  [mix](const Entry& held) { return mix == kAnyMix || held.command.mix == mix; });
   if (found == entries_.end()) return false;
   *entry = *found;
   entries_.erase(found);

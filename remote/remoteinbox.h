@@ -33,11 +33,12 @@ class RemoteInbox {
   // A post that fails must be tried again (or Take called another way): no
   // later Put asks for one until the inbox has been emptied.
   bool Put(const RemoteCommand& command, const RemoteEndpoint& sender);
-  // GUI thread: the first `most` entries (every entry by default), first
-  // arrival first. The rest stay, and later values still replace theirs.
-  std::vector<Entry> Take(std::size_t most = kMaxEntries);
-  // GUI thread: into *entry the first entry of mix `mix` (-1: of no mix),
-  // first arrival first; false when there is none.
+  // GUI thread: every entry, first arrival first, and the inbox empty again.
+  std::vector<Entry> Take();
+  // GUI thread: into *entry the first entry of mix `mix` (-1: of no mix;
+  // kAnyMix: of any), first arrival first; false when there is none. The
+  // rest stay, and later values still replace theirs.
+  static constexpr int kAnyMix = -2;
   bool TakeFirstOf(int mix, Entry* entry);
 
   std::size_t Size() const;

@@ -93,11 +93,10 @@ std::size_t RemoteMixer::ApplyWhile(RemoteInbox& inbox, const std::function<bool
   std::vector<OscMessage> feedback;
   passFeedback = &feedback;
   std::size_t applied = 0;
-  const std::vector<RemoteInbox::Entry> first = inbox.Take(1);
-  if (!first.empty()) {
+  RemoteInbox::Entry entry;
+  if (inbox.TakeFirstOf(RemoteInbox::kAnyMix, &entry)) {
     const MixSendBatch unitGetsTheMixOnce;
-    const int mix = first.front().command.mix;
-    RemoteInbox::Entry entry = first.front();
+    const int mix = entry.command.mix;
     do {
       ApplyOne(entry.command, entry.sender);
       ++applied;
